@@ -1,0 +1,136 @@
+// Reading the pattern field and turning its integer into the value text.
+#include "pattern_reading.h"
+
+#include "conversion.h"
+#include "platform_space.h"
+
+namespace zelquin {
+namespace {
+
+// First code unit of each range of ten decimal digits, in increasing order.
+constexpr char16_t kDigitRangeStarts[] = {
+    0x0030, 0x0660, 0x06F0, 0x0966, 0x09E6, 0x0A66, 0x0AE6, 0x0B66, 0x0C66,
+    0x0CE6, 0x0D66, 0x0E50, 0x0ED0, 0x0F20, 0x1040, 0x17E0, 0x1810, 0xFF10,
+};
+
+// The value of a digit or ASCII letter (10 to 35 for "a"/"A" to "z"/"Z"), or
+// 36 for any other code unit, which is never below a base.
+unsigned UnitValue(char16_t unit) {
+    const int digit = DigitValue(unit);
+    if (digit >= 0) return static_cast<unsigned>(digit);
+    const char16_t folded = static_cast<char16_t>(unit | 0x20);
+    if (folded >= u'a' && folded <= u'z') return 10u + (folded - u'a');
+    return 36;
+}
+
+constexpr std::uint64_t kAllOnes = ~std::uint64_t{0};
+constexpr std::uint32_t kQuietBit32 = std::uint32_t{1} << 22;
+constexpr std::uint64_t kQuietBit64 = std::uint64_t{1} << 51;
+
+// A signalling NaN gets its quiet bit; everything else passes unchanged.
+std::uint32_t QuietSingle(std::uint32_t bits) {
+    const bool nan = (bits & 0x7F800000u) == 0x7F800000u && (bits & 0x007FFFFFu) != 0;
+    return nan ? bits | kQuietBit32 : bits;
+}
+
+std::uint64_t QuietDouble(std::uint64_t bits) {
+    const std::uint64_t exponentMask = 0x7FF0000000000000u;
+    const bool nan = (bits & exponentMask) == exponentMask && (bits & ~(exponentMask | (std::uint64_t{1} << 63))) != 0;
+    return nan ? bits | kQuietBit64 : bits;
+}
+
+// The exact binary64 of a binary32, on the bits. NaNs keep their fraction in
+// the top 23 fraction bits.
+std::uint64_t WidenSingle(std::uint32_t bits) {
+    const std::uint64_t sign = static_cast<std::uint64_t>(bits >> 31) << 63;
+    const std::uint32_t exponent = (bits >> 23) & 0xFF;
+    std::uint64_t fraction = bits & 0x007FFFFFu;
+    if (exponent == 0xFF) return sign | 0x7FF0000000000000u | (fraction << 29);
+    if (exponent != 0) return sign | (static_cast<std::uint64_t>(exponent + 896) << 52) | (fraction << 29);
+    if (fraction == 0) return sign;
+    // Subnormal binary32: normalise; every one is a normal binary64.
+    int e = 897;  // biased binary64 exponent of 2^-126, lowered once per shift
+    while ((fraction & 0x00800000u) == 0) {
+        fraction <<= 1;
+        --e;
+    }
+    return sign | (static_cast<std::uint64_t>(e) << 52) | ((fraction & 0x007FFFFFu) << 29);
+}
+
+}  // namespace
+
+bool IsWhiteSpace(char16_t unit) {
+    if (unit < 0x0100) return (unit >= 0x0009 && unit <= 0x000D) || unit == 0x0020 || unit == 0x00A0;
+    if (unit == 0xFFFF) return false;
+    return IsPlatformSpaceAbove00FF(unit);
+}
+
+int DigitValue(char16_t unit) {
+    if (unit < 0x0660) return unit >= 0x0030 && unit <= 0x0039 ? unit - 0x0030 : -1;
+    for (char16_t start : kDigitRangeStarts) {
+        if (unit < start) return -1;
+        if (unit - start < 10) return unit - start;
+    }
+    return -1;
+}
+
+std::uint64_t TextToUInt64(std::u16string_view text) {
+    // A NUL ends the text.
+    const std::size_t end = [&] {
+        const std::size_t nul = text.find(u'\0');
+        return nul == std::u16string_view::npos ? text.size() : nul;
+    }();
+    std::size_t i = 0;
+    while (i < end && IsWhiteSpace(text[i])) ++i;
+
+    bool negative = false;
+    if (i < end && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+
+    unsigned base = 10;
+    if (i < end && DigitValue(text[i]) == 0) {
+        if (i + 1 < end && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+            base = 16;
+            i += 2;
+        } else {
+            base = 8;
+        }
+    }
+
+    const std::uint64_t q = kAllOnes / base;
+    const std::uint64_t r = kAllOnes % base;
+    std::uint64_t accumulator = 0;
+    bool anyDigit = false;
+    bool overflow = false;
+    for (; i < end; ++i) {
+        const unsigned value = UnitValue(text[i]);
+        if (value >= base) break;
+        anyDigit = true;
+        if (accumulator < q || (accumulator == q && value <= r)) {
+            accumulator = accumulator * base + value;
+        } else {
+            overflow = true;
+        }
+    }
+
+    if (!anyDigit) return 0;
+    if (overflow) return kAllOnes;
+    return negative ? 0 - accumulator : accumulator;
+}
+
+std::u16string PatternToValueText(std::u16string_view patternText, bool treatAsDouble) {
+    const std::uint64_t v = TextToUInt64(patternText);
+    std::uint64_t binary64;
+    if (treatAsDouble) {
+        binary64 = QuietDouble(v << 32);
+    } else if (v > 0xFFFFFFFFu) {
+        binary64 = QuietDouble(v);
+    } else {
+        binary64 = WidenSingle(QuietSingle(static_cast<std::uint32_t>(v)));
+    }
+    return DoubleToFixedText(binary64);
+}
+
+}  // namespace zelquin

@@ -1,0 +1,23 @@
+// Reading the pattern field: white space, Unicode decimal digits and the
+// unsigned 64-bit integer reader with its automatic base.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace zelquin {
+
+// True for U+0009..U+000D, U+0020 and U+00A0 below U+0100; from U+0100 up,
+// the platform's Unicode space classification; never for U+FFFF.
+bool IsWhiteSpace(char16_t unit);
+
+// 0 to 9 for a code unit in one of the 18 decimal digit ranges, -1 otherwise.
+int DigitValue(char16_t unit);
+
+// The text as an unsigned 64-bit integer: leading white space, an optional
+// sign, then "0x"/"0X" after any zero digit for base 16, a leading zero for
+// base 8, base 10 otherwise. Overflow gives all ones whatever the sign; a
+// negative sign negates modulo 2^64. Never fails: no digit gives 0.
+std::uint64_t TextToUInt64(std::u16string_view text);
+
+}  // namespace zelquin

@@ -1,0 +1,21 @@
+// Seventeen significant decimal digits of a binary64, as the fixed rendering
+// uses them.
+#pragma once
+
+#include <cstdint>
+
+namespace zelquin {
+
+// value = 0.d1d2...dn * 10^exponent. For infinities and NaNs the digit text is
+// "1#INF", "1#IND", "1#QNAN" or "1#SNAN" and the exponent is 1. Zero has the
+// digit text "0", exponent 0 and the negative flag clear.
+struct DecimalDigits {
+    bool negative;
+    int exponent;
+    char digits[17];  // not NUL-terminated
+    int length;       // 1 to 17
+};
+
+DecimalDigits DoubleToDigits(std::uint64_t binary64Bits);
+
+}  // namespace zelquin
