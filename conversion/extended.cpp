@@ -18,34 +18,51 @@ struct Wide96 {
     std::uint32_t low;
 };
 
-// The upper part of the 160-bit product of two 80-bit significands, formed
-// only from the limb pairs (i, j) with i + j >= 4, each weighted by
-// 2^(16 * (i + j - 4)). The pairs below that are never formed, so their carries
-// are missing, exactly as the arithmetic prescribes.
+// The 128-bit product of two 64-bit numbers.
+struct Wide128 {
+    std::uint64_t high;
+    std::uint64_t low;
+};
+
+Wide128 Multiply64(std::uint64_t a, std::uint64_t b) {
+#ifdef __SIZEOF_INT128__
+    __extension__ typedef unsigned __int128 Unsigned128;
+    const Unsigned128 product = static_cast<Unsigned128>(a) * b;
+    return Wide128{static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};
+#else
+    const std::uint64_t aLow = a & 0xFFFFFFFFu, aHigh = a >> 32;
+    const std::uint64_t bLow = b & 0xFFFFFFFFu, bHigh = b >> 32;
+    const std::uint64_t lowLow = aLow * bLow;
+    const std::uint64_t highLow = aHigh * bLow;
+    const std::uint64_t lowHigh = aLow * bHigh;
+    const std::uint64_t highHigh = aHigh * bHigh;
+    const std::uint64_t middle = (lowLow >> 32) + (highLow & 0xFFFFFFFFu) + (lowHigh & 0xFFFFFFFFu);
+    return Wide128{highHigh + (highLow >> 32) + (lowHigh >> 32) + (middle >> 32),
+                   (middle << 32) | (lowLow & 0xFFFFFFFFu)};
+#endif
+}
+
+// The sum over the limb pairs (i, j) with i + j >= 4 of a_i * b_j *
+// 2^(16 * (i + j - 4)): the upper part of the 160-bit product without the
+// carries of the pairs below, which are never formed.
+//
+// With A = limbs 4..1 and B likewise, A * B holds every pair with i, j >= 1 at
+// weight 2^(16 * (i + j - 2)); taking away the three pairs (1,1), (1,2),
+// (2,1) leaves a multiple of 2^32 that is the wanted sum times 2^32. The pairs
+// with limb 0 that count are a0 * b4 and a4 * b0, at weight 1.
 Wide96 TruncatedProduct(const ExtendedValue& a, const ExtendedValue& b) {
-    std::uint64_t la[5], lb[5];
-    for (int i = 0; i < 5; ++i) {
-        la[i] = Limb(a, i);
-        lb[i] = Limb(b, i);
-    }
-    // Column c collects the pairs with i + j = c + 4; at most five products of
-    // two 16-bit limbs, so it stays below 2^35.
-    std::uint64_t column[5] = {};
-    for (int i = 0; i < 5; ++i) {
-        for (int j = 4 - i; j < 5; ++j) {
-            column[i + j - 4] += la[i] * lb[j];
-        }
-    }
-    std::uint64_t limbs[6];
-    std::uint64_t carry = 0;
-    for (int c = 0; c < 5; ++c) {
-        carry += column[c];
-        limbs[c] = carry & 0xFFFF;
-        carry >>= 16;
-    }
-    limbs[5] = carry;  // below 2^16: the product of two 80-bit numbers is below 2^160
-    return Wide96{(limbs[5] << 48) | (limbs[4] << 32) | (limbs[3] << 16) | limbs[2],
-                  static_cast<std::uint32_t>((limbs[1] << 16) | limbs[0])};
+    const Wide128 full = Multiply64(a.significandHigh, b.significandHigh);
+    const std::uint64_t a1 = Limb(a, 1), a2 = Limb(a, 2), a4 = Limb(a, 4);
+    const std::uint64_t b1 = Limb(b, 1), b2 = Limb(b, 2), b4 = Limb(b, 4);
+    const std::uint64_t belowFour = a1 * b1 + ((a1 * b2 + a2 * b1) << 16);  // below 2^50
+    std::uint64_t low = full.low - belowFour;
+    std::uint64_t high = full.high - (full.low < belowFour ? 1 : 0);
+    // Now low's bits 0..31 are zero; divide by 2^32.
+    std::uint64_t sumHigh = high;                         // bits 32..95 of P
+    std::uint64_t sumLow = low >> 32;                     // bits 0..31 of P
+    sumLow += std::uint64_t{a.significandLow} * b4 + std::uint64_t{b.significandLow} * a4;
+    sumHigh += sumLow >> 32;
+    return Wide96{sumHigh, static_cast<std::uint32_t>(sumLow)};
 }
 
 int CountLeadingZeros96(const Wide96& p) {
@@ -53,19 +70,13 @@ int CountLeadingZeros96(const Wide96& p) {
     return 64 + std::countl_zero(p.low);
 }
 
-Wide96 ShiftLeft96(const Wide96& p, int shift) {  // 0 <= shift < 96
-    if (shift == 0) return p;
-    if (shift >= 64) {
-        return Wide96{static_cast<std::uint64_t>(p.low) << (shift - 32), 0};
-    }
-    const std::uint64_t all = p.high;
-    std::uint64_t high = all << shift;
-    if (shift < 32) {
-        high |= static_cast<std::uint64_t>(p.low) >> (32 - shift);
-        return Wide96{high, static_cast<std::uint32_t>(static_cast<std::uint64_t>(p.low) << shift)};
-    }
-    high |= static_cast<std::uint64_t>(p.low) << (shift - 32);
-    return Wide96{high, 0};
+// Shifts left by 1 to 95 bits that are known to be leading zeros.
+Wide96 ShiftLeft96(const Wide96& p, int shift) {
+    const std::uint64_t low = p.low;
+    if (shift >= 64) return Wide96{low << (shift - 32), 0};
+    if (shift >= 32) return Wide96{(p.high << shift) | (low << (shift - 32)), 0};
+    return Wide96{(p.high << shift) | (low >> (32 - shift)),
+                  static_cast<std::uint32_t>(low << shift)};
 }
 
 // Shifts right by 1 to 63 bits; any bit shifted out sets bit 0 of the result.
@@ -79,9 +90,9 @@ Wide96 ShiftRightSticky96(const Wide96& p, int shift) {
         high >>= shift;
     } else {
         const int s = shift - 32;  // 0 to 31
-        lost = low != 0 || (s != 0 && (high & ((std::uint64_t{1} << s) - 1)) != 0);
+        lost = low != 0 || (high & ((std::uint64_t{1} << s) - 1)) != 0;
         low = (high >> s) & 0xFFFFFFFFu;
-        high = s == 0 ? 0 : high >> (32 + s);
+        high >>= 32 + s;
     }
     if (lost) low |= 1;
     return Wide96{high, static_cast<std::uint32_t>(low)};
