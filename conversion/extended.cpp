@@ -3,6 +3,8 @@
 
 #include <bit>
 
+#include "wide_arithmetic.h"
+
 namespace zelquin {
 namespace {
 
@@ -17,30 +19,6 @@ struct Wide96 {
     std::uint64_t high;
     std::uint32_t low;
 };
-
-// The 128-bit product of two 64-bit numbers.
-struct Wide128 {
-    std::uint64_t high;
-    std::uint64_t low;
-};
-
-Wide128 Multiply64(std::uint64_t a, std::uint64_t b) {
-#ifdef __SIZEOF_INT128__
-    __extension__ typedef unsigned __int128 Unsigned128;
-    const Unsigned128 product = static_cast<Unsigned128>(a) * b;
-    return Wide128{static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};
-#else
-    const std::uint64_t aLow = a & 0xFFFFFFFFu, aHigh = a >> 32;
-    const std::uint64_t bLow = b & 0xFFFFFFFFu, bHigh = b >> 32;
-    const std::uint64_t lowLow = aLow * bLow;
-    const std::uint64_t highLow = aHigh * bLow;
-    const std::uint64_t lowHigh = aLow * bHigh;
-    const std::uint64_t highHigh = aHigh * bHigh;
-    const std::uint64_t middle = (lowLow >> 32) + (highLow & 0xFFFFFFFFu) + (lowHigh & 0xFFFFFFFFu);
-    return Wide128{highHigh + (highLow >> 32) + (lowHigh >> 32) + (middle >> 32),
-                   (middle << 32) | (lowLow & 0xFFFFFFFFu)};
-#endif
-}
 
 // The sum over the limb pairs (i, j) with i + j >= 4 of a_i * b_j *
 // 2^(16 * (i + j - 4)): the upper part of the 160-bit product without the

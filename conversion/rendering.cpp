@@ -4,6 +4,7 @@
 #include "conversion.h"
 #include "extended.h"
 #include "rendering.h"
+#include "wide_arithmetic.h"
 
 namespace zelquin {
 namespace {
@@ -14,6 +15,33 @@ constexpr ExtendedValue kTruncatedOneTenth{0xCCCCCCCCCCCCCCCCu, 0xCCCCu, 16379, 
 constexpr std::uint64_t kQuietBit64 = std::uint64_t{1} << 51;
 constexpr std::uint64_t kFractionMask64 = (std::uint64_t{1} << 52) - 1;
 constexpr std::uint64_t kTenToThe17 = 100000000000000000u;
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+inline void WritePair(std::uint32_t pair, char* out) {
+    out[0] = kDigitPairs[2 * pair];
+    out[1] = kDigitPairs[2 * pair + 1];
+}
+
+// Writes a number below 10^8 as exactly eight decimal digits.
+inline void WriteEightDigits(std::uint32_t number, char* out) {
+    const std::uint32_t upper = number / 10000, lower = number % 10000;
+    WritePair(upper / 100, out);
+    WritePair(upper % 100, out + 2);
+    WritePair(lower / 100, out + 4);
+    WritePair(lower % 100, out + 6);
+}
+
+// Writes a number below 10^17 as exactly seventeen decimal digits.
+void WriteSeventeenDigits(std::uint64_t number, char* out) {
+    const std::uint64_t upper = number / 100000000u;
+    out[0] = static_cast<char>('0' + upper / 100000000u);
+    WriteEightDigits(static_cast<std::uint32_t>(upper % 100000000u), out + 1);
+    WriteEightDigits(static_cast<std::uint32_t>(number % 100000000u), out + 9);
+}
 
 DecimalDigits SpecialDigits(bool negative, const char* text) {
     DecimalDigits result{negative, 1, {}, 0};
@@ -59,95 +87,82 @@ DecimalDigits DoubleToDigits(std::uint64_t bits) {
         ++k;
     }
 
-    // F = y * 2^88 as an integer below 2^88, held as fHigh * 2^32 + fLow with
-    // fHigh below 2^56. Each step multiplies by ten and takes the integer part.
+    // The first eighteen digits after the point of y, truncated, are
+    // floor(y * 10^18) = floor(F * 10^18 / 2^88) with F = y * 2^88, an integer
+    // below 2^88 (S shifted left by 5 to 8 bits).
     const int shift = y.exponent - 16374;  // 5 to 8
-    const std::uint64_t sHigh = y.significandHigh;
-    const std::uint64_t sLow = y.significandLow;
-    // S * 2^shift: S = sHigh * 2^16 + sLow, 80 bits.
-    std::uint64_t fHigh = (sHigh >> (32 - 16 - shift));                  // bits 32.. of F
-    std::uint64_t fLow = ((sHigh << (16 + shift)) | (sLow << shift)) & 0xFFFFFFFFu;
-    constexpr std::uint64_t kFractionMask56 = (std::uint64_t{1} << 56) - 1;
+    const std::uint64_t fHigh = y.significandHigh >> (48 - shift);  // bits 64..87 of F
+    const std::uint64_t fLow = (y.significandHigh << (16 + shift)) | (std::uint64_t{y.significandLow} << shift);
+    constexpr std::uint64_t kTenToThe18 = 1000000000000000000u;
+    const Wide128 lowProduct = Multiply64(fLow, kTenToThe18);
+    const Wide128 highProduct = Multiply64(fHigh, kTenToThe18);
+    const std::uint64_t middle = highProduct.low + lowProduct.high;
+    const std::uint64_t carry = middle < highProduct.low ? 1 : 0;
+    const std::uint64_t eighteen = ((highProduct.high + carry) << 40) | (middle >> 24);
 
-    std::uint64_t seventeen = 0;
-    for (int i = 0; i < 17; ++i) {
-        fLow *= 10;
-        fHigh = fHigh * 10 + (fLow >> 32);
-        fLow &= 0xFFFFFFFFu;
-        seventeen = seventeen * 10 + (fHigh >> 56);
-        fHigh &= kFractionMask56;
-    }
-    fLow *= 10;
-    fHigh = fHigh * 10 + (fLow >> 32);
-    const unsigned eighteenth = static_cast<unsigned>(fHigh >> 56);
-
-    // Round to seventeen digits on the eighteenth digit alone.
-    if (eighteenth >= 5) {
+    // Round to seventeen digits on the eighteenth digit alone. The result has
+    // seventeen digits with a first digit that is not 0: the exception of a
+    // scaled value a hair below 0.1 carries into 10^16.
+    std::uint64_t seventeen = eighteen / 10;
+    if (eighteen % 10 >= 5) {
         ++seventeen;
         if (seventeen == kTenToThe17) {
-            seventeen = 1;
+            seventeen = kTenToThe17 / 10;
             ++k;
         }
     }
-    while (seventeen % 10 == 0) seventeen /= 10;
 
-    DecimalDigits result{negative, k, {}, 0};
-    char reversed[17];
-    int count = 0;
-    while (seventeen != 0) {
-        reversed[count++] = static_cast<char>('0' + seventeen % 10);
-        seventeen /= 10;
-    }
-    for (int i = 0; i < count; ++i) result.digits[i] = reversed[count - 1 - i];
-    result.length = count;
+    DecimalDigits result{negative, k, {}, 17};
+    WriteSeventeenDigits(seventeen, result.digits);
+    while (result.digits[result.length - 1] == '0') --result.length;
     return result;
 }
 
 std::u16string DoubleToFixedText(std::uint64_t binary64Bits) {
-    const DecimalDigits d = DoubleToDigits(binary64Bits);
+    DecimalDigits d = DoubleToDigits(binary64Bits);
     int k = d.exponent;
 
-    // The integer digits and six decimals, before the point is placed. One
-    // extra place in front takes a carry out of the first character.
-    char taken[kLongestValueText + 2];
-    int takenCount = 0;
+    // Keep n = K + 6 characters of the digit text (zeros beyond its end) and
+    // round them up when the character after them is a digit 5 to 9. A carry
+    // out of the first character, or a round-up of nothing (n = 0), leaves
+    // "1" and raises K.
     const int n = k + 6;
+    int kept = 0;
     if (n >= 0) {
-        taken[takenCount++] = '0';  // carry place, dropped below unless used
-        for (int i = 0; i < n; ++i) taken[takenCount++] = i < d.length ? d.digits[i] : '0';
-        const char next = n < d.length ? d.digits[n] : '\0';
-        bool carried = false;
-        if (next >= '5' && next <= '9') {
-            int i = takenCount - 1;
-            while (i > 0 && taken[i] == '9') taken[i--] = '0';
-            if (i > 0) {
-                ++taken[i];
+        kept = n < d.length ? n : d.length;
+        if (n < d.length && d.digits[n] >= '5' && d.digits[n] <= '9') {
+            int i = n - 1;
+            while (i >= 0 && d.digits[i] == '9') --i;
+            if (i >= 0) {
+                ++d.digits[i];
+                kept = i + 1;  // the nines after it became zeros
             } else {
-                taken[0] = '1';
-                carried = true;
+                d.digits[0] = '1';
+                kept = 1;
                 ++k;
             }
         }
-        if (!carried) {
-            // Drop the unused carry place.
-            for (int i = 1; i < takenCount; ++i) taken[i - 1] = taken[i];
-            --takenCount;
-        }
     }
-
-    char16_t text[kLongestValueText + 8];
+    // The characters in order: the kept ones, then zeros.
+    char16_t text[kLongestValueText + 2];
     int length = 0;
     if (d.negative) text[length++] = u'-';
+    const auto put = [&](int from, int to) {  // characters from..to-1
+        int i = from;
+        for (; i < to && i < kept; ++i) text[length++] = static_cast<char16_t>(d.digits[i]);
+        for (; i < to; ++i) text[length++] = u'0';
+    };
     if (k > 0) {
-        for (int i = 0; i < k; ++i) text[length++] = static_cast<char16_t>(taken[i]);
+        put(0, k);
         text[length++] = u'.';
-        for (int i = k; i < takenCount; ++i) text[length++] = static_cast<char16_t>(taken[i]);
+        put(k, k + 6);
     } else {
+        // K <= 0: "0.", then -K zeros (six at most), then the kept characters.
         text[length++] = u'0';
         text[length++] = u'.';
         const int zeros = -k < 6 ? -k : 6;
         for (int i = 0; i < zeros; ++i) text[length++] = u'0';
-        for (int i = 0; i < takenCount; ++i) text[length++] = static_cast<char16_t>(taken[i]);
+        put(0, 6 - zeros);
     }
     return std::u16string(text, static_cast<std::size_t>(length));
 }

@@ -1,0 +1,33 @@
+// Unsigned integer products wider than 64 bits, computed the same way on
+// every target: with the compiler's 128-bit integers where they exist, and
+// from four 32-bit products elsewhere (32-bit x86).
+#pragma once
+
+#include <cstdint>
+
+namespace zelquin {
+
+struct Wide128 {
+    std::uint64_t high;
+    std::uint64_t low;
+};
+
+inline Wide128 Multiply64(std::uint64_t a, std::uint64_t b) {
+#ifdef __SIZEOF_INT128__
+    __extension__ typedef unsigned __int128 Unsigned128;
+    const Unsigned128 product = static_cast<Unsigned128>(a) * b;
+    return Wide128{static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};
+#else
+    const std::uint64_t aLow = a & 0xFFFFFFFFu, aHigh = a >> 32;
+    const std::uint64_t bLow = b & 0xFFFFFFFFu, bHigh = b >> 32;
+    const std::uint64_t lowLow = aLow * bLow;
+    const std::uint64_t highLow = aHigh * bLow;
+    const std::uint64_t lowHigh = aLow * bHigh;
+    const std::uint64_t highHigh = aHigh * bHigh;
+    const std::uint64_t middle = (lowLow >> 32) + (highLow & 0xFFFFFFFFu) + (lowHigh & 0xFFFFFFFFu);
+    return Wide128{highHigh + (highLow >> 32) + (lowHigh >> 32) + (middle >> 32),
+                   (middle << 32) | (lowLow & 0xFFFFFFFFu)};
+#endif
+}
+
+}  // namespace zelquin
