@@ -182,10 +182,14 @@ ScanResult ScanDecimal(std::u16string_view text) {
 }
 
 ExtendedValue DigitsToExtended(const std::uint8_t* digits, int count) {
-    // N = high * 2^32 + low, below 2^80, so high stays below 2^48.
-    std::uint64_t high = 0;
-    std::uint64_t low = 0;
-    for (int i = 0; i < count; ++i) {
+    // N = high * 2^32 + low, below 2^80, so high stays below 2^48. The first
+    // nineteen digits fit in 64 bits and are gathered there directly.
+    const int direct = count < 19 ? count : 19;
+    std::uint64_t first = 0;
+    for (int i = 0; i < direct; ++i) first = first * 10 + digits[i];
+    std::uint64_t high = first >> 32;
+    std::uint64_t low = first & 0xFFFFFFFFu;
+    for (int i = direct; i < count; ++i) {
         low = low * 10 + digits[i];
         high = high * 10 + (low >> 32);
         low &= 0xFFFFFFFFu;
@@ -270,7 +274,7 @@ std::uint32_t DoubleToSingle(std::uint64_t binary64Bits) {
 
 std::uint64_t TextToDouble(std::u16string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && text[i] != u'\0' && IsWhiteSpace(text[i])) ++i;
+    while (i < text.size() && text[i] != u'\0' && IsWhiteSpace(text[i])) ++i;  // NUL is never white space
     ScanResult s = ScanDecimal(text.substr(i));
     if (!s.digitSeen) return 0;
 

@@ -2,7 +2,6 @@
 #include "pattern_reading.h"
 
 #include "conversion.h"
-#include "platform_space.h"
 
 namespace zelquin {
 namespace {
@@ -58,12 +57,6 @@ std::uint64_t WidenSingle(std::uint32_t bits) {
 }
 
 }  // namespace
-
-bool IsWhiteSpace(char16_t unit) {
-    if (unit < 0x0100) return (unit >= 0x0009 && unit <= 0x000D) || unit == 0x0020 || unit == 0x00A0;
-    if (unit == 0xFFFF) return false;
-    return IsPlatformSpaceAbove00FF(unit);
-}
 
 int DigitValue(char16_t unit) {
     if (unit < 0x0660) return unit >= 0x0030 && unit <= 0x0039 ? unit - 0x0030 : -1;

@@ -5,11 +5,16 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform_space.h"
+
 namespace zelquin {
 
 // True for U+0009..U+000D, U+0020 and U+00A0 below U+0100; from U+0100 up,
 // the platform's Unicode space classification; never for U+FFFF.
-bool IsWhiteSpace(char16_t unit);
+inline bool IsWhiteSpace(char16_t unit) {
+    if (unit < 0x0100) return (unit >= 0x0009 && unit <= 0x000D) || unit == 0x0020 || unit == 0x00A0;
+    return unit != 0xFFFF && IsPlatformSpaceAbove00FF(unit);
+}
 
 // 0 to 9 for a code unit in one of the 18 decimal digit ranges, -1 otherwise.
 int DigitValue(char16_t unit);
