@@ -158,7 +158,7 @@ TEST(ScaleByPowerOfTen, MultipliesByOneEntryPerOctalDigitLowestFirst) {
     // 8191 = octal 17777: entries 7, 7*8, 7*64, 7*512 and 4096, in that order.
     for (const bool negative : {false, true}) {
         const ExtendedValue* table = negative ? NegativePowersOfTen : PositivePowersOfTen;
-        const ExtendedValue x{0x8000000000000000u, 0, negative ? 30000 : 2000, false};
+        const ExtendedValue x{0x8000000000000000u, 0, static_cast<std::uint16_t>(negative ? 30000 : 2000), false};
         ExtendedValue expected = x;
         for (int index : {6, 13, 20, 27, 28}) expected = ExtendedMultiply(expected, table[index]);
         EXPECT_TRUE(IsExactly(ScaleByPowerOfTen(x, negative ? -8191 : 8191, false), expected));

@@ -1,0 +1,312 @@
+// Reading decimal text back, checked with exact arithmetic: seventeen
+// correctly rounded digits read back to the same binary64 or a neighbour, the
+// fixed rendering reads back within the distance its six decimals and
+// seventeen digits allow, and the narrowing to binary32 picks the nearest value.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iostream>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "conversion.h"
+#include "decimal_reading.h"
+#include "exact_binary64.h"
+
+namespace zelquin {
+namespace {
+
+using exact::BigUnsigned;
+using exact::Binary64Sampler;
+using exact::Digits17;
+using exact::ScaledValue;
+
+std::string Hex(std::uint64_t bits) {
+    std::ostringstream text;
+    text << "0x" << std::hex << bits;
+    return text.str();
+}
+
+std::string Narrow(const std::u16string& text) {
+    std::string narrow;
+    for (char16_t unit : text) narrow.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    return narrow;
+}
+
+// "d.dddddddddddddddde<exponent>", from the correctly rounded digits.
+std::u16string SeventeenDigitText(std::uint64_t bits) {
+    Digits17 d = exact::CorrectlyRounded17(bits);
+    std::string digits = std::to_string(d.digits);
+    std::string text;
+    if (d.negative) text += '-';
+    text += digits[0];
+    text += '.';
+    text.append(digits, 1);
+    text += 'e';
+    text += std::to_string(d.exponent - 1);
+    return std::u16string(text.begin(), text.end());
+}
+
+TEST(TextToDoubleCrossCheckTest, SeventeenDigitTextReadsBackWithinOneUnitInTheLastPlace) {
+    constexpr int kSampleSize = 50000;
+    Binary64Sampler sampler(0x5eed7e47u);
+    int neighbours = 0;
+    int faults = 0;
+    for (int i = 0; i < kSampleSize && faults < 20; ++i) {
+        std::uint64_t bits = sampler.Next();
+        std::u16string text = SeventeenDigitText(bits);
+        std::uint64_t read = TextToDouble(text);
+        bool sameSign = exact::IsNegative(read) == exact::IsNegative(bits);
+        std::uint64_t a = read & ~exact::kSignBit;
+        std::uint64_t b = bits & ~exact::kSignBit;
+        std::uint64_t apart = a > b ? a - b : b - a;
+        if (!sameSign || !exact::IsFinite(read) || apart > 1) {
+            ++faults;
+            ADD_FAILURE() << Narrow(text) << " (from " << Hex(bits) << ") read as " << Hex(read);
+            continue;
+        }
+        if (apart == 1) ++neighbours;
+    }
+    std::cout << "[ counts   ] TextToDouble gives a neighbour instead of the value for "
+              << neighbours << " of " << kSampleSize << " seventeen-digit texts\n";
+    ::testing::Test::RecordProperty("neighbours", neighbours);
+    ::testing::Test::RecordProperty("sampled", kSampleSize);
+}
+
+// Integers from 2^53 to 2^79 have at most 24 digits and are exact in 80 bits,
+// so an integer text halfway between two binary64 values is an exact half and
+// goes toward zero, and one more or one less goes to the nearer value.
+TEST(TextToDoubleCrossCheckTest, IntegerHalfwayTextsRoundTowardZero) {
+    constexpr int kSampleSize = 4000;
+    std::mt19937_64 random(0x5eed0005u);
+    int faults = 0;
+    for (int i = 0; i < kSampleSize && faults < 20; ++i) {
+        // x = m * 2^k, spacing 2^k, k from 1 to 26.
+        int k = 1 + static_cast<int>(random() % 26);
+        std::uint64_t m = exact::kImplicitBit | (random() & exact::kFractionMask);
+        std::uint64_t sign = random() & exact::kSignBit;
+        std::uint64_t lower = sign | exact::ComposeTruncated(m, k);
+        std::uint64_t upper = lower + 1;
+        BigUnsigned halfway = BigUnsigned(2 * m + 1) << (k - 1);
+        struct Probe {
+            BigUnsigned integer;
+            std::uint64_t expected;
+        };
+        const Probe probes[] = {{halfway, lower},
+                                {halfway - BigUnsigned(1), lower},
+                                {halfway + BigUnsigned(1), upper}};
+        for (const Probe& probe : probes) {
+            std::string digits = probe.integer.ToDecimal();
+            if (sign != 0) digits.insert(digits.begin(), '-');
+            std::uint64_t read = TextToDouble(std::u16string(digits.begin(), digits.end()));
+            if (read != probe.expected) {
+                ++faults;
+                ADD_FAILURE() << digits << " read as " << Hex(read) << ", expected "
+                              << Hex(probe.expected);
+            }
+        }
+    }
+}
+
+// The fixed text as an exact value: "-"? digits "." six digits, nothing else.
+std::optional<ScaledValue> ParseFixedText(const std::u16string& text) {
+    std::size_t i = 0;
+    bool negative = i < text.size() && text[i] == u'-';
+    if (negative) ++i;
+    BigUnsigned value;
+    int integerDigits = 0, decimals = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        char16_t unit = text[i];
+        if (unit == u'.' && !point) {
+            point = true;
+        } else if (unit >= u'0' && unit <= u'9') {
+            value = value * 10u + BigUnsigned(static_cast<std::uint64_t>(unit - u'0'));
+            (point ? decimals : integerDigits) += 1;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!point || integerDigits == 0 || decimals != 6) return std::nullopt;
+    return ScaledValue{negative, value, 0, -6};
+}
+
+// Checks x -> DoubleToFixedText -> TextToDouble for a finite binary64 x. The
+// text is within half a unit of the sixth decimal of the seventeen digits,
+// which are within one unit of their last place of x; reading it back adds at
+// most one unit in the last place of the result. Returns the fault, or "".
+std::string FixedTextRoundTripFault(std::uint64_t bits) {
+    std::u16string text = DoubleToFixedText(bits);
+    std::optional<ScaledValue> shown = ParseFixedText(text);
+    if (!shown) return "not a fixed text with six decimals: " + Narrow(text);
+    ScaledValue x = exact::ScaledFromBits(bits);
+    std::vector<ScaledValue> bounds{ScaledValue{false, BigUnsigned(5), 0, -7}};
+    if (!x.magnitude.IsZero()) {
+        bounds.push_back(ScaledValue{false, BigUnsigned(1), 0, exact::DecimalExponent(bits) - 17});
+    }
+    if (!exact::WithinDistance(*shown, x, bounds)) return "text too far: " + Narrow(text);
+    std::uint64_t read = TextToDouble(text);
+    if (!exact::IsFinite(read)) return "read as non-finite " + Hex(read) + ": " + Narrow(text);
+    bounds.push_back(ScaledValue{false, BigUnsigned(1), exact::UlpExponent(read), 0});
+    if (!exact::WithinDistance(exact::ScaledFromBits(read), x, bounds)) {
+        return "read back too far, as " + Hex(read) + ": " + Narrow(text);
+    }
+    return "";
+}
+
+// The binary32 of those bits, widened exactly to binary64.
+std::uint64_t WidenSingle(std::uint32_t single) {
+    std::uint64_t sign = static_cast<std::uint64_t>(single >> 31) << 63;
+    int biased = static_cast<int>((single >> 23) & 0xff);
+    std::uint64_t fraction = single & 0x7fffffu;
+    if (biased == 0xff) return sign | 0x7ff0000000000000u | (fraction << 29);
+    if (biased == 0) {
+        if (fraction == 0) return sign;
+        // fraction * 2^-149: normalise to 1.f * 2^(-126 - shift).
+        int shift = 0;
+        while ((fraction & 0x800000u) == 0) {
+            fraction <<= 1;
+            ++shift;
+        }
+        biased = 1 - shift;
+        fraction &= 0x7fffffu;
+    }
+    return sign | (static_cast<std::uint64_t>(biased + 896) << 52) | (fraction << 29);
+}
+
+TEST(FixedTextRoundTripTest, Binary32ValuesReadBackWithinSixDecimalsAndSeventeenDigits) {
+    constexpr int kSampleSize = 10000;
+    std::mt19937_64 random(0x5eed0032u);
+    int faults = 0;
+    for (int i = 0; i < kSampleSize && faults < 20; ++i) {
+        std::uint32_t single = static_cast<std::uint32_t>(random());
+        if (((single >> 23) & 0xff) == 0xff) continue;
+        std::uint64_t bits = WidenSingle(single);
+        std::string fault = FixedTextRoundTripFault(bits);
+        if (!fault.empty()) {
+            ++faults;
+            ADD_FAILURE() << "binary32 " << Hex(single) << " (binary64 " << Hex(bits)
+                          << "): " << fault;
+        }
+    }
+}
+
+// Moderate magnitudes, 2^-40 to 2^70, so the text has up to 22 integer digits,
+// and values within a few units in the last place of a halfway point between
+// two six-decimal texts.
+TEST(FixedTextRoundTripTest, Binary64ValuesReadBackWithinSixDecimalsAndSeventeenDigits) {
+    constexpr int kSampleSize = 10000;
+    std::mt19937_64 random(0x5eed0064u);
+    int faults = 0;
+    for (int i = 0; i < kSampleSize && faults < 20; ++i) {
+        std::uint64_t sign = random() & exact::kSignBit;
+        std::uint64_t bits;
+        if (i % 2 == 0) {
+            std::uint64_t biased = 1023 - 40 + random() % 111;
+            bits = (biased << 52) | (random() & exact::kFractionMask);
+        } else {
+            // (integer + (2j + 1) / 2e6), integer below 2^(1..40), nudged.
+            int length = 1 + static_cast<int>(random() % 40);
+            BigUnsigned integer(random() >> (64 - length));
+            BigUnsigned halfway = (integer * 1000000u + BigUnsigned(random() % 1000000)) * 2u +
+                                  BigUnsigned(1);
+            bits = exact::NearestBinary64(halfway, BigUnsigned(2000000));
+            bits += random() % 7;
+            bits -= 3;
+        }
+        bits |= sign;
+        std::string fault = FixedTextRoundTripFault(bits);
+        if (!fault.empty()) {
+            ++faults;
+            ADD_FAILURE() << Hex(bits) << ": " << fault;
+        }
+    }
+}
+
+// The value of binary32 bits, exponent 255 taken as the next binade (so
+// 0x7f800000 stands for 2^128), as an integer count of 2^-1075.
+BigUnsigned SingleInUnits(std::uint32_t magnitude) {
+    int biased = static_cast<int>(magnitude >> 23);
+    std::uint64_t fraction = magnitude & 0x7fffffu;
+    if (biased == 0) return BigUnsigned(fraction) << (1075 - 149);
+    return BigUnsigned(fraction | 0x800000u) << (biased - 150 + 1075);
+}
+
+BigUnsigned DoubleInUnits(std::uint64_t bits) {
+    exact::Binary64Parts parts = exact::Decompose(bits);
+    return BigUnsigned(parts.significand) << (parts.exponent + 1075);
+}
+
+// Checks that `single` is the binary32 nearest to the finite binary64, halves
+// to even, infinity from the halfway point above the largest finite value.
+std::string NarrowingFault(std::uint64_t bits, std::uint32_t single) {
+    if ((single >> 31) != (bits >> 63)) return "sign";
+    std::uint32_t magnitude = single & 0x7fffffffu;
+    if (magnitude > 0x7f800000u) return "NaN";
+    BigUnsigned twice = DoubleInUnits(bits) << 1;
+    // Halfway points between the result and its neighbours, doubled.
+    BigUnsigned value = SingleInUnits(magnitude);
+    if (magnitude == 0x7f800000u) {
+        return twice >= value + SingleInUnits(0x7f7fffffu) ? "" : "overflowed";
+    }
+    BigUnsigned lowerHalfway = magnitude == 0 ? BigUnsigned() : value + SingleInUnits(magnitude - 1);
+    BigUnsigned upperHalfway = value + SingleInUnits(magnitude + 1);
+    bool even = (magnitude & 1) == 0;
+    if (twice < lowerHalfway || (twice == lowerHalfway && !even && magnitude != 0)) return "too large";
+    if (twice > upperHalfway || (twice == upperHalfway && !even)) return "too small";
+    return "";
+}
+
+TEST(DoubleToSingleCrossCheckTest, NarrowingGivesTheNearestBinary32WithHalvesToEven) {
+    constexpr int kSampleSize = 20000;
+    std::mt19937_64 random(0x5eed0320u);
+    int faults = 0;
+    for (int i = 0; i < kSampleSize && faults < 20; ++i) {
+        std::uint64_t bits;
+        switch (i % 4) {
+            case 0: {  // binary32 range and beyond: subnormals, underflow, overflow
+                std::uint64_t biased = 1023 - 160 + random() % 291;
+                bits = (biased << 52) | (random() & exact::kFractionMask);
+                break;
+            }
+            case 1:
+            case 2: {  // a binary32 value, or a halfway point, a unit off either way
+                std::uint32_t single = static_cast<std::uint32_t>(random()) & 0x7fffffffu;
+                if (single >= 0x7f800000u) single = 0x7f7fffffu;
+                bits = WidenSingle(single);
+                if (single < 0x00800000u) {
+                    // Subnormal: (2f + 1) * 2^-150 is exact in binary64.
+                    std::uint64_t odd = 2 * static_cast<std::uint64_t>(single) + 1;
+                    int length = BigUnsigned(odd).BitLength();
+                    bits = exact::ComposeTruncated(odd << (53 - length), length - 53 - 150);
+                } else {
+                    bits += std::uint64_t{1} << 28;
+                }
+                if (i % 4 == 2) {
+                    bits += random() % 3;
+                    bits -= 1;
+                }
+                break;
+            }
+            default:  // any finite pattern
+                bits = random() & 0x7fefffffffffffffu;
+                break;
+        }
+        bits |= random() & exact::kSignBit;
+        std::uint32_t single = DoubleToSingle(bits);
+        std::string fault = NarrowingFault(bits, single);
+        if (!fault.empty()) {
+            ++faults;
+            ADD_FAILURE() << Hex(bits) << " narrowed to " << Hex(single) << ": " << fault;
+        }
+    }
+    EXPECT_EQ(DoubleToSingle(0x7ff0000000000000u), 0x7f800000u);
+    EXPECT_EQ(DoubleToSingle(0xfff0000000000000u), 0xff800000u);
+}
+
+}  // namespace
+}  // namespace zelquin
