@@ -1,6 +1,8 @@
 // Unsigned integer products wider than 64 bits, computed the same way on
 // every target: with the compiler's 128-bit integers where they exist, and
-// from four 32-bit products elsewhere (32-bit x86).
+// from four 32-bit products elsewhere (32-bit x86). Defining
+// ZELQUIN_PORTABLE_WIDE_PRODUCTS selects the 32-bit products everywhere, so
+// that a native build can test the path the 32-bit build takes.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +15,7 @@ struct Wide128 {
 };
 
 inline Wide128 Multiply64(std::uint64_t a, std::uint64_t b) {
-#ifdef __SIZEOF_INT128__
+#if defined(__SIZEOF_INT128__) && !defined(ZELQUIN_PORTABLE_WIDE_PRODUCTS)
     __extension__ typedef unsigned __int128 Unsigned128;
     const Unsigned128 product = static_cast<Unsigned128>(a) * b;
     return Wide128{static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};

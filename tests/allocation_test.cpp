@@ -12,6 +12,12 @@
 #include "decimal_reading.h"
 #include "rendering.h"
 
+// The replacements below pair operator new with free() on purpose; GCC sees
+// the pairing once they are inlined into the tests and warns.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
 namespace {
 std::atomic<long> allocationCount{0};
 }  // namespace
