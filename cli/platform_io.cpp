@@ -1,0 +1,138 @@
+// Arguments and standard streams on Windows (wide command line, console
+// input as UTF-16, handles) and on POSIX systems (file descriptors).
+#include "platform_io.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <shellapi.h>
+#else
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+#endif
+
+namespace zelquin::cli {
+
+#ifdef _WIN32
+
+namespace {
+
+// One call moves at most this much, which keeps the DWORD counts exact.
+constexpr std::size_t kLargestTransfer = 1u << 30;
+
+DWORD Clamp(std::size_t size) {
+    return static_cast<DWORD>(size < kLargestTransfer ? size : kLargestTransfer);
+}
+
+bool WriteHandle(HANDLE handle, const char* data, std::size_t size) {
+    while (size != 0) {
+        DWORD written = 0;
+        if (!WriteFile(handle, data, Clamp(size), &written, nullptr) || written == 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<Argument> CommandLineArguments(int, char**) {
+    std::vector<Argument> arguments;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return arguments;
+    for (int i = 0; i < count; ++i) {
+        Argument argument;
+        argument.wide = true;
+        for (const WCHAR* p = wide[i]; *p != 0; ++p) argument.units += static_cast<char16_t>(*p);
+        arguments.push_back(std::move(argument));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+void PrepareStreams() {}
+
+bool WriteOutput(const char* data, std::size_t size) {
+    return WriteHandle(GetStdHandle(STD_OUTPUT_HANDLE), data, size);
+}
+
+void WriteError(std::string_view text) {
+    WriteHandle(GetStdHandle(STD_ERROR_HANDLE), text.data(), text.size());
+}
+
+bool InputIsUnits() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+std::ptrdiff_t ReadInputBytes(char* buffer, std::size_t capacity) {
+    DWORD read = 0;
+    if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, Clamp(capacity), &read, nullptr)) {
+        // The writer closing its end of a pipe is the end of the input.
+        return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
+    }
+    return static_cast<std::ptrdiff_t>(read);
+}
+
+std::ptrdiff_t ReadInputUnits(char16_t* buffer, std::size_t capacity) {
+    static_assert(sizeof(WCHAR) == sizeof(char16_t));
+    DWORD read = 0;
+    if (!ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), buffer, Clamp(capacity), &read, nullptr)) return -1;
+    // Ctrl+Z at the start of what is typed ends the input, as at a prompt.
+    if (read != 0 && buffer[0] == 0x1A) return 0;
+    return static_cast<std::ptrdiff_t>(read);
+}
+
+#else
+
+std::vector<Argument> CommandLineArguments(int argc, char** argv) {
+    std::vector<Argument> arguments;
+    for (int i = 0; i < argc; ++i) {
+        Argument argument;
+        argument.bytes = argv[i];
+        arguments.push_back(std::move(argument));
+    }
+    return arguments;
+}
+
+void PrepareStreams() { std::signal(SIGPIPE, SIG_IGN); }
+
+namespace {
+
+bool WriteDescriptor(int descriptor, const char* data, std::size_t size) {
+    while (size != 0) {
+        const ssize_t written = write(descriptor, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteOutput(const char* data, std::size_t size) { return WriteDescriptor(STDOUT_FILENO, data, size); }
+
+void WriteError(std::string_view text) { WriteDescriptor(STDERR_FILENO, text.data(), text.size()); }
+
+bool InputIsUnits() { return false; }
+
+std::ptrdiff_t ReadInputBytes(char* buffer, std::size_t capacity) {
+    for (;;) {
+        const ssize_t count = read(STDIN_FILENO, buffer, capacity);
+        if (count >= 0 || errno != EINTR) return count < 0 ? -1 : count;
+    }
+}
+
+std::ptrdiff_t ReadInputUnits(char16_t*, std::size_t) { return -1; }
+
+#endif
+
+}  // namespace zelquin::cli

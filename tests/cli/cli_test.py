@@ -1,0 +1,532 @@
+#!/usr/bin/env python3
+"""Runs zelquin-convert and checks what it writes and how it exits.
+
+    cli_test.py [--version VERSION] GROUP COMMAND...
+
+COMMAND is the program, after the cross compiling emulator if there is one.
+GROUP is one of: worked, stdin, explain, errors. Exact values are checked
+against integer arithmetic done here, never against a float formatter.
+"""
+
+import argparse
+import fractions
+import os
+import queue
+import random
+import subprocess
+import sys
+import threading
+
+TIMEOUT = 120  # seconds for one run of the program; main() raises it under an emulator
+
+# Pattern text -> value text, option clear.
+PATTERN_CASES = [
+    ("0x3f800000", "1.000000"),
+    ("0x40490fdb", "3.141593"),
+    ("0x7f7fffff", "340282346638528860000000000000000000000.000000"),
+    ("0x80000001", "-0.000000"),
+    ("0x7f800001", "1.#QNAN0"),
+    ("0xffc00000", "-1.#IND00"),
+    ("0x7f800000", "1.#INF00"),
+    ("0xff800000", "-1.#INF00"),
+    ("0x100000000", "0.000000"),
+    ("0x3ff0000000000000", "1.000000"),
+    ("-1", "-1.#QNAN0"),
+    ("", "0.000000"),
+    ("1065353216", "1.000000"),
+    ("07740000000", "1.000000"),
+    ("  0xc0000000 junk", "-2.000000"),
+    ("\u0661\u0660\u0666\u0665\u0663\u0665\u0663\u0662\u0661\u0666", "1.000000"),  # Arabic-Indic
+    ("\u3000\uff10x3f800000", "1.000000"),  # ideographic space, full-width zero
+    ("0xffefffffffffffff", "-17976931348623157" + "0" * 292 + ".000000"),
+    (" " * 195 + "0x40490fdb", "0.000000"),  # only the first 199 units are read
+]
+
+# Pattern text -> value text with --double.
+DOUBLE_PATTERN_CASES = [
+    ("0x3ff00000", "1.000000"),
+    ("0xc0000000", "-2.000000"),
+    ("0x3ff0000000000000", "0.000000"),
+    ("0x7ff00001", "1.#QNAN0"),
+    ("0xfff80000", "-1.#IND00"),
+    ("-1", "-1.#QNAN0"),
+    ("", "0.000000"),
+]
+
+# Value text -> pattern text with the option clear, and with --double.
+VALUE_CASES = [
+    ("1", "0x3f800000", "0x3ff0000000000000"),
+    ("0.1", "0x3dcccccd", "0x3fb999999999999a"),
+    ("-0", "0x80000000", "0x8000000000000000"),
+    ("1e39", "0x7f800000", "0x48078287f49c4a1d"),
+    ("16777217", "0x4b800000", "0x4170000010000000"),
+    ("9007199254740995", "0x5a000000", "0x4340000000000001"),
+    ("", "0", "0"),
+    ("   .25e+2xyz", "0x41c80000", "0x4039000000000000"),
+    ("1d5", "0x47c35000", "0x40f86a0000000000"),
+    ("-1e400", "0xff800000", "0xfff0000000000000"),
+    ("1e-45", "0x1", "0x3696d601ad376ab9"),
+    ("1.5\U0001F600", "0x3fc00000", "0x3ff8000000000000"),  # a surrogate pair ends it
+    ("\u00a03", "0x40400000", "0x4008000000000000"),
+    ("1" * 198 + "e-400", "0x7f800000", None),  # "e" is the 199th unit: the same as 198 ones
+    ("1" * 198 + "\U0001F600", "0x7f800000", None),  # half of the pair is read
+]
+
+# Full explanation blocks, checked by hand.
+EXPLAINED = [
+    (["value", "0.1"], """0x3dcccccd
+  format      binary32, narrowed from binary64 0x3fb999999999999a
+  hex         0x3dcccccd
+  binary      0 | 01111011 | 10011001100110011001101
+  class       normal
+  exponent    -4 (field 123)
+  exact       0.100000001490116119384765625
+  typed       0.1
+  difference  -0.000000001490116119384765625 (typed minus exact)
+
+"""),
+    (["--double", "value", "9007199254740995"], """0x4340000000000001
+  format      binary64
+  hex         0x4340000000000001
+  binary      0 | 10000110100 | 0000000000000000000000000000000000000000000000000001
+  class       normal
+  exponent    53 (field 1076)
+  exact       9007199254740994
+  typed       9007199254740995
+  difference  +1 (typed minus exact)
+
+"""),
+    (["pattern", "0x7f800001"], """1.#QNAN0
+  integer     0x7f800001
+  format      binary32
+  signalling  0x7f800001 is made quiet; the lines below describe the quiet NaN
+  hex         0x7fc00001
+  binary      0 | 11111111 | 10000000000000000000001
+  class       quiet NaN
+  exponent    none (field 255)
+  exact       not a number
+
+"""),
+    (["--double", "pattern", "0x3ff00000"], """1.000000
+  integer     0x3ff00000
+  format      binary64, the integer's low 32 bits as its upper half (--double)
+  hex         0x3ff0000000000000
+  binary      0 | 01111111111 | 0000000000000000000000000000000000000000000000000000
+  class       normal
+  exponent    0 (field 1023)
+  exact       1
+
+"""),
+    (["pattern", "0x80000001"], """-0.000000
+  integer     0x80000001
+  format      binary32
+  hex         0x80000001
+  binary      1 | 00000000 | 00000000000000000000001
+  class       subnormal
+  exponent    -126 (field 0), no leading 1
+  exact       -0.00000000000000000000000000000000000000000000140129846432481707092372958328991613128026194187651577175706828388979108268586060148663818836212158203125
+
+"""),
+]
+
+# (arguments, class line, whether a signalling NaN was made quiet)
+CLASSES = [
+    (["pattern", "0"], "zero", False),
+    (["pattern", "0x80000000"], "zero", False),
+    (["pattern", "0x1"], "subnormal", False),
+    (["pattern", "0x3f800000"], "normal", False),
+    (["pattern", "0xff800000"], "infinity", False),
+    (["pattern", "0x7fc00000"], "quiet NaN", False),
+    (["pattern", "0xffc00000"], "indefinite NaN", False),
+    (["pattern", "0x7ff80000ffffffff"], "quiet NaN", False),
+    (["pattern", "0xfff8000000000000"], "indefinite NaN", False),
+    (["pattern", "0xfff0000000000001"], "quiet NaN", True),
+    (["pattern", "0xff800001"], "quiet NaN", True),
+    (["pattern", "0xffa00000"], "quiet NaN", True),
+    (["--double", "pattern", "0xfff40000"], "quiet NaN", True),
+    (["--double", "pattern", "0x80000"], "subnormal", False),
+    (["--double", "pattern", "0x7ff00000"], "infinity", False),
+    (["value", "1e-40"], "subnormal", False),
+    (["--double", "value", "-1e-320"], "subnormal", False),
+    (["--double", "value", "1e-400"], "zero", False),
+]
+
+SMALLEST_DOUBLE = (
+    "49406564584124654417656879286822137236505980261432476442558568250067550727020875186529983636163599"
+    "23797965646954457177309266567103559397963987747960107818781263007131903114045278458171678489821036"
+    "88718636056998730723050006387409153564984387312473397273169615140031715385398074126238565591171026"
+    "65855668676818703956031062493194527159149245532930545654440112748012970999954193198940908041656332"
+    "45247571478690147267801593552386115501348035264934720193790268107107491703332226844753335720832431"
+    "93609238289345836806010601150616980975307834227731832924790498252473077637592724787465608477820373"
+    "44696995336470179726777175851256605511991315048911014510378627381672509558373897335989936648099411"
+    "642057026370902792427675445652290875386825064197182655334472656250")
+
+# (arguments, exact line, typed line, difference line), checked by hand.
+EXACT_CASES = [
+    (["pattern", "0x7f7fffff"], "340282346638528859811704183484516925440", None, None),
+    (["--double", "pattern", "0x1"], "0." + "0" * 313 + "212199579096527231511138221486320883199617", None, None),
+    (["value", "16777217"], "16777216", "16777217", "+1 (typed minus exact)"),
+    (["value", "9007199254740995"], "9007199254740992", "9007199254740995", "+3 (typed minus exact)"),
+    (["--double", "value", "0.1"], "0.1000000000000000055511151231257827021181583404541015625", "0.1",
+     "-0.0000000000000000055511151231257827021181583404541015625 (typed minus exact)"),
+    (["value", "-0"], "-0", "0", "0 (typed minus exact)"),
+    (["value", ""], "0", "0 (no number at the start of the text)", "0 (typed minus exact)"),
+    (["value", "."], "0", "0 (no number at the start of the text)", "0 (typed minus exact)"),
+    (["value", "1.5abc"], "1.5", "1.5 (the text after the number is ignored)", "0 (typed minus exact)"),
+    (["value", "1e+"], "1", "1 (the text after the number is ignored)", "0 (typed minus exact)"),
+    (["value", "-2.5D1"], "-25", "-25", "0 (typed minus exact)"),
+    (["value", "1e39"], "infinity", "1" + "0" * 39, "none: the stored number is infinite"),
+    (["--double", "value", "1.00000000000000000000000001"], "1", "1.00000000000000000000000001",
+     "+0.00000000000000000000000001 (typed minus exact)"),
+    (["--double", "value", "-1e-5000"], "-0", "-1e-5000", "-1e-5000 (typed minus exact)"),
+    (["value", "12.5e-100000000000000000000"], "0", "1.25e-99999999999999999999",
+     "+1.25e-99999999999999999999 (typed minus exact)"),
+    (["value", "-0.0125e+100000000000000000000"], "-infinity", "-1.25e+99999999999999999998",
+     "none: the stored number is infinite"),
+]
+
+
+class Checker:
+    def __init__(self, command):
+        self.command = command
+        self.windows = command[-1].lower().endswith(".exe")
+        self.env = dict(os.environ)
+        # Arguments reach a Windows program through the locale's encoding.
+        self.env["LC_ALL"] = "C.UTF-8"
+        self.env.setdefault("WINEDEBUG", "-all")
+        self.checks = 0
+        self.failures = []
+
+    def run(self, args, stdin=b""):
+        result = subprocess.run(self.command + args, input=stdin, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, env=self.env, timeout=TIMEOUT)
+        return result.returncode, result.stdout, result.stderr
+
+    def start(self, args):
+        return subprocess.Popen(self.command + args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, env=self.env)
+
+    def explain_all(self, cases):
+        """The --explain blocks for argument lists that end with one text,
+        from one run for each set of options and command."""
+        runs = {}
+        for index, args in enumerate(cases):
+            runs.setdefault(tuple(args[:-1]), []).append(index)
+        blocks = [None] * len(cases)
+        for start, indexes in runs.items():
+            status, out, err = self.run(["--explain"] + list(start) + [cases[i][-1] for i in indexes])
+            self.expect("status of --explain %s" % list(start), status, 0)
+            for index, block in zip(indexes, blocks_of(out)):
+                blocks[index] = block
+        return blocks
+
+    def expect(self, what, actual, expected):
+        self.checks += 1
+        if actual != expected:
+            self.failures.append("%s:\n    expected %r\n    actual   %r" % (what, expected, actual))
+
+    def expect_true(self, what, condition):
+        self.checks += 1
+        if not condition:
+            self.failures.append(what)
+
+
+def lines_of(output):
+    text = output.decode("ascii")
+    assert text == "" or text.endswith("\n"), "output ends without LF"
+    return text.split("\n")[:-1]
+
+
+def blocks_of(output):
+    """Splits --explain output into (result line, block lines) pairs."""
+    blocks = []
+    lines = lines_of(output)
+    i = 0
+    while i < len(lines):
+        end = lines.index("", i + 1)
+        blocks.append((lines[i], lines[i + 1:end]))
+        i = end + 1
+    return blocks
+
+
+def field(block, label):
+    prefix = "  %-12s" % label
+    found = [line[len(prefix):] for line in block if line.startswith(prefix)]
+    return found[0] if found else None
+
+
+# Exact values by integer arithmetic.
+
+def exact_fraction(bits, is_double):
+    fraction_bits, exponent_bits = (52, 11) if is_double else (23, 8)
+    bias = (1 << (exponent_bits - 1)) - 1
+    sign = -1 if bits >> (fraction_bits + exponent_bits) else 1
+    exponent = (bits >> fraction_bits) & ((1 << exponent_bits) - 1)
+    fraction = bits & ((1 << fraction_bits) - 1)
+    if exponent == 0:
+        return sign * fractions.Fraction(fraction) * fractions.Fraction(2) ** (1 - bias - fraction_bits)
+    significand = fraction | (1 << fraction_bits)
+    return sign * fractions.Fraction(significand) * fractions.Fraction(2) ** (exponent - bias - fraction_bits)
+
+
+def positional(value):
+    """The exact decimal text of a fraction whose denominator is a power of two."""
+    sign = "-" if value < 0 else ""
+    places = value.denominator.bit_length() - 1
+    assert value.denominator == 1 << places
+    digits = str(abs(value.numerator) * 5 ** places).rjust(places + 1, "0")
+    if places == 0:
+        return sign + digits
+    return sign + digits[:-places] + "." + digits[-places:]
+
+
+def as_fraction(text):
+    return fractions.Fraction(text.split(" ")[0])
+
+
+# Groups.
+
+def check_worked(c):
+    for option, cases in (([], PATTERN_CASES), (["--double"], DOUBLE_PATTERN_CASES)):
+        texts = [t for t, _ in cases]
+        expected = [v for _, v in cases]
+        status, out, err = c.run(option + ["pattern"] + texts)
+        c.expect("pattern %s as arguments" % option, (status, lines_of(out)), (0, expected))
+        status, out, err = c.run(option + ["pattern"], "".join(t + "\n" for t in texts).encode())
+        c.expect("pattern %s on standard input" % option, (status, lines_of(out)), (0, expected))
+    for index, option in ((1, []), (2, ["--double"])):
+        # A cut text gives what 198 ones give, the last text here.
+        texts = [case[0] for case in VALUE_CASES] + ["1" * 198]
+        expected = [case[index] for case in VALUE_CASES]
+        for how, (status, out, err) in (
+                ("as arguments", c.run(option + ["value"] + texts)),
+                ("on standard input, CR LF", c.run(option + ["value"], "".join(t + "\r\n" for t in texts).encode()))):
+            got = lines_of(out)
+            c.expect("value %s %s" % (option, how), (status, got[:-1]),
+                     (0, [e if e is not None else got[-1] for e in expected]))
+
+
+def check_stdin(c):
+    # Line ends: LF, CR LF, a CR at the very end, no line end at all.
+    for stdin, expected in [
+        (b"", []),
+        (b"0x3f800000\r", ["1.000000"]),
+        (b"\n0x3f800000\r\n\r\n"
+         b"0x3f8\r00000\n"  # a CR inside the line ends the number
+         b"0x3f800000\x000x40490fdb\n\x00\n"  # a NUL ends the text
+         b"0x40490fdb", ["0.000000", "1.000000", "0.000000", "0.000000", "1.000000", "0.000000", "3.141593"]),
+    ]:
+        status, out, err = c.run(["pattern"], stdin)
+        c.expect("pattern lines %r" % stdin, (status, lines_of(out)), (0, expected))
+
+    # Texts that are not UTF-8 keep their line, empty, and make the status 1.
+    # Very long lines: only the first 199 units count, all of it is checked.
+    bad = [b"\xff", b"\x80", b"\xc0\x80", b"\xed\xa0\x80", b"\xf4\x90\x80\x80", b"1\xe2\x82", b"\xf5",
+           b"2\xc3(", b"1" + b" " * 1000000 + b"\xfe"]
+    stdin = (b"1\n" + b"\n".join(bad) + b"\n\xf4\x8f\xbf\xbf2\n" + b"1" * 3000000 + b"\n" + b" " * 1000000 +
+             b"2\n3")
+    status, out, err = c.run(["value"], stdin)
+    c.expect("invalid lines keep their place", (status, lines_of(out)),
+             (1, ["0x3f800000"] + [""] * len(bad) + ["0", "0x7f800000", "0", "0x40400000"]))
+    messages = err.decode("utf-8", "replace")
+    c.expect_true("every invalid line is reported by number: %r" % messages,
+                  all("line %d: not valid UTF-8" % (i + 2) in messages for i in range(len(bad))))
+    c.expect_true("the byte is reported: %r" % messages, "line 7: not valid UTF-8 at byte 2" in messages)
+    c.expect_true("valid lines are not reported", "line 1:" not in messages and "line 12:" not in messages)
+    status, out, err = c.run(["--explain", "pattern"], b"\xff\n")
+    c.expect("invalid line with --explain", (status, out), (1, b"\n  not converted: not valid UTF-8\n\n"))
+
+    # Many lines stay aligned.
+    values = ["%d" % (i * 7919 % 100003) for i in range(100000)]
+    status, out, err = c.run(["--double", "value"], "\n".join(values).encode())
+    got = lines_of(out)
+    c.expect("100000 lines give 100000 results", (status, len(got)), (0, len(values)))
+    c.expect("line 100000", got[-1:], ["0x%x" % double_bits_of_integer(int(values[-1]))])
+    c.expect("line 77777", got[77776:77777], ["0x%x" % double_bits_of_integer(int(values[77776]))])
+
+    # As a co-process: each answer comes before the next line is written.
+    for args, texts in [
+        (["pattern"], [("0x3f800000", b"1.000000\n"), ("0x40490fdb", b"3.141593\n"), ("\xff", b"\n"),
+                       ("-1", b"-1.#QNAN0\n")]),
+        (["--explain", "value"], [("0.1", b"0x3dcccccd\n"), ("", b"0\n"), ("1e39", b"0x7f800000\n")]),
+    ]:
+        process = c.start(args)
+        answers = queue.Queue()
+        threading.Thread(target=lambda out=process.stdout, q=answers: [q.put(l) for l in iter(out.readline, b"")],
+                         daemon=True).start()
+        try:
+            for text, answer in texts:
+                data = b"\xff" if text == "\xff" else text.encode()
+                process.stdin.write(data + b"\n")
+                process.stdin.flush()
+                first = answers.get(timeout=TIMEOUT)
+                if "--explain" in args:  # the block up to its empty line
+                    while answers.get(timeout=TIMEOUT) != b"\n":
+                        pass
+                c.expect("co-process answer to %r" % text, first, answer)
+            process.stdin.close()
+            process.wait(timeout=TIMEOUT)
+            c.expect_true("co-process ends when its input ends", answers.empty())
+        except queue.Empty:
+            c.expect_true("co-process %s answers every line at once" % args, False)
+            process.kill()
+            process.wait()
+
+
+def double_bits_of_integer(n):
+    """binary64 bits of a positive integer below 2^53."""
+    exponent = n.bit_length() - 1
+    return ((exponent + 1023) << 52) | ((n << (52 - exponent)) & ((1 << 52) - 1)) if n else 0
+
+
+def check_explain(c):
+    cases = ([args for args, _ in EXPLAINED] + [args for args, _, _ in CLASSES] +
+             [args for args, _, _, _ in EXACT_CASES] + [["--double", "value", "5e-324"], ["value", "1" * 250]])
+    blocks = c.explain_all(cases)
+    for (args, expected), (result, block) in zip(EXPLAINED, blocks):
+        c.expect("explanation of %s" % args, "\n".join([result] + block + ["", ""]), expected)
+    blocks = blocks[len(EXPLAINED):]
+
+    for (args, expected, quieted), (result, block) in zip(CLASSES, blocks):
+        c.expect("class of %s" % args, field(block, "class"), expected)
+        c.expect("signalling NaN noted for %s" % args, field(block, "signalling") is not None, quieted)
+    blocks = blocks[len(CLASSES):]
+
+    for (args, exact, typed, difference), (result, block) in zip(EXACT_CASES, blocks):
+        c.expect("exact value for %s" % args, field(block, "exact")[:len(exact)], exact)
+        c.expect("typed decimal for %s" % args, field(block, "typed"), typed)
+        c.expect("difference for %s" % args, field(block, "difference"), difference)
+    blocks = blocks[len(EXACT_CASES):]
+
+    exact = field(blocks[0][1], "exact")
+    c.expect("smallest binary64 subnormal", exact, "0." + "0" * 323 + SMALLEST_DOUBLE.rstrip("0"))
+    c.expect("its significant digits", len(exact) - 2 - 323, 751)
+    c.expect("read line", field(blocks[1][1], "read"), "the first 199 of 250 UTF-16 units of the text")
+    c.expect("typed decimal of a cut text", field(blocks[1][1], "typed"), "1" * 199)
+
+    # Exact values of many patterns, against integer arithmetic here.
+    rng = random.Random(20240607)
+    patterns = []
+    for _ in range(300):
+        for width in (32, 64):
+            bits = rng.getrandbits(width)
+            if rng.random() < 0.3:  # subnormals and the smallest numbers
+                bits &= (1 << (width - 1)) | ((1 << rng.randint(1, width - 12)) - 1)
+            patterns.append((bits, width))
+    stdin = "".join("0x%x\n" % bits for bits, _ in patterns).encode()
+    status, out, err = c.run(["--explain", "pattern"], stdin)
+    blocks = blocks_of(out)
+    c.expect("one block per pattern", len(blocks), len(patterns))
+    for (bits, width), (result, block) in zip(patterns, blocks):
+        is_double = width == 64 and bits > 0xFFFFFFFF
+        c.expect("hex of 0x%x" % bits, int(field(block, "hex"), 16), quieted_bits(bits, is_double))
+        exact = field(block, "exact")
+        if exact not in ("not a number", "infinity", "-infinity"):
+            expected = positional(exact_fraction(bits, is_double))
+            if expected == "0" and bits >> (63 if is_double else 31):
+                expected = "-0"
+            c.expect("exact value of 0x%x" % bits, exact, expected)
+
+    # Typed decimals and differences of many texts, as exact fractions.
+    texts = []
+    for _ in range(400):
+        digits = "".join(rng.choice("0123456789") for _ in range(rng.randint(1, 40)))
+        point = rng.randint(0, len(digits))
+        text = digits[:point] + "." + digits[point:] if point < len(digits) else digits
+        exponent = rng.choice([rng.randint(-50, 50), rng.randint(-340, 310)])
+        texts.append(rng.choice(["", "-"]) + text + "e%d" % exponent)
+    for option, is_double in (([], False), (["--double"], True)):
+        stdin = "".join(t + "\n" for t in texts).encode()
+        status, out, err = c.run(["--explain"] + option + ["value"], stdin)
+        blocks = blocks_of(out)
+        c.expect("one block per value", len(blocks), len(texts))
+        for text, (result, block) in zip(texts, blocks):
+            bits = int(field(block, "hex"), 16)
+            c.expect("hex of %s" % text, bits, int(result, 16))
+            typed = as_fraction(field(block, "typed"))
+            c.expect("typed decimal of %s" % text, typed, fractions.Fraction(text))
+            if field(block, "exact").endswith("infinity"):
+                c.expect("no difference to infinity", field(block, "difference"),
+                         "none: the stored number is infinite")
+                continue
+            exact = exact_fraction(bits, is_double)
+            c.expect("exact value of %s" % text, as_fraction(field(block, "exact")), exact)
+            c.expect("difference of %s" % text, as_fraction(field(block, "difference")), typed - exact)
+
+
+def quieted_bits(bits, is_double):
+    quiet = 1 << (51 if is_double else 22)
+    exponent_mask = (0x7FF << 52) if is_double else (0xFF << 23)
+    fraction_mask = quiet * 2 - 1
+    is_nan = bits & exponent_mask == exponent_mask and bits & fraction_mask
+    return bits | quiet if is_nan else bits
+
+
+def check_errors(c, version):
+    usage = "usage: zelquin-convert"
+    usage_errors = [[], ["--bogus", "pattern", "1"], ["frobnicate", "1"]]
+    if not c.windows:  # each run under an emulator is slow; these take the same path
+        usage_errors += [["--double"], ["-x", "value"], ["Pattern", "1"], ["--explain", "--double", "values"]]
+    for args in usage_errors:
+        status, out, err = c.run(args)
+        c.expect("status for %s" % args, status, 2)
+        c.expect("nothing on standard output for %s" % args, out, b"")
+        c.expect_true("usage on standard error for %s" % args, usage in err.decode("utf-8", "replace"))
+
+    status, out, err = c.run(["--help"])
+    c.expect("--help", (status, out.decode().startswith(usage), usage in err.decode("utf-8", "replace")),
+             (0, True, False))
+    status, out, err = c.run(["--double", "--help", "pattern", "1"])
+    c.expect("--help before a command", (status, out.decode().startswith(usage)), (0, True))
+    status, out, err = c.run(["--version"])
+    c.expect("--version", (status, out), (0, ("zelquin-convert %s\n" % version).encode()))
+
+    # After the command everything is a text, also what looks like an option.
+    status, out, err = c.run(["pattern", "--double", "-1", "--help"])
+    c.expect("texts after the command", (status, lines_of(out)), (0, ["0.000000", "-1.#QNAN0", "0.000000"]))
+
+    if not c.windows:  # the Windows command line is UTF-16 and cannot hold such bytes
+        status, out, err = c.run(["value", "1", b"\xc3\x28", "2"])
+        c.expect("invalid argument", (status, lines_of(out)), (1, ["0x3f800000", "", "0x40000000"]))
+        c.expect_true("the invalid argument is reported by number",
+                      "argument 3: not valid UTF-8 at byte 1" in err.decode("utf-8", "replace"))
+
+    # A closed standard output ends the program quietly, with status 3.
+    process = c.start(["pattern"])
+    process.stdout.close()
+    try:
+        process.stdin.write(b"0x3f800000\n" * 2000000)
+        process.stdin.close()
+    except (BrokenPipeError, OSError):
+        pass
+    status = process.wait(timeout=TIMEOUT)
+    err = process.stderr.read()
+    c.expect("closed standard output", (status, b"zelquin" in err), (3, False))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--version", default="")
+    parser.add_argument("group", choices=["worked", "stdin", "explain", "errors"])
+    parser.add_argument("command", nargs="+")
+    options = parser.parse_args()
+    if len(options.command) > 1:
+        global TIMEOUT
+        TIMEOUT = 900
+    c = Checker(options.command)
+    if options.group == "worked":
+        check_worked(c)
+    elif options.group == "stdin":
+        check_stdin(c)
+    elif options.group == "explain":
+        check_explain(c)
+    else:
+        check_errors(c, options.version)
+    for failure in c.failures:
+        print("FAILED " + failure)
+    print("%d of %d checks passed" % (c.checks - len(c.failures), c.checks))
+    return 1 if c.failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
