@@ -92,8 +92,12 @@ std::uint64_t TextToUInt64(std::u16string_view text) {
         }
     }
 
-    const std::uint64_t q = kAllOnes / base;
-    const std::uint64_t r = kAllOnes % base;
+    // q = floor((2^64 - 1) / base) and r = (2^64 - 1) mod base, for the three
+    // bases there are (constants: a 64-bit division is slow on 32-bit x86).
+    const std::uint64_t q = base == 16 ? 0x0FFFFFFFFFFFFFFFu
+                          : base == 10 ? 1844674407370955161u
+                                       : 0x1FFFFFFFFFFFFFFFu;
+    const std::uint64_t r = base == 16 ? 15 : base == 10 ? 5 : 7;
     std::uint64_t accumulator = 0;
     bool anyDigit = false;
     bool overflow = false;
