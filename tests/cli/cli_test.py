@@ -344,7 +344,10 @@ def check_stdin(c):
     c.expect("line 100000", got[-1:], ["0x%x" % double_bits_of_integer(int(values[-1]))])
     c.expect("line 77777", got[77776:77777], ["0x%x" % double_bits_of_integer(int(values[77776]))])
 
-    # As a co-process: each answer comes before the next line is written.
+    # As a co-process: each answer comes before the next line is written. The
+    # emulator's wrapper hands over the output only when the program ends.
+    if c.windows:
+        return
     for args, texts in [
         (["pattern"], [("0x3f800000", b"1.000000\n"), ("0x40490fdb", b"3.141593\n"), ("\xff", b"\n"),
                        ("-1", b"-1.#QNAN0\n")]),
@@ -491,7 +494,10 @@ def check_errors(c, version):
         c.expect_true("the invalid argument is reported by number",
                       "argument 3: not valid UTF-8 at byte 1" in err.decode("utf-8", "replace"))
 
-    # A closed standard output ends the program quietly, with status 3.
+    # A closed standard output ends the program quietly, with status 3. Under
+    # the emulator's wrapper the program writes to a file, never to the pipe.
+    if c.windows:
+        return
     process = c.start(["pattern"])
     process.stdout.close()
     try:
