@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cwctype>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -280,6 +281,71 @@ TEST(Win32WindowMessages, OnlyFieldChangesConvert) {
     SendMessageW(window.main(), WM_COMMAND, MAKEWPARAM(kPatternFieldId, EN_CHANGE),
                  reinterpret_cast<LPARAM>(pattern));
     EXPECT_EQ(window.text(kValueFieldId), u"3.141593");
+}
+
+// Thousands of random edits: typing at the end of a field, deleting, pasting
+// long texts over everything and clicking the option. After each edit the
+// edited field holds what the user put there and the other field holds the
+// conversion of its first 199 units under the option of that moment.
+TEST(Win32WindowSoak, RandomEditsKeepTheFieldsInStep) {
+    const LiveWindow window;
+    ASSERT_NE(window.main(), nullptr);
+    // What users type: both fields' grammars, white space, digits of other
+    // scripts and characters above U+00FF; a pasted text may also hold a tab.
+    const std::u16string_view alphabet = u"0123456789abcdefxXeEdD.+- \u00A0\u0660\u0669\uFF11\u20AC\u3000\t";
+    const std::size_t typable = alphabet.size() - 1;
+    std::mt19937 rng(20261207);
+    int keys = 0, refused = 0;
+
+    for (int edit = 0; edit < 3000; ++edit) {
+        const int field = 1 + static_cast<int>(rng() % 2);
+        const int other = field == kPatternFieldId ? kValueFieldId : kPatternFieldId;
+        const HWND edited = window.control(field);
+        const unsigned kind = rng() % 20;
+        if (kind == 0) {
+            const std::u16string before = window.text(other);
+            SendMessageW(window.control(kDoubleOptionId), BM_CLICK, 0, 0);
+            ASSERT_EQ(window.text(other), before) << "edit " << edit << ": the option converted";
+            continue;
+        }
+        const std::u16string before = window.text(field);
+        std::u16string expected = before;
+        const std::u16string otherBefore = window.text(other);
+        if (kind <= 16) {
+            // A character typed, or one deleted, at the end of the text.
+            if (kind > 12 && before.empty()) continue;
+            const char16_t unit = alphabet[rng() % typable];
+            const LRESULT end = GetWindowTextLengthW(edited);
+            SendMessageW(edited, EM_SETSEL, end, end);
+            SendMessageW(edited, WM_CHAR, kind <= 12 ? unit : VK_BACK, 1);
+            expected = kind <= 12 ? before + unit : before.substr(0, before.size() - 1);
+            // The field does not scroll: while its text is wider than the
+            // field it may refuse a key, or undo its last change instead.
+            // Either way the other field converts what the field shows.
+            if (window.text(field) != expected) {
+                ++refused;
+                expected = window.text(field);
+                if (expected == before) {
+                    ASSERT_EQ(window.text(other), otherBefore) << "edit " << edit;
+                    continue;
+                }
+            } else {
+                ++keys;
+            }
+        } else {
+            std::u16string pasted;
+            const int length = static_cast<int>(rng() % 400);
+            for (int i = 0; i < length; ++i) pasted += alphabet[rng() % alphabet.size()];
+            SendMessageW(edited, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pasted.c_str()));
+            expected = pasted;
+        }
+        ASSERT_EQ(window.text(field), expected) << "edit " << edit;
+        const std::u16string converted =
+            ConvertFieldText(field, std::u16string_view(expected).substr(0, kFieldUnitsConverted), window.checked());
+        ASSERT_EQ(window.text(other), converted) << "edit " << edit << " of field " << field;
+    }
+    // Most keys must have done what they do.
+    EXPECT_GT(keys, 4 * refused) << keys << " keys taken, " << refused << " refused";
 }
 
 }  // namespace
