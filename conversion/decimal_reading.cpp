@@ -79,12 +79,22 @@ ScanResult ScanUnits(const Unit* p, const Unit* end) {
                 break;
             case ScanState::IntegerDigits:
                 if (IsDigit(unit)) {
-                    ++p;
-                    if (s.digitCount < kMaxStoredDigits) {
-                        s.digits[s.digitCount++] = static_cast<std::uint8_t>(unit - '0');
-                    } else if (s.exponentAdjustment < kAdjustmentLimit) {
-                        ++s.exponentAdjustment;
-                    }
+                    // The whole run of digits at once; a unit above 0xFF is
+                    // never a digit here.
+                    // The count lives in a local: a store through the byte
+                    // array may alias it and would force a reload per digit.
+                    int count = s.digitCount;
+                    int adjustment = s.exponentAdjustment;
+                    do {
+                        if (count < kMaxStoredDigits) {
+                            s.digits[count++] = static_cast<std::uint8_t>(*p - '0');
+                        } else if (adjustment < kAdjustmentLimit) {
+                            ++adjustment;
+                        }
+                        ++p;
+                    } while (p != end && IsDigit(static_cast<unsigned>(*p)));
+                    s.digitCount = count;
+                    s.exponentAdjustment = adjustment;
                 } else if (unit == '.') {
                     ++p;
                     state = ScanState::FractionDigits;
@@ -102,13 +112,20 @@ ScanResult ScanUnits(const Unit* p, const Unit* end) {
                 break;
             case ScanState::FractionDigits:
                 if (IsDigit(unit)) {
-                    ++p;
-                    if (unit == '0' && s.digitCount == 0) {
-                        if (s.exponentAdjustment > -kAdjustmentLimit) --s.exponentAdjustment;
-                    } else if (s.digitCount < kMaxStoredDigits) {
-                        s.digits[s.digitCount++] = static_cast<std::uint8_t>(unit - '0');
-                        --s.exponentAdjustment;
-                    }
+                    int count = s.digitCount;
+                    int adjustment = s.exponentAdjustment;
+                    do {
+                        const unsigned digit = static_cast<unsigned>(*p) - '0';
+                        if (digit == 0 && count == 0) {
+                            if (adjustment > -kAdjustmentLimit) --adjustment;
+                        } else if (count < kMaxStoredDigits) {
+                            s.digits[count++] = static_cast<std::uint8_t>(digit);
+                            --adjustment;
+                        }
+                        ++p;
+                    } while (p != end && IsDigit(static_cast<unsigned>(*p)));
+                    s.digitCount = count;
+                    s.exponentAdjustment = adjustment;
                 } else if (IsExponentLetter(unit)) {
                     ++p;
                     state = ScanState::ExponentLetter;

@@ -1,6 +1,8 @@
 // Reading the pattern field and turning its integer into the value text.
 #include "pattern_reading.h"
 
+#include <array>
+
 #include "conversion.h"
 
 namespace zelquin {
@@ -12,14 +14,26 @@ constexpr char16_t kDigitRangeStarts[] = {
     0x0CE6, 0x0D66, 0x0E50, 0x0ED0, 0x0F20, 0x1040, 0x17E0, 0x1810, 0xFF10,
 };
 
+// The value of each ASCII code unit as a digit of a base up to 36: 0 to 9 for
+// "0" to "9", 10 to 35 for "a"/"A" to "z"/"Z", 36 for any other, NUL included.
+constexpr std::array<std::uint8_t, 128> kAsciiUnitValues = [] {
+    std::array<std::uint8_t, 128> values{};
+    for (unsigned unit = 0; unit < 128; ++unit) {
+        values[unit] = 36;
+        if (unit >= '0' && unit <= '9') values[unit] = static_cast<std::uint8_t>(unit - '0');
+        if (unit >= 'a' && unit <= 'z') values[unit] = static_cast<std::uint8_t>(10 + unit - 'a');
+        if (unit >= 'A' && unit <= 'Z') values[unit] = static_cast<std::uint8_t>(10 + unit - 'A');
+    }
+    return values;
+}();
+
 // The value of a digit or ASCII letter (10 to 35 for "a"/"A" to "z"/"Z"), or
-// 36 for any other code unit, which is never below a base.
-unsigned UnitValue(char16_t unit) {
+// 36 for any other code unit, which is never below a base. Letters are ASCII
+// only, so above U+007F only the digit ranges count.
+inline unsigned UnitValue(char16_t unit) {
+    if (unit < 0x80) return kAsciiUnitValues[unit];
     const int digit = DigitValue(unit);
-    if (digit >= 0) return static_cast<unsigned>(digit);
-    const char16_t folded = static_cast<char16_t>(unit | 0x20);
-    if (folded >= u'a' && folded <= u'z') return 10u + (folded - u'a');
-    return 36;
+    return digit >= 0 ? static_cast<unsigned>(digit) : 36u;
 }
 
 constexpr std::uint64_t kAllOnes = ~std::uint64_t{0};
@@ -68,11 +82,9 @@ int DigitValue(char16_t unit) {
 }
 
 std::uint64_t TextToUInt64(std::u16string_view text) {
-    // A NUL ends the text.
-    const std::size_t end = [&] {
-        const std::size_t nul = text.find(u'\0');
-        return nul == std::u16string_view::npos ? text.size() : nul;
-    }();
+    // A NUL ends the text. It needs no search of its own: it is neither white
+    // space nor a sign nor a digit of any base, so every step below stops at it.
+    const std::size_t end = text.size();
     std::size_t i = 0;
     while (i < end && IsWhiteSpace(text[i])) ++i;
 
