@@ -24,57 +24,9 @@
 #include <limits>
 #include <vector>
 
+#include "big_unsigned.h"
+
 namespace zelquin::check {
-
-// An unsigned integer in little-endian 32-bit limbs with just the operations
-// the comparisons need.
-class SmallBig {
-public:
-    explicit SmallBig(std::uint64_t value) {
-        limbs_.push_back(static_cast<std::uint32_t>(value));
-        limbs_.push_back(static_cast<std::uint32_t>(value >> 32));
-        Trim();
-    }
-
-    void MultiplySmall(std::uint32_t factor) {
-        std::uint64_t carry = 0;
-        for (std::uint32_t& limb : limbs_) {
-            const std::uint64_t product = std::uint64_t{limb} * factor + carry;
-            limb = static_cast<std::uint32_t>(product);
-            carry = product >> 32;
-        }
-        if (carry != 0) limbs_.push_back(static_cast<std::uint32_t>(carry));
-        Trim();
-    }
-
-    void ShiftLeft(int bits) {
-        if (limbs_.empty() || bits == 0) return;
-        const int whole = bits / 32, part = bits % 32;
-        std::vector<std::uint32_t> shifted(limbs_.size() + static_cast<std::size_t>(whole) + 1, 0);
-        for (std::size_t i = 0; i < limbs_.size(); ++i) {
-            const std::uint64_t wide = std::uint64_t{limbs_[i]} << part;
-            shifted[i + static_cast<std::size_t>(whole)] |= static_cast<std::uint32_t>(wide);
-            shifted[i + static_cast<std::size_t>(whole) + 1] |= static_cast<std::uint32_t>(wide >> 32);
-        }
-        limbs_ = std::move(shifted);
-        Trim();
-    }
-
-    // -1, 0 or 1 as a is below, equal to or above b.
-    friend int Compare(const SmallBig& a, const SmallBig& b) {
-        if (a.limbs_.size() != b.limbs_.size()) return a.limbs_.size() < b.limbs_.size() ? -1 : 1;
-        for (std::size_t i = a.limbs_.size(); i-- > 0;) {
-            if (a.limbs_[i] != b.limbs_[i]) return a.limbs_[i] < b.limbs_[i] ? -1 : 1;
-        }
-        return 0;
-    }
-
-private:
-    void Trim() {
-        while (!limbs_.empty() && limbs_.back() == 0) limbs_.pop_back();
-    }
-    std::vector<std::uint32_t> limbs_;
-};
 
 // -1, 0 or 1 as the positive finite v is below, equal to or above 10^e.
 inline int CompareWithPowerOfTen(double v, int e) {
@@ -86,13 +38,15 @@ inline int CompareWithPowerOfTen(double v, int e) {
     const int k = biased == 0 ? -1074 : biased - 1075;
     // 10^e = 5^e * 2^e: compare m * 5^-e * 2^(k-e) with 1 for e < 0, and
     // m * 2^(k-e) with 5^e for e >= 0.
-    SmallBig a(m), b(1);
-    for (int i = 0; i < (e < 0 ? -e : e); ++i) (e < 0 ? a : b).MultiplySmall(5);
+    using exact::BigUnsigned;
+    const BigUnsigned five = BigUnsigned::Power(5, e < 0 ? -e : e);
+    BigUnsigned a = e < 0 ? BigUnsigned(m) * five : BigUnsigned(m);
+    BigUnsigned b = e < 0 ? BigUnsigned(1) : five;
     const int t = k - e;
     if (t >= 0) {
-        a.ShiftLeft(t);
+        a = a << t;
     } else {
-        b.ShiftLeft(-t);
+        b = b << -t;
     }
     return Compare(a, b);
 }
