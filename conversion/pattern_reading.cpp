@@ -70,6 +70,35 @@ std::uint64_t WidenSingle(std::uint32_t bits) {
     return sign | (static_cast<std::uint64_t>(e) << 52) | ((fraction & 0x007FFFFFu) << 29);
 }
 
+// The digits of a base from position i up to the first unit that is not one:
+// their value, whether there was any, and whether it exceeds 2^64 - 1.
+struct DigitRun {
+    std::uint64_t value;
+    bool anyDigit;
+    bool overflow;
+};
+
+// The base is a template argument so that each multiplication by it is a
+// shift or an add, and the overflow limits are constants (a 64-bit division
+// would be slow on 32-bit x86).
+template <unsigned Base>
+DigitRun ReadDigits(std::u16string_view text, std::size_t i) {
+    constexpr std::uint64_t kLimit = kAllOnes / Base;    // largest value that may take another digit
+    constexpr std::uint64_t kLastDigit = kAllOnes % Base;  // largest digit it may take
+    DigitRun run{0, false, false};
+    for (; i < text.size(); ++i) {
+        const unsigned digit = UnitValue(text[i]);
+        if (digit >= Base) break;
+        run.anyDigit = true;
+        if (run.value < kLimit || (run.value == kLimit && digit <= kLastDigit)) {
+            run.value = run.value * Base + digit;
+        } else {
+            run.overflow = true;
+        }
+    }
+    return run;
+}
+
 }  // namespace
 
 int DigitValue(char16_t unit) {
@@ -104,29 +133,12 @@ std::uint64_t TextToUInt64(std::u16string_view text) {
         }
     }
 
-    // q = floor((2^64 - 1) / base) and r = (2^64 - 1) mod base, for the three
-    // bases there are (constants: a 64-bit division is slow on 32-bit x86).
-    const std::uint64_t q = base == 16 ? 0x0FFFFFFFFFFFFFFFu
-                          : base == 10 ? 1844674407370955161u
-                                       : 0x1FFFFFFFFFFFFFFFu;
-    const std::uint64_t r = base == 16 ? 15 : base == 10 ? 5 : 7;
-    std::uint64_t accumulator = 0;
-    bool anyDigit = false;
-    bool overflow = false;
-    for (; i < end; ++i) {
-        const unsigned value = UnitValue(text[i]);
-        if (value >= base) break;
-        anyDigit = true;
-        if (accumulator < q || (accumulator == q && value <= r)) {
-            accumulator = accumulator * base + value;
-        } else {
-            overflow = true;
-        }
-    }
-
-    if (!anyDigit) return 0;
-    if (overflow) return kAllOnes;
-    return negative ? 0 - accumulator : accumulator;
+    const DigitRun run = base == 16 ? ReadDigits<16>(text, i)
+                       : base == 10 ? ReadDigits<10>(text, i)
+                                    : ReadDigits<8>(text, i);
+    if (!run.anyDigit) return 0;
+    if (run.overflow) return kAllOnes;
+    return negative ? 0 - run.value : run.value;
 }
 
 std::u16string PatternToValueText(std::u16string_view patternText, bool treatAsDouble) {
