@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelquin::window_cases {
@@ -70,6 +71,18 @@ inline std::vector<EditCase> EditCases() {
         {"NanPatternShowsTheSpecialText",
          {{Action::TypePattern, u"0xffc00000"}}, u"0xffc00000", u"-1.#IND00", false},
     };
+}
+
+// The units of the random edits of the soak tests: both fields' grammars,
+// white space, digits of other scripts and characters above U+00FF. The last
+// one, a tab, cannot be typed into a single-line field but can be pasted.
+inline constexpr std::u16string_view kSoakUnits =
+    u"0123456789abcdefxXeEdD.+- \u00A0\u0660\u0669\uFF11\u20AC\u3000\t";
+
+// A random unit of kSoakUnits; the tab only when pasted.
+template <typename Random>
+char16_t RandomSoakUnit(Random& rng, bool pasted) {
+    return kSoakUnits[rng() % (pasted ? kSoakUnits.size() : kSoakUnits.size() - 1)];
 }
 
 }  // namespace zelquin::window_cases

@@ -14,20 +14,11 @@
 #include "conversion.h"
 #include "field_sync.h"
 #include "qt_main_window.h"
+#include "window_edit_cases.h"
 
 namespace {
 
 using zelquin::qt::MainWindow;
-
-// What users type: digits and letters of both fields' grammars, signs, points,
-// white space, digits of other scripts and characters above U+00FF. A tab
-// cannot be typed into a single-line field, but it can be pasted.
-const char16_t kAlphabet[] = u"0123456789abcdefxXeEdD.+- \u00A0\u0660\u0669\uFF11\u20AC\u3000\t";
-constexpr unsigned kTypable = sizeof kAlphabet / sizeof kAlphabet[0] - 2;
-
-char16_t RandomUnit(std::mt19937& rng, bool pasted) {
-    return kAlphabet[rng() % (pasted ? kTypable + 1 : kTypable)];
-}
 
 std::u16string Prefix199(const QString& text) {
     const std::u16string all = text.toStdU16String();
@@ -60,7 +51,7 @@ private slots:
             edited->setFocus();
             edited->end(false);
             if (kind <= 12) {
-                const QChar unit(RandomUnit(rng, false));
+                const QChar unit(zelquin::window_cases::RandomSoakUnit(rng, false));
                 // A key press that carries the character as its text, as an
                 // input method delivers characters that have no key of their own.
                 QTest::sendKeyEvent(QTest::Press, edited, Qt::Key_unknown, QString(unit), {});
@@ -74,7 +65,7 @@ private slots:
                 // A paste over everything, often longer than 199 units.
                 std::u16string text;
                 const int length = static_cast<int>(rng() % 400);
-                for (int i = 0; i < length; ++i) text += RandomUnit(rng, true);
+                for (int i = 0; i < length; ++i) text += zelquin::window_cases::RandomSoakUnit(rng, true);
                 const QString pasted = QString::fromStdU16String(text);
                 if (pasted == typed[field]) continue;  // no change, no notification
                 QGuiApplication::clipboard()->setText(pasted);
