@@ -79,10 +79,10 @@ ScanResult ScanUnits(const Unit* p, const Unit* end) {
                 break;
             case ScanState::IntegerDigits:
                 if (IsDigit(unit)) {
-                    // The whole run of digits at once; a unit above 0xFF is
-                    // never a digit here.
-                    // The count lives in a local: a store through the byte
-                    // array may alias it and would force a reload per digit.
+                    // The whole run of digits at once (a unit above 0xFF is
+                    // never a digit). The count lives in a local: a store
+                    // through the byte array may alias the struct's count
+                    // and would force a reload per digit.
                     int count = s.digitCount;
                     int adjustment = s.exponentAdjustment;
                     do {

@@ -78,9 +78,8 @@ struct DigitRun {
     bool overflow;
 };
 
-// The base is a template argument so that each multiplication by it is a
-// shift or an add, and the overflow limits are constants (a 64-bit division
-// would be slow on 32-bit x86).
+// The base is a template argument, so each multiplication by it is a shift or
+// an add and the overflow limits are compile-time constants.
 template <unsigned Base>
 DigitRun ReadDigits(std::u16string_view text, std::size_t i) {
     constexpr std::uint64_t kLimit = kAllOnes / Base;    // largest value that may take another digit
