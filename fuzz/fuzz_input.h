@@ -53,4 +53,19 @@ private:
     std::abort();
 }
 
+// The text that convert(text, option) gives for the input, once what holds for
+// either conversion is checked: a second call gives the same text, and so
+// does the text cut at its first NUL.
+template <typename Convert>
+std::u16string ConvertChecked(const FuzzInput& input, Convert convert) {
+    const std::u16string result = convert(input.Text(), input.Option());
+    const std::u16string again = convert(input.Text(), input.Option());
+    if (again != result) Fail(input, "second call gave another text", again, result);
+    if (input.TextBeforeNul().size() != input.Text().size()) {
+        const std::u16string cut = convert(input.TextBeforeNul(), input.Option());
+        if (cut != result) Fail(input, "text after a NUL changed the result", result, cut);
+    }
+    return result;
+}
+
 }  // namespace zelquin::check
