@@ -2,6 +2,7 @@
 // m * 5^-e * 10^e when e is negative, and a plain integer otherwise.
 #include "exact_decimal.h"
 
+#include <cassert>
 #include <cstdlib>
 
 #include "pattern_reading.h"
@@ -68,6 +69,7 @@ Decimal Subtract(const Decimal& a, const Decimal& b) {
     if (a.digits.empty()) return minusB;
 
     // Both on the smaller scale.
+    assert(a.scale - b.scale <= kMaxScaleDistance && b.scale - a.scale <= kMaxScaleDistance);
     const std::int64_t scale = a.scale < b.scale ? a.scale : b.scale;
     BigUnsigned x = BigUnsigned::FromDecimal(a.digits);
     BigUnsigned y = BigUnsigned::FromDecimal(b.digits);

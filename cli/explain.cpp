@@ -4,6 +4,7 @@
 // describes exactly the number behind the result line.
 #include "explain.h"
 
+#include "binary_format.h"
 #include "conversion.h"
 #include "decimal_reading.h"
 #include "exact_decimal.h"
@@ -12,37 +13,11 @@
 namespace zelquin::cli {
 namespace {
 
-struct Layout {
-    const char* name;
-    int exponentBits;
-    int fractionBits;
-};
-constexpr Layout kBinary32{"binary32", 8, 23};
-constexpr Layout kBinary64{"binary64", 11, 52};
-
-const Layout& LayoutOf(bool isDouble) { return isDouble ? kBinary64 : kBinary32; }
-
-struct Fields {
-    bool negative;
-    int exponentField;
-    std::uint64_t fraction;
-};
-
-Fields Split(std::uint64_t bits, const Layout& layout) {
-    const int totalBits = 1 + layout.exponentBits + layout.fractionBits;
-    const std::uint64_t exponentMask = (std::uint64_t{1} << layout.exponentBits) - 1;
-    return Fields{((bits >> (totalBits - 1)) & 1) != 0,
-                  static_cast<int>((bits >> layout.fractionBits) & exponentMask),
-                  bits & ((std::uint64_t{1} << layout.fractionBits) - 1)};
-}
-
-std::uint64_t QuietBit(const Layout& layout) { return std::uint64_t{1} << (layout.fractionBits - 1); }
-
 std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
 
 // "0x" and every hexadecimal digit of the format.
-std::string FullHex(std::uint64_t bits, const Layout& layout) {
-    const int digitCount = (1 + layout.exponentBits + layout.fractionBits) / 4;
+std::string FullHex(std::uint64_t bits, const BinaryFormat& format) {
+    const int digitCount = format.TotalBits() / 4;
     std::string text = "0x";
     for (int i = digitCount - 1; i >= 0; --i) text += "0123456789abcdef"[(bits >> (4 * i)) & 0xF];
     return text;
@@ -70,16 +45,15 @@ void AddReadLine(std::string& out, std::size_t converted, std::size_t textUnits)
 
 // The lines describing the number; returns its exact value when it is finite.
 bool AddNumber(std::string& out, std::uint64_t bits, bool isDouble, Decimal& exact) {
-    const Layout& layout = LayoutOf(isDouble);
-    const Fields f = Split(bits, layout);
-    const NumberClass numberClass = Classify(bits, isDouble);
-    const int bias = (1 << (layout.exponentBits - 1)) - 1;
-    const int maxField = (1 << layout.exponentBits) - 1;
+    const BinaryFormat& format = FormatOf(isDouble);
+    const BinaryFields f = SplitFields(bits, format);
+    const NumberClass numberClass = Classify(bits, format);
+    const int bias = format.Bias();
 
-    AddLine(out, "hex", FullHex(bits, layout));
+    AddLine(out, "hex", FullHex(bits, format));
     AddLine(out, "binary", std::string(f.negative ? "1" : "0") + " | " +
-                               Binary(static_cast<std::uint64_t>(f.exponentField), layout.exponentBits) +
-                               " | " + Binary(f.fraction, layout.fractionBits));
+                               Binary(static_cast<std::uint64_t>(f.exponentField), format.exponentBits) +
+                               " | " + Binary(f.fraction, format.fractionBits));
     AddLine(out, "class", ClassName(numberClass));
 
     const std::string field = "(field " + std::to_string(f.exponentField) + ")";
@@ -95,7 +69,7 @@ bool AddNumber(std::string& out, std::uint64_t bits, bool isDouble, Decimal& exa
             break;
     }
 
-    if (f.exponentField == maxField) {
+    if (f.exponentField == format.MaxExponentField()) {
         if (f.fraction == 0) {
             AddLine(out, "exact", f.negative ? "-infinity" : "infinity");
         } else {
@@ -103,11 +77,10 @@ bool AddNumber(std::string& out, std::uint64_t bits, bool isDouble, Decimal& exa
         }
         return false;
     }
-    const int firstExponent = 1 - bias - layout.fractionBits;  // of the lowest bit
+    const int firstExponent = format.SubnormalUnitExponent();  // of the lowest bit
     exact = f.exponentField == 0
                 ? BinaryToDecimal(f.negative, f.fraction, firstExponent)
-                : BinaryToDecimal(f.negative, f.fraction | (std::uint64_t{1} << layout.fractionBits),
-                                  firstExponent + f.exponentField - 1);
+                : BinaryToDecimal(f.negative, f.fraction | format.ImplicitBit(), firstExponent + f.exponentField - 1);
     AddLine(out, "exact", FormatDecimal(exact));
     return true;
 }
@@ -124,18 +97,6 @@ std::string DifferenceText(const TypedDecimal& typed, const Decimal& exact) {
 }
 
 }  // namespace
-
-NumberClass Classify(std::uint64_t bits, bool isDouble) {
-    const Layout& layout = LayoutOf(isDouble);
-    const Fields f = Split(bits, layout);
-    const int maxField = (1 << layout.exponentBits) - 1;
-    if (f.exponentField == 0) return f.fraction == 0 ? NumberClass::Zero : NumberClass::Subnormal;
-    if (f.exponentField != maxField) return NumberClass::Normal;
-    if (f.fraction == 0) return NumberClass::Infinity;
-    if ((f.fraction & QuietBit(layout)) == 0) return NumberClass::SignallingNaN;
-    if (f.negative && f.fraction == QuietBit(layout)) return NumberClass::IndefiniteNaN;
-    return NumberClass::QuietNaN;
-}
 
 const char* ClassName(NumberClass numberClass) {
     switch (numberClass) {
@@ -156,24 +117,20 @@ std::string ExplainPattern(std::u16string_view text, std::size_t textUnits, bool
     const std::uint64_t integer = TextToUInt64(text);
     AddLine(out, "integer", Narrow(UInt64ToHexText(integer)));
 
-    std::uint64_t bits = integer;
-    bool isDouble = true;
+    const PatternNumber number = ChoosePatternNumber(integer, treatAsDouble);
     if (treatAsDouble) {
-        bits = integer << 32;
         AddLine(out, "format", "binary64, the integer's low 32 bits as its upper half (--double)");
-    } else if (integer > 0xFFFFFFFFu) {
+    } else if (number.isDouble) {
         AddLine(out, "format", "binary64, as the integer is above 0xffffffff");
     } else {
-        isDouble = false;
         AddLine(out, "format", "binary32");
     }
-    const Layout& layout = LayoutOf(isDouble);
-    if (Classify(bits, isDouble) == NumberClass::SignallingNaN) {
-        AddLine(out, "signalling", FullHex(bits, layout) + " is made quiet; the lines below describe the quiet NaN");
-        bits |= QuietBit(layout);
+    const BinaryFormat& format = FormatOf(number.isDouble);
+    if (Classify(number.bits, format) == NumberClass::SignallingNaN) {
+        AddLine(out, "signalling", FullHex(number.bits, format) + " is made quiet; the lines below describe the quiet NaN");
     }
     Decimal exact;
-    AddNumber(out, bits, isDouble, exact);
+    AddNumber(out, MakeQuiet(number.bits, format), number.isDouble, exact);
     out += '\n';
     return out;
 }

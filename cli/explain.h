@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "binary_format.h"
+
 namespace zelquin::cli {
 
-enum class NumberClass { Zero, Subnormal, Normal, Infinity, QuietNaN, SignallingNaN, IndefiniteNaN };
-
-// binary32 patterns in the low 32 bits when isDouble is clear.
-NumberClass Classify(std::uint64_t bits, bool isDouble);
+// The name of a class in the explanations: "zero", "quiet NaN", ...
 const char* ClassName(NumberClass numberClass);
 
 // The blocks for a text of the pattern or the value field. `text` is what is

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace zelquin::cli {
+#include "conversion.h"
 
-inline constexpr std::size_t kUnitsConverted = 199;
+namespace zelquin::cli {
 
 class TextBuilder {
 public:
@@ -28,13 +28,13 @@ public:
 
 private:
     void Put(char16_t unit) {
-        if (kept_ < kUnitsConverted) units_[kept_++] = unit;
+        if (kept_ < kFieldUnitsConverted) units_[kept_++] = unit;
         ++unitCount_;
     }
     void PutCodePoint(std::uint32_t codePoint);
     void Fail() { errorByte_ = sequenceStart_ + 1; }
 
-    char16_t units_[kUnitsConverted];
+    char16_t units_[kFieldUnitsConverted];
     std::size_t kept_ = 0;
     std::size_t unitCount_ = 0;
     std::size_t byteCount_ = 0;

@@ -4,6 +4,10 @@
 // Every function here is pure: the same arguments always give the same text.
 // Nothing is rejected and nothing is reported; a text that does not form a
 // number converts to zero. Text is UTF-16, read up to its end or its first NUL.
+//
+// Each conversion comes in two forms: one writes into the caller's buffer and
+// returns one past the last unit written (no terminator, no heap use); the
+// other returns a new std::u16string.
 #pragma once
 
 #include <cstddef>
@@ -18,25 +22,34 @@ inline constexpr std::size_t kLongestSingleValueText = 47;   // -3.4e38 as a bin
 inline constexpr std::size_t kLongestValueText = 317;        // -1.8e308 as a binary64
 inline constexpr std::size_t kLongestPatternText = 18;       // "0xffffffffffffffff"
 
+// A field's text is converted by at most its first 199 UTF-16 units; the
+// callers cut it there.
+inline constexpr std::size_t kFieldUnitsConverted = 199;
+
 // Pattern field text to value field text: the text is read as an unsigned
 // 64-bit integer (automatic base, Unicode digits), its bits are taken as a
 // binary32 or binary64, a signalling NaN is made quiet, and the number is
-// rendered in fixed notation with six decimals.
+// rendered in fixed notation with six decimals. out holds kLongestValueText.
+char16_t* PatternToValueText(std::u16string_view patternText, bool treatAsDouble, char16_t* out);
 std::u16string PatternToValueText(std::u16string_view patternText, bool treatAsDouble);
 
 // Value field text to pattern field text: the text is read as a decimal number
 // into a binary64, narrowed to binary32 unless treatAsDouble is set, and the
-// bits are rendered in hexadecimal.
+// bits are rendered in hexadecimal. out holds kLongestPatternText.
+char16_t* ValueToPatternText(std::u16string_view valueText, bool treatAsDouble, char16_t* out);
 std::u16string ValueToPatternText(std::u16string_view valueText, bool treatAsDouble);
 
 // "0" for zero, otherwise "0x" and lower-case hexadecimal digits without
-// leading zeros.
+// leading zeros. out holds kLongestPatternText.
+char16_t* UInt32ToHexText(std::uint32_t pattern, char16_t* out);
+char16_t* UInt64ToHexText(std::uint64_t pattern, char16_t* out);
 std::u16string UInt32ToHexText(std::uint32_t pattern);
 std::u16string UInt64ToHexText(std::uint64_t pattern);
 
 // Fixed notation with six decimals, at most seventeen significant digits, and
 // the special texts "1.#INF00", "1.#QNAN0", "1.#SNAN0", "-1.#IND00" for
-// infinities and NaNs.
+// infinities and NaNs. out holds kLongestValueText.
+char16_t* DoubleToFixedText(std::uint64_t binary64Bits, char16_t* out);
 std::u16string DoubleToFixedText(std::uint64_t binary64Bits);
 
 }  // namespace zelquin

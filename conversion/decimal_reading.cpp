@@ -1,9 +1,9 @@
-// Reading the value field: decimal text to binary64, and binary64 to binary32.
+// Reading the value field: decimal text to binary64.
 #include "decimal_reading.h"
 
 #include <bit>
 
-#include "conversion.h"
+#include "binary_format.h"
 #include "pattern_reading.h"
 
 namespace zelquin {
@@ -162,29 +162,13 @@ ScanResult ScanUnits(const Unit* p, const Unit* end) {
             case ScanState::ExponentDigits:
                 if (!IsDigit(unit)) return s;
                 ++p;
-                if (s.exponentValue <= 5200) {
+                if (s.exponentValue <= kLargestDecimalExponent) {
                     s.exponentValue = s.exponentValue * 10 + static_cast<int>(unit - '0');
-                    if (s.exponentValue > 5200) s.exponentValue = kExponentValueCap;
+                    if (s.exponentValue > kLargestDecimalExponent) s.exponentValue = kExponentValueCap;
                 }
                 break;
         }
     }
-}
-
-constexpr std::uint64_t kSignBit64 = std::uint64_t{1} << 63;
-constexpr std::uint64_t kInfinity64 = 0x7FF0000000000000u;
-constexpr std::uint64_t kFractionMask64 = (std::uint64_t{1} << 52) - 1;
-
-// m / 2^shift rounded to nearest with ties to even, for shift >= 1.
-// lowerBitsSet says that non-zero bits lie below m, so that what m alone
-// shows as a tie is above the half.
-std::uint64_t ShiftRightNearestEven(std::uint64_t m, int shift, bool lowerBitsSet = false) {
-    if (shift > 64) return 0;  // below half of one unit
-    const std::uint64_t q = shift == 64 ? 0 : m >> shift;
-    const std::uint64_t remainder = shift == 64 ? m : m & ((std::uint64_t{1} << shift) - 1);
-    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-    if (remainder > half || (remainder == half && (lowerBitsSet || (q & 1) != 0))) return q + 1;
-    return q;
 }
 
 }  // namespace
@@ -229,64 +213,52 @@ ExtendedValue DigitsToExtended(const std::uint8_t* digits, int count) {
         sLow = 0;
     }
     return ExtendedValue{sHigh, static_cast<std::uint16_t>(sLow),
-                         static_cast<std::uint16_t>(kExtendedBias + 79 - shift), false};
+                         static_cast<std::uint16_t>(kExtendedBias + kExtendedLeadingBit - shift), false};
 }
 
 std::uint64_t ExtendedToDouble(const ExtendedValue& value) {
-    const std::uint64_t sign = value.negative ? kSignBit64 : 0;
+    const std::uint64_t sign = value.negative ? kBinary64.SignBit() : 0;
     if (value.exponent == 0) return sign;
 
     // Round the significand to its top 53 bits; an exact half goes toward zero.
+    // The top 64 bits hold the 53, the round bit r below them and 10 bits of
+    // the tail t; the lowest limb holds the tail's other 16 bits.
+    constexpr int kDropped = 64 - (kBinary64.fractionBits + 1);  // 11
     int e = static_cast<int>(value.exponent) - kExtendedBias;
     const std::uint64_t h = value.significandHigh;
-    std::uint64_t top = h >> 11;
-    const bool roundBit = ((h >> 10) & 1) != 0;
-    const bool tail = (h & 0x3FF) != 0 || value.significandLow != 0;
+    std::uint64_t top = h >> kDropped;
+    const bool roundBit = ((h >> (kDropped - 1)) & 1) != 0;
+    const bool tail = (h & ((std::uint64_t{1} << (kDropped - 1)) - 1)) != 0 || value.significandLow != 0;
     if (roundBit && tail) {
         ++top;
-        if (top == (std::uint64_t{1} << 53)) {
-            top = std::uint64_t{1} << 52;
+        if (top == kBinary64.ImplicitBit() << 1) {
+            top = kBinary64.ImplicitBit();
             ++e;
         }
     }
 
-    if (e >= 1024) return sign | kInfinity64;
-    if (e < -1076) return sign;
-    if (e <= -1023) {
+    // e is the power of two of the leading bit: normal binary64 numbers have
+    // 1 - bias to bias; a magnitude below 2^-1076, a quarter of the smallest
+    // subnormal, is a zero.
+    constexpr int kSmallestNormalExponent = 1 - kBinary64.Bias();                      // -1022
+    constexpr int kLargestExponent = kBinary64.Bias();                                  // 1023
+    constexpr int kZeroBelowExponent = kBinary64.SubnormalUnitExponent() - 2;          // -1076
+    if (e > kLargestExponent) return sign | kBinary64.Infinity();
+    if (e < kZeroBelowExponent) return sign;
+    if (e < kSmallestNormalExponent) {
         // Subnormal: the significand as it was before the 53-bit rounding,
-        // rounded once to nearest even in units of 2^-1074, a shift of 28 to
-        // 82 bits. The lowest limb lies wholly below the half bit. A carry
-        // into 2^52 gives the smallest normal.
-        const int shift = 15388 - static_cast<int>(value.exponent);
+        // rounded once to nearest even in units of 2^-1074. The value is
+        // S * 2^(X - bias - 79), so the shift is bias + 79 - 1074 - X: 28 to 82
+        // bits of the 80, of which the lowest limb lies wholly below the half
+        // bit. A carry into 2^52 gives the smallest normal.
+        constexpr int kSubnormalShiftBase =
+            kExtendedBias + kExtendedLeadingBit + kBinary64.SubnormalUnitExponent();  // 15388
+        const int shift = kSubnormalShiftBase - static_cast<int>(value.exponent);
         const std::uint64_t q = ShiftRightNearestEven(h, shift - 16, value.significandLow != 0);
         return sign | q;
     }
-    return sign | (static_cast<std::uint64_t>(e + 1023) << 52) | (top & kFractionMask64);
-}
-
-std::uint32_t DoubleToSingle(std::uint64_t binary64Bits) {
-    const std::uint32_t sign = static_cast<std::uint32_t>(binary64Bits >> 32) & 0x80000000u;
-    const int biased = static_cast<int>((binary64Bits >> 52) & 0x7FF);
-    const std::uint64_t fraction = binary64Bits & kFractionMask64;
-    if (biased == 0x7FF) {
-        if (fraction == 0) return sign | 0x7F800000u;
-        return sign | 0x7FC00000u | static_cast<std::uint32_t>(fraction >> 29);
-    }
-    if (biased == 0) return sign;  // zeros, and binary64 subnormals far below half of 2^-149
-
-    // value = m * 2^(biased - 1075) with m of 53 bits.
-    const std::uint64_t m = fraction | (std::uint64_t{1} << 52);
-    const int singleBiased = biased - 896;
-    if (singleBiased >= 255) return sign | 0x7F800000u;
-    if (singleBiased >= 1) {
-        // The rounded 24-bit significand's leading bit lands on the exponent
-        // field, so a carry out of the significand raises the exponent (and
-        // reaches the infinity pattern exactly when it should).
-        const std::uint32_t rounded = static_cast<std::uint32_t>(ShiftRightNearestEven(m, 29));
-        return sign + (static_cast<std::uint32_t>(singleBiased - 1) << 23) + rounded;
-    }
-    const int shift = 29 + 1 - singleBiased;
-    return sign | static_cast<std::uint32_t>(ShiftRightNearestEven(m, shift));
+    return sign | (static_cast<std::uint64_t>(e + kBinary64.Bias()) << kBinary64.fractionBits) |
+           (top & kBinary64.FractionMask());
 }
 
 std::uint64_t TextToDouble(std::u16string_view text) {
@@ -306,22 +278,16 @@ std::uint64_t TextToDouble(std::u16string_view text) {
         --count;
         ++adjustment;
     }
-    const std::uint64_t sign = s.negative ? kSignBit64 : 0;
+    const std::uint64_t sign = s.negative ? kBinary64.SignBit() : 0;
     if (count == 0) return sign;
 
     const int n = (s.exponentNegative ? -s.exponentValue : s.exponentValue) + adjustment;
-    if (n > 5200) return sign | kInfinity64;
-    if (n < -5200) return sign;
+    if (n > kLargestDecimalExponent) return sign | kBinary64.Infinity();
+    if (n < -kLargestDecimalExponent) return sign;
 
     ExtendedValue x = ScaleByPowerOfTen(DigitsToExtended(s.digits, count), n, true);
     x.negative = s.negative;
     return ExtendedToDouble(x);
-}
-
-std::u16string ValueToPatternText(std::u16string_view valueText, bool treatAsDouble) {
-    const std::uint64_t binary64 = TextToDouble(valueText);
-    if (treatAsDouble) return UInt64ToHexText(binary64);
-    return UInt32ToHexText(DoubleToSingle(binary64));
 }
 
 }  // namespace zelquin

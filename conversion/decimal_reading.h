@@ -1,5 +1,5 @@
 // Reading the value field: the decimal scanner, the exact digit conversion to
-// the extended format, the rounding to binary64 and the narrowing to binary32.
+// the extended format and the rounding to binary64.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +11,10 @@
 namespace zelquin {
 
 inline constexpr int kMaxStoredDigits = 25;
-inline constexpr int kExponentValueCap = 5201;
+// A decimal exponent beyond +-5200 gives infinity or zero; 10^5200 lies far
+// beyond the extended range, and the tables reach 10^8191.
+inline constexpr int kLargestDecimalExponent = 5200;
+inline constexpr int kExponentValueCap = kLargestDecimalExponent + 1;
 
 // What ScanDecimal found: the stored significant digits (never a leading 0),
 // the power of ten that makes them the number before its exponent part, and
@@ -42,9 +45,6 @@ ExtendedValue DigitsToExtended(const std::uint8_t* digits, int count);
 // Rounds to binary64: 53 bits with exact halves toward zero; overflow gives
 // infinity, tiny magnitudes a subnormal or a zero, the sign always kept.
 std::uint64_t ExtendedToDouble(const ExtendedValue& value);
-
-// IEEE 754 narrowing, round to nearest with ties to even, on the bits.
-std::uint32_t DoubleToSingle(std::uint64_t binary64Bits);
 
 // The value text as a binary64 (its bits).
 std::uint64_t TextToDouble(std::u16string_view text);

@@ -2,11 +2,23 @@
 #include "extended.h"
 
 #include <bit>
+#include <cassert>
 
 #include "wide_arithmetic.h"
 
 namespace zelquin {
 namespace {
+
+// The limits of a product, on the sum of the operands' biased exponents. The
+// product of two significands in [1, 2) lies in [1, 4), so the product is
+// about 2^(Xa + Xb - 2 * bias): above 3 * bias it counts as infinite; at or
+// below bias - 64, some 64 binades below the smallest normal extended value,
+// it counts as zero.
+constexpr int kInfiniteExponentSum = 3 * kExtendedBias;  // 49149
+constexpr int kZeroExponentSum = kExtendedBias - 64;     // 16319
+// P holds the product's top 96 of 160 bits: bit 95 of P stands for 2^1 of the
+// significands' product, so its exponent is Xa + Xb - bias + 1.
+constexpr int kProductExponentOffset = kExtendedBias - 1;  // 16382
 
 constexpr ExtendedValue kZero{0, 0, 0, false};
 
@@ -84,10 +96,10 @@ ExtendedValue ExtendedMultiply(const ExtendedValue& a, const ExtendedValue& b) {
     int xb = b.exponent;
 
     // The limits come first, so an infinite operand wins even over a zero.
-    if (xa == kExtendedInfinityExponent || xb == kExtendedInfinityExponent || xa + xb > 49149) {
+    if (xa == kExtendedInfinityExponent || xb == kExtendedInfinityExponent || xa + xb > kInfiniteExponentSum) {
         return Infinity(negative);
     }
-    if (xa + xb <= 16319) return kZero;
+    if (xa + xb <= kZeroExponentSum) return kZero;
 
     const bool aZero = a.significandHigh == 0 && a.significandLow == 0;
     const bool bZero = b.significandHigh == 0 && b.significandLow == 0;
@@ -101,7 +113,7 @@ ExtendedValue ExtendedMultiply(const ExtendedValue& a, const ExtendedValue& b) {
     }
 
     Wide96 p = TruncatedProduct(a, b);
-    int e = xa + xb - 16382;
+    int e = xa + xb - kProductExponentOffset;
 
     // Normalise so that bit 95 is set, as far as the exponent allows.
     if (e > 0) {
@@ -112,7 +124,7 @@ ExtendedValue ExtendedMultiply(const ExtendedValue& a, const ExtendedValue& b) {
         e -= shift;
     }
     if (e <= 0) {
-        // Extended subnormal: e > -63 because xa + xb > 16319.
+        // Extended subnormal: e > -63 because xa + xb > kZeroExponentSum.
         p = ShiftRightSticky96(p, 1 - e);
         e = 0;
     }
@@ -136,6 +148,7 @@ ExtendedValue ExtendedMultiply(const ExtendedValue& a, const ExtendedValue& b) {
 }
 
 ExtendedValue ScaleByPowerOfTen(const ExtendedValue& x, int n, bool clearLowestLimb) {
+    assert(n >= -kLargestScale && n <= kLargestScale);
     if (n == 0) return x;
     ExtendedValue result = x;
     if (clearLowestLimb) result.significandLow = 0;

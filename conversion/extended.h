@@ -10,7 +10,7 @@
 
 namespace zelquin {
 
-// Value = significand * 2^(exponent - 16383 - 79). The significand is held as
+// Value = significand * 2^(exponent - kExtendedBias - kExtendedLeadingBit). The significand is held as
 // its top 64 bits (limbs s4..s1) and its lowest 16-bit limb s0.
 // Exponent 0 with a zero significand is zero; exponent 0 with a non-zero
 // significand is an extended subnormal; exponent 32767 is an infinity.
@@ -23,6 +23,8 @@ struct ExtendedValue {
 
 inline constexpr std::uint16_t kExtendedBias = 16383;
 inline constexpr std::uint16_t kExtendedInfinityExponent = 32767;
+// The explicit leading bit of a normalised significand.
+inline constexpr int kExtendedLeadingBit = 79;
 
 // Limb i (0 least significant, 4 most) of the significand.
 constexpr std::uint16_t Limb(const ExtendedValue& value, int i) {
@@ -34,9 +36,10 @@ constexpr std::uint16_t Limb(const ExtendedValue& value, int i) {
 // limb indices add up to 4 or more, rounded once to 80 bits (ties to even).
 ExtendedValue ExtendedMultiply(const ExtendedValue& a, const ExtendedValue& b);
 
-// x * 10^n for |n| <= 8191, by one multiplication per non-zero octal digit of
+// x * 10^n for |n| <= kLargestScale, by one multiplication per non-zero octal digit of
 // |n|, lowest digit first. With clearLowestLimb set, limb s0 of x is cleared
 // first (unless n is 0, which returns x unchanged).
+inline constexpr int kLargestScale = 8191;
 ExtendedValue ScaleByPowerOfTen(const ExtendedValue& x, int n, bool clearLowestLimb);
 
 // Entry (j, d) at index 7*j + d - 1 holds 10^(d*8^j), or 10^-(d*8^j), rounded

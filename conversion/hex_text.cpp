@@ -6,19 +6,23 @@
 
 namespace zelquin {
 
-std::u16string UInt64ToHexText(std::uint64_t pattern) {
-    if (pattern == 0) return u"0";
+char16_t* UInt64ToHexText(std::uint64_t pattern, char16_t* out) {
+    if (pattern == 0) {
+        *out = u'0';
+        return out + 1;
+    }
     constexpr char16_t kDigits[] = u"0123456789abcdef";
     const int digitCount = (64 - std::countl_zero(pattern) + 3) / 4;
-    // Written from the back into a buffer, then copied once into the string.
-    char16_t text[18] = {u'0', u'x'};
-    for (int i = digitCount + 1; i >= 2; --i) {
-        text[i] = kDigits[pattern & 0xF];
+    out[0] = u'0';
+    out[1] = u'x';
+    char16_t* const end = out + 2 + digitCount;
+    for (char16_t* p = end - 1; p >= out + 2; --p) {
+        *p = kDigits[pattern & 0xF];
         pattern >>= 4;
     }
-    return std::u16string(text, static_cast<std::size_t>(digitCount) + 2);
+    return end;
 }
 
-std::u16string UInt32ToHexText(std::uint32_t pattern) { return UInt64ToHexText(pattern); }
+char16_t* UInt32ToHexText(std::uint32_t pattern, char16_t* out) { return UInt64ToHexText(pattern, out); }
 
 }  // namespace zelquin

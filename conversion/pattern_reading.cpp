@@ -1,9 +1,8 @@
-// Reading the pattern field and turning its integer into the value text.
+// Reading the pattern field: Unicode decimal digits and the integer reader.
 #include "pattern_reading.h"
 
 #include <array>
 
-#include "conversion.h"
 
 namespace zelquin {
 namespace {
@@ -37,38 +36,6 @@ inline unsigned UnitValue(char16_t unit) {
 }
 
 constexpr std::uint64_t kAllOnes = ~std::uint64_t{0};
-constexpr std::uint32_t kQuietBit32 = std::uint32_t{1} << 22;
-constexpr std::uint64_t kQuietBit64 = std::uint64_t{1} << 51;
-
-// A signalling NaN gets its quiet bit; everything else passes unchanged.
-std::uint32_t QuietSingle(std::uint32_t bits) {
-    const bool nan = (bits & 0x7F800000u) == 0x7F800000u && (bits & 0x007FFFFFu) != 0;
-    return nan ? bits | kQuietBit32 : bits;
-}
-
-std::uint64_t QuietDouble(std::uint64_t bits) {
-    const std::uint64_t exponentMask = 0x7FF0000000000000u;
-    const bool nan = (bits & exponentMask) == exponentMask && (bits & ~(exponentMask | (std::uint64_t{1} << 63))) != 0;
-    return nan ? bits | kQuietBit64 : bits;
-}
-
-// The exact binary64 of a binary32, on the bits. NaNs keep their fraction in
-// the top 23 fraction bits.
-std::uint64_t WidenSingle(std::uint32_t bits) {
-    const std::uint64_t sign = static_cast<std::uint64_t>(bits >> 31) << 63;
-    const std::uint32_t exponent = (bits >> 23) & 0xFF;
-    std::uint64_t fraction = bits & 0x007FFFFFu;
-    if (exponent == 0xFF) return sign | 0x7FF0000000000000u | (fraction << 29);
-    if (exponent != 0) return sign | (static_cast<std::uint64_t>(exponent + 896) << 52) | (fraction << 29);
-    if (fraction == 0) return sign;
-    // Subnormal binary32: normalise; every one is a normal binary64.
-    int e = 897;  // biased binary64 exponent of 2^-126, lowered once per shift
-    while ((fraction & 0x00800000u) == 0) {
-        fraction <<= 1;
-        --e;
-    }
-    return sign | (static_cast<std::uint64_t>(e) << 52) | ((fraction & 0x007FFFFFu) << 29);
-}
 
 // The digits of a base from position i up to the first unit that is not one:
 // their value, whether there was any, and whether it exceeds 2^64 - 1.
@@ -138,19 +105,6 @@ std::uint64_t TextToUInt64(std::u16string_view text) {
     if (!run.anyDigit) return 0;
     if (run.overflow) return kAllOnes;
     return negative ? 0 - run.value : run.value;
-}
-
-std::u16string PatternToValueText(std::u16string_view patternText, bool treatAsDouble) {
-    const std::uint64_t v = TextToUInt64(patternText);
-    std::uint64_t binary64;
-    if (treatAsDouble) {
-        binary64 = QuietDouble(v << 32);
-    } else if (v > 0xFFFFFFFFu) {
-        binary64 = QuietDouble(v);
-    } else {
-        binary64 = WidenSingle(QuietSingle(static_cast<std::uint32_t>(v)));
-    }
-    return DoubleToFixedText(binary64);
 }
 
 }  // namespace zelquin

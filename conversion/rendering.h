@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+#include "binary_format.h"
+#include "extended.h"
+
 namespace zelquin {
 
 // value = 0.d1d2...dn * 10^exponent. For infinities and NaNs the digit text is
@@ -17,5 +20,11 @@ struct DecimalDigits {
 };
 
 DecimalDigits DoubleToDigits(std::uint64_t binary64Bits);
+
+// The steps of DoubleToDigits before its scaling, for a finite non-zero
+// binary64: the number as a normalised extended value (sign clear, lowest limb
+// zero), and the estimate of its decimal exponent, exact or one short.
+ExtendedValue Binary64ToExtended(const BinaryFields& fields);
+int EstimateDecimalExponent(const ExtendedValue& x);
 
 }  // namespace zelquin

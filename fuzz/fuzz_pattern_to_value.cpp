@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "binary_format.h"
 #include "conversion.h"
 #include "decimal_distance.h"
 #include "decimal_reading.h"
@@ -27,17 +28,12 @@ std::uint64_t PatternNumber(std::uint64_t integer, bool treatAsDouble) {
     if (treatAsDouble) return integer << 32;
     if (integer > 0xFFFFFFFFu) return integer;
     const float single = std::bit_cast<float>(static_cast<std::uint32_t>(integer));
-    if (std::isnan(single)) {
-        // Same sign and fraction, on the bits; the quiet bit is set below.
-        const std::uint64_t sign = (integer >> 31) << 63;
-        return sign | 0x7FF0000000000000u | ((integer & 0x007FFFFFu) << 29);
-    }
+    // Same sign and fraction, on the bits; the quiet bit is set below.
+    if (std::isnan(single)) return zelquin::SingleToDouble(static_cast<std::uint32_t>(integer));
     return std::bit_cast<std::uint64_t>(static_cast<double>(single));  // exact
 }
 
-bool IsNan(std::uint64_t bits) {
-    return (bits & 0x7FF0000000000000u) == 0x7FF0000000000000u && (bits & 0x000FFFFFFFFFFFFFu) != 0;
-}
+bool IsNan(std::uint64_t bits) { return zelquin::IsNaN(bits, zelquin::kBinary64); }
 
 // The integer reader against strtoull with base 0, for a text of ASCII
 // characters only. A "0b" prefix is left out: newer C libraries read it as

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "binary_format.h"
 #include "conversion.h"
 #include "decimal_reading.h"
 #include "fuzz_input.h"
@@ -25,9 +26,7 @@ using zelquin::check::FuzzInput;
 constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
 constexpr std::size_t kLongestSinglePatternText = 10;  // "0xffffffff"
 
-bool IsNan(std::uint64_t bits) {
-    return (bits & 0x7FF0000000000000u) == 0x7FF0000000000000u && (bits & 0x000FFFFFFFFFFFFFu) != 0;
-}
+bool IsNan(std::uint64_t bits) { return zelquin::IsNaN(bits, zelquin::kBinary64); }
 
 // DoubleToSingle against the processor's conversion (round to nearest, ties
 // to even). A NaN has to stay a NaN of the same sign, made quiet.

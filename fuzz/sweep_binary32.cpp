@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "binary_format.h"
 #include "conversion.h"
 #include "decimal_distance.h"
 #include "decimal_reading.h"
@@ -43,11 +44,8 @@ constexpr double kSeventeenDigitRegime = 1e11;  // from here on no digit is drop
 
 // The binary64 the pattern field renders for a binary32 pattern.
 std::uint64_t ShownNumber(std::uint32_t pattern) {
-    const bool nan = (pattern & 0x7F800000u) == 0x7F800000u && (pattern & 0x007FFFFFu) != 0;
-    if (nan) {
-        const std::uint32_t quiet = pattern | 0x00400000u;
-        return (std::uint64_t{quiet >> 31} << 63) | 0x7FF0000000000000u |
-               (std::uint64_t{quiet & 0x007FFFFFu} << 29);
+    if (zelquin::IsNaN(pattern, zelquin::kBinary32)) {
+        return zelquin::SingleToDouble(static_cast<std::uint32_t>(zelquin::MakeQuiet(pattern, zelquin::kBinary32)));
     }
     return std::bit_cast<std::uint64_t>(static_cast<double>(std::bit_cast<float>(pattern)));
 }

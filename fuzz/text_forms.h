@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "binary_format.h"
+
 namespace zelquin::check {
 
 inline bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -57,15 +59,14 @@ inline const char* PatternTextFault(std::u16string_view text, std::size_t limit)
 // The special text of a binary64 that is an infinity or a NaN, as the fixed
 // rendering shows it; nullptr for a finite number.
 inline const char16_t* SpecialText(std::uint64_t bits) {
-    const std::uint64_t exponentMask = 0x7FF0000000000000u;
-    const std::uint64_t fraction = bits & 0x000FFFFFFFFFFFFFu;
-    const bool negative = (bits >> 63) != 0;
-    if ((bits & exponentMask) != exponentMask) return nullptr;
-    if (fraction == 0) return negative ? u"-1.#INF00" : u"1.#INF00";
-    const std::uint64_t quietBit = std::uint64_t{1} << 51;
-    if ((fraction & quietBit) == 0) return negative ? u"-1.#SNAN0" : u"1.#SNAN0";
-    if (negative && fraction == quietBit) return u"-1.#IND00";
-    return negative ? u"-1.#QNAN0" : u"1.#QNAN0";
+    const bool negative = (bits & kBinary64.SignBit()) != 0;
+    switch (Classify(bits, kBinary64)) {
+        case NumberClass::Infinity: return negative ? u"-1.#INF00" : u"1.#INF00";
+        case NumberClass::SignallingNaN: return negative ? u"-1.#SNAN0" : u"1.#SNAN0";
+        case NumberClass::IndefiniteNaN: return u"-1.#IND00";
+        case NumberClass::QuietNaN: return negative ? u"-1.#QNAN0" : u"1.#QNAN0";
+        default: return nullptr;
+    }
 }
 
 // The text with every unit outside printable ASCII written as \uXXXX, for

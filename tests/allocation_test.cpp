@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 
+#include "binary_format.h"
 #include "conversion.h"
 #include "decimal_reading.h"
 #include "rendering.h"
@@ -68,6 +69,21 @@ TEST(NoHeapUse, DigitGenerationAndDecimalReadingAllocateNothing) {
     for (const std::u16string& text : kValueTexts) {
         EXPECT_EQ(AllocationsDuring([&] { (void)TextToDouble(text); }), 0);
         EXPECT_EQ(AllocationsDuring([&] { (void)ScanDecimal(std::u16string_view(text)); }), 0);
+    }
+}
+
+TEST(NoHeapUse, BufferFormsAllocateNothing) {
+    char16_t out[kLongestValueText];
+    for (std::uint64_t v : kValues) {
+        EXPECT_EQ(AllocationsDuring([&] { (void)DoubleToFixedText(v, out); }), 0);
+        EXPECT_EQ(AllocationsDuring([&] { (void)UInt64ToHexText(v, out); }), 0);
+        EXPECT_EQ(AllocationsDuring([&] { (void)UInt32ToHexText(static_cast<std::uint32_t>(v), out); }), 0);
+    }
+    for (const std::u16string& text : kValueTexts) {
+        for (const bool option : {false, true}) {
+            EXPECT_EQ(AllocationsDuring([&] { (void)ValueToPatternText(text, option, out); }), 0);
+            EXPECT_EQ(AllocationsDuring([&] { (void)PatternToValueText(text, option, out); }), 0);
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "binary_format.h"
 #include "conversion.h"
 #include "decimal_reading.h"
 #include "exact_binary64.h"
@@ -158,25 +159,6 @@ std::string FixedTextRoundTripFault(std::uint64_t bits) {
     return "";
 }
 
-// The binary32 of those bits, widened exactly to binary64.
-std::uint64_t WidenSingle(std::uint32_t single) {
-    std::uint64_t sign = static_cast<std::uint64_t>(single >> 31) << 63;
-    int biased = static_cast<int>((single >> 23) & 0xff);
-    std::uint64_t fraction = single & 0x7fffffu;
-    if (biased == 0xff) return sign | 0x7ff0000000000000u | (fraction << 29);
-    if (biased == 0) {
-        if (fraction == 0) return sign;
-        // fraction * 2^-149: normalise to 1.f * 2^(-126 - shift).
-        int shift = 0;
-        while ((fraction & 0x800000u) == 0) {
-            fraction <<= 1;
-            ++shift;
-        }
-        biased = 1 - shift;
-        fraction &= 0x7fffffu;
-    }
-    return sign | (static_cast<std::uint64_t>(biased + 896) << 52) | (fraction << 29);
-}
 
 TEST(FixedTextRoundTripTest, Binary32ValuesReadBackWithinSixDecimalsAndSeventeenDigits) {
     constexpr int kSampleSize = 10000;
@@ -185,7 +167,7 @@ TEST(FixedTextRoundTripTest, Binary32ValuesReadBackWithinSixDecimalsAndSeventeen
     for (int i = 0; i < kSampleSize && faults < 20; ++i) {
         std::uint32_t single = static_cast<std::uint32_t>(random());
         if (((single >> 23) & 0xff) == 0xff) continue;
-        std::uint64_t bits = WidenSingle(single);
+        std::uint64_t bits = SingleToDouble(single);
         std::string fault = FixedTextRoundTripFault(bits);
         if (!fault.empty()) {
             ++faults;
@@ -277,7 +259,7 @@ TEST(DoubleToSingleCrossCheckTest, NarrowingGivesTheNearestBinary32WithHalvesToE
             case 2: {  // a binary32 value, or a halfway point, a unit off either way
                 std::uint32_t single = static_cast<std::uint32_t>(random()) & 0x7fffffffu;
                 if (single >= 0x7f800000u) single = 0x7f7fffffu;
-                bits = WidenSingle(single);
+                bits = SingleToDouble(single);
                 if (single < 0x00800000u) {
                     // Subnormal: (2f + 1) * 2^-150 is exact in binary64.
                     std::uint64_t odd = 2 * static_cast<std::uint64_t>(single) + 1;

@@ -13,15 +13,16 @@
 #include <vector>
 
 #include "big_unsigned.h"
+#include "binary_format.h"
 
 namespace zelquin::exact {
 
-inline constexpr std::uint64_t kSignBit = 0x8000000000000000u;
-inline constexpr std::uint64_t kFractionMask = 0x000fffffffffffffu;
-inline constexpr std::uint64_t kImplicitBit = 0x0010000000000000u;
-inline constexpr std::uint64_t kLargestFiniteMagnitude = 0x7fefffffffffffffu;
+inline constexpr std::uint64_t kSignBit = kBinary64.SignBit();
+inline constexpr std::uint64_t kFractionMask = kBinary64.FractionMask();
+inline constexpr std::uint64_t kImplicitBit = kBinary64.ImplicitBit();
+inline constexpr std::uint64_t kLargestFiniteMagnitude = kBinary64.Infinity() - 1;
 
-inline bool IsFinite(std::uint64_t bits) { return ((bits >> 52) & 0x7ff) != 0x7ff; }
+inline bool IsFinite(std::uint64_t bits) { return (bits & kBinary64.ExponentMask()) != kBinary64.ExponentMask(); }
 inline bool IsNegative(std::uint64_t bits) { return (bits & kSignBit) != 0; }
 
 // A finite binary64 as negative? -significand * 2^exponent : significand * 2^exponent.
@@ -31,18 +32,16 @@ struct Binary64Parts {
     int exponent;
 };
 
-inline Binary64Parts Decompose(std::uint64_t bits) {
-    assert(IsFinite(bits));
-    int biased = static_cast<int>((bits >> 52) & 0x7ff);
-    std::uint64_t fraction = bits & kFractionMask;
-    if (biased == 0) return {IsNegative(bits), fraction, -1074};
-    return {IsNegative(bits), fraction | kImplicitBit, biased - 1075};
-}
-
 // One unit in the last place of a finite binary64, as a power of two.
 inline int UlpExponent(std::uint64_t bits) {
-    int biased = static_cast<int>((bits >> 52) & 0x7ff);
-    return biased == 0 ? -1074 : biased - 1075;
+    const int biased = SplitFields(bits, kBinary64).exponentField;
+    return kBinary64.SubnormalUnitExponent() + (biased == 0 ? 0 : biased - 1);
+}
+
+inline Binary64Parts Decompose(std::uint64_t bits) {
+    assert(IsFinite(bits));
+    const BinaryFields f = SplitFields(bits, kBinary64);
+    return {f.negative, f.exponentField == 0 ? f.fraction : f.fraction | kImplicitBit, UlpExponent(bits)};
 }
 
 inline const BigUnsigned& PowerOfTen(int n) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "binary_format.h"
 #include "conversion.h"
 #include "decimal_reading.h"
 

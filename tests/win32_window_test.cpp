@@ -337,7 +337,7 @@ TEST(Win32WindowSoak, RandomEditsKeepTheFieldsInStep) {
         }
         ASSERT_EQ(window.text(field), expected) << "edit " << edit;
         const std::u16string converted =
-            ConvertFieldText(field, std::u16string_view(expected).substr(0, kFieldUnitsConverted), window.checked());
+            window_cases::ExpectedOtherText(field, expected, window.checked());
         ASSERT_EQ(window.text(other), converted) << "edit " << edit << " of field " << field;
     }
     // Most keys must have done what they do.

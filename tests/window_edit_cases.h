@@ -8,7 +8,18 @@
 #include <string_view>
 #include <vector>
 
+#include "conversion.h"
+#include "field_sync.h"
+
 namespace zelquin::window_cases {
+
+// What the other field must show after field `fieldId` came to hold `text`:
+// the conversion of its first 199 units.
+inline std::u16string ExpectedOtherText(int fieldId, std::u16string_view text, bool treatAsDouble) {
+    text = text.substr(0, kFieldUnitsConverted);
+    return fieldId == kPatternFieldId ? PatternToValueText(text, treatAsDouble)
+                                      : ValueToPatternText(text, treatAsDouble);
+}
 
 enum class Action {
     TypePattern,   // type the text into the pattern field, one unit at a time

@@ -14,9 +14,9 @@ std::uint8_t* FieldGuard(int fieldId) {
     return nullptr;
 }
 
-std::u16string ConvertFieldText(int editedId, std::u16string_view text, bool treatAsDouble) {
-    return editedId == kPatternFieldId ? PatternToValueText(text, treatAsDouble)
-                                       : ValueToPatternText(text, treatAsDouble);
+char16_t* ConvertFieldText(int editedId, std::u16string_view text, bool treatAsDouble, char16_t* out) {
+    return editedId == kPatternFieldId ? PatternToValueText(text, treatAsDouble, out)
+                                       : ValueToPatternText(text, treatAsDouble, out);
 }
 
 }  // namespace zelquin

@@ -22,21 +22,20 @@ inline constexpr int kDoubleOptionId = 3;
 
 // A field is read into a zeroed buffer of 200 units: at most its first 199
 // units are converted.
-inline constexpr std::size_t kFieldBufferUnits = 200;
-inline constexpr std::size_t kFieldUnitsConverted = kFieldBufferUnits - 1;
+inline constexpr std::size_t kFieldBufferUnits = kFieldUnitsConverted + 1;
 
 // The replacement text is handed over from a buffer that holds the longest
 // value text whole, with its terminator.
-inline constexpr std::size_t kResultBufferUnits = 318;
-static_assert(kLongestValueText + 1 <= kResultBufferUnits);
-static_assert(kLongestPatternText + 1 <= kResultBufferUnits);
+inline constexpr std::size_t kResultBufferUnits = kLongestValueText + 1;
+static_assert(kLongestPatternText < kLongestValueText);
 
 // The guard flag of a field (1 while the program replaces its text), or null
 // for any other identifier. Both flags start clear and are process-wide.
 std::uint8_t* FieldGuard(int fieldId);
 
-// The text for the other field after an edit of field `editedId`.
-std::u16string ConvertFieldText(int editedId, std::u16string_view text, bool treatAsDouble);
+// Writes the text for the other field after an edit of field `editedId` into
+// out (kLongestValueText units) and returns one past its end.
+char16_t* ConvertFieldText(int editedId, std::u16string_view text, bool treatAsDouble, char16_t* out);
 
 // Handles a change notification of the control `editedId`. Unless it is the
 // pattern or value field with its guard clear, nothing happens and false is
@@ -60,10 +59,8 @@ bool OnFieldEdited(int editedId, ReadField&& readField, ReadOption&& readOption,
     if (length > kFieldUnitsConverted) length = kFieldUnitsConverted;
     const bool treatAsDouble = readOption();
 
-    const std::u16string converted =
-        ConvertFieldText(editedId, std::u16string_view(fieldText, length), treatAsDouble);
-    char16_t result[kResultBufferUnits] = {};
-    converted.copy(result, kResultBufferUnits - 1);
+    char16_t result[kResultBufferUnits];
+    *ConvertFieldText(editedId, std::u16string_view(fieldText, length), treatAsDouble, result) = u'\0';
 
     const int otherId = editedId == kPatternFieldId ? kValueFieldId : kPatternFieldId;
     std::uint8_t* otherGuard = FieldGuard(otherId);

@@ -20,11 +20,6 @@ namespace {
 
 using zelquin::qt::MainWindow;
 
-std::u16string Prefix199(const QString& text) {
-    const std::u16string all = text.toStdU16String();
-    return all.substr(0, zelquin::kFieldUnitsConverted);
-}
-
 class QtSoakTest : public QObject {
     Q_OBJECT
 
@@ -76,7 +71,7 @@ private slots:
             const bool checked = window.DoubleOption()->isChecked();
             QCOMPARE(edited->text(), typed[field]);
             const std::u16string expected =
-                zelquin::ConvertFieldText(field, Prefix199(typed[field]), checked);
+                zelquin::window_cases::ExpectedOtherText(field, typed[field].toStdU16String(), checked);
             QCOMPARE(other->text(), QString::fromStdU16String(expected));
         }
     }
