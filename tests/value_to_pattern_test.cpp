@@ -67,6 +67,40 @@ const ValueCase kWorkedExamples[] = {
 };
 INSTANTIATE_TEST_SUITE_P(WorkedExamples, ValueToPattern, ::testing::ValuesIn(kWorkedExamples));
 
+// Each rule of the reading, with a case that fails when the rule is left out.
+const ValueCase kRules[] = {
+    // A 25th digit of 5 or more raises the 24th; without the raise the last
+    // bit would be one lower (...eb).
+    {u"5234567890123457294499835", u"0x688a8ed0", u"0x451151d9f9c767ec"},
+    {u"5234567890123457294499834", u"0x688a8ed0", u"0x451151d9f9c767eb"},
+    // A "+" sign reads like no sign, once, and only before the digits.
+    {u"+1.5", u"0x3fc00000", u"0x3ff8000000000000"},
+    {u"+.5", u"0x3f000000", u"0x3fe0000000000000"},
+    {u"+0", u"0", u"0"},
+    {u"+-1", u"0", u"0"},
+    {u"-+1", u"0", u"0"},
+    // "d" and "D" are exponent letters, with or without a sign after them.
+    {u"1.5D3", u"0x44bb8000", u"0x4097700000000000"},
+    {u"2d-3", u"0x3b03126f", u"0x3f60624dd2f1a9fc"},
+    {u"1D+2", u"0x42c80000", u"0x4059000000000000"},
+    {u"1D", u"0x3f800000", u"0x3ff0000000000000"},
+    // binary64 subnormals round once to nearest; below a quarter of 2^-1074
+    // and at or below half of it the result is a zero with the sign.
+    {u"4e-324", u"0", u"0x1"},
+    {u"-7.4e-324", u"0x80000000", u"0x8000000000000001"},
+    {u"1e-323", u"0", u"0x2"},
+    {u"2.4703282292062328e-324", u"0", u"0x1"},
+    {u"2.4703282292062327e-324", u"0", u"0"},
+    {u"-2e-324", u"0x80000000", u"0x8000000000000000"},
+    {u"2.2250738585072009e-308", u"0", u"0xfffffffffffff"},
+    {u"2.2250738585072012e-308", u"0", u"0x10000000000000"},  // carries into the smallest normal
+    // The lowest limb of the digits' integer is cleared before scaling; kept,
+    // it would give one unit more.
+    {u"29089010905951448795e12", u"0x73b793d5", u"0x4676f27a9dc185ac"},
+    {u"138570217043814082559115e-21", u"0x430a91fa", u"0x4061523f37d059b4"},
+};
+INSTANTIATE_TEST_SUITE_P(Rules, ValueToPattern, ::testing::ValuesIn(kRules));
+
 struct DoubleCase {
     std::u16string text;
     std::uint64_t binary64;
@@ -267,6 +301,11 @@ const NarrowCase kNarrowCases[] = {
     {0x0000000000000001u, 0x00000000u},  // binary64 subnormal
     {0x8000000000000001u, 0x80000000u},
     {0x4170000010000000u, 0x4B800000u},  // 16777217
+    {0x7FF0000000000001u, 0x7FC00000u},  // a binary64 NaN narrows to a quiet binary32 NaN
+    {0xFFF0000000000001u, 0xFFC00000u},
+    {0x7FF8000000000000u, 0x7FC00000u},
+    {0x7FFFFFFFFFFFFFFFu, 0x7FFFFFFFu},
+    {0xFFF4000020000000u, 0xFFE00001u},  // the top 23 fraction bits stay
 };
 INSTANTIATE_TEST_SUITE_P(Cases, Narrowing, ::testing::ValuesIn(kNarrowCases));
 
