@@ -1,5 +1,6 @@
 #include "bench_inputs.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -10,7 +11,8 @@
 namespace zelquin::bench {
 namespace {
 
-constexpr std::size_t kSetSize = 4096;
+// Large enough that the branch predictor cannot learn the set by heart.
+constexpr std::size_t kSetSize = 1 << 16;
 
 std::uint64_t BitsOf(double v) {
     std::uint64_t bits;
@@ -73,12 +75,13 @@ TextSet FromStrings(const char* name, std::vector<std::string> texts) {
     return set;
 }
 
-TextSet PrintedValues(const char* name, const std::vector<std::uint64_t>& values) {
+// The shortest text that reads back as the value, as a user would copy it.
+TextSet ShortestTexts(const char* name, const std::vector<std::uint64_t>& values) {
     std::vector<std::string> texts;
     char buffer[64];
     for (std::uint64_t bits : values) {
-        std::snprintf(buffer, sizeof buffer, "%.17g", ValueOf(bits));
-        texts.emplace_back(buffer);
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, ValueOf(bits));
+        texts.emplace_back(buffer, result.ptr);
     }
     return FromStrings(name, std::move(texts));
 }
@@ -104,15 +107,19 @@ const std::vector<ValueSet>& ValueSets() {
 const std::vector<TextSet>& TextSets() {
     static const std::vector<TextSet> sets = [] {
         std::vector<TextSet> result;
-        result.push_back(PrintedValues("random", ValueSets()[0].binary64));
-        result.push_back(PrintedValues("everyday", ValueSets()[1].binary64));
+        result.push_back(ShortestTexts("random", ValueSets()[0].binary64));
+        result.push_back(ShortestTexts("everyday", ValueSets()[1].binary64));
         std::mt19937_64 rng(7);
         std::vector<std::string> shortTexts, exponentTexts, longTexts, extremeTexts;
         for (std::size_t i = 0; i < kSetSize; ++i) {
-            // Up to 8 digits, with a point somewhere.
+            // Up to 8 digits, with a point somewhere and sometimes a sign.
             std::string digits = RandomDigits(rng, 1 + static_cast<int>(rng() % 8));
             const std::size_t point = rng() % (digits.size() + 1);
-            shortTexts.push_back(digits.substr(0, point) + "." + digits.substr(point));
+            std::string text = rng() % 4 == 0 ? "-" : "";
+            text += digits.substr(0, point);
+            text += '.';
+            text += digits.substr(point);
+            shortTexts.push_back(text);
             // 17 significant digits in exponent form.
             const std::string d17 = RandomDigits(rng, 17);
             exponentTexts.push_back(d17.substr(0, 1) + "." + d17.substr(1) + "e" +

@@ -23,7 +23,7 @@ struct TextSet {
 // from 1e-3 to 1e6; binary32 values widened.
 const std::vector<ValueSet>& ValueSets();
 
-// The values above printed with 17 significant digits, short decimal texts,
+// The values above as their shortest round-trip texts, short decimal texts,
 // 17-digit texts in exponent form, texts with 24 and more digits, and texts
 // with extreme exponents.
 const std::vector<TextSet>& TextSets();

@@ -14,6 +14,7 @@
 #include "bench_inputs.h"
 #include "conversion.h"
 #include "decimal_reading.h"
+#include "rendering.h"
 
 namespace zelquin::bench {
 namespace {
@@ -50,14 +51,29 @@ void RegisterPatternToValue() {
     for (const ValueSet& set : ValueSets()) {
         const std::string prefix = std::string("PatternToValue/") + set.name + "/";
         const ValueSet* s = &set;
-        benchmark::RegisterBenchmark((prefix + "PatternToValueText").c_str(), [s](benchmark::State& st) {
-            RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
-                benchmark::DoNotOptimize(PatternToValueText(v.patternTexts[i], false));
-            });
-        });
         benchmark::RegisterBenchmark((prefix + "DoubleToFixedText").c_str(), [s](benchmark::State& st) {
             RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
-                benchmark::DoNotOptimize(DoubleToFixedText(v.binary64[i]));
+                char16_t buffer[kLongestValueText];
+                benchmark::DoNotOptimize(DoubleToFixedText(v.binary64[i], buffer));
+                benchmark::ClobberMemory();
+            });
+        });
+        benchmark::RegisterBenchmark((prefix + "PatternToValueText").c_str(), [s](benchmark::State& st) {
+            RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
+                char16_t buffer[kLongestValueText];
+                benchmark::DoNotOptimize(PatternToValueText(v.patternTexts[i], false, buffer));
+                benchmark::ClobberMemory();
+            });
+        });
+        // The seventeen digits by the chain alone, without the fast path.
+        benchmark::RegisterBenchmark((prefix + "digits-chain").c_str(), [s](benchmark::State& st) {
+            RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
+                benchmark::DoNotOptimize(DoubleToDigitsReference(v.binary64[i]));
+            });
+        });
+        benchmark::RegisterBenchmark((prefix + "digits").c_str(), [s](benchmark::State& st) {
+            RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
+                benchmark::DoNotOptimize(DoubleToDigits(v.binary64[i]));
             });
         });
         benchmark::RegisterBenchmark((prefix + "snprintf").c_str(), [s](benchmark::State& st) {
@@ -103,12 +119,20 @@ void RegisterValueToPattern() {
         const TextSet* s = &set;
         benchmark::RegisterBenchmark((prefix + "ValueToPatternText").c_str(), [s](benchmark::State& st) {
             RunOverTexts(st, *s, [](const TextSet& t, std::size_t i) {
-                benchmark::DoNotOptimize(ValueToPatternText(t.wide[i], true));
+                char16_t buffer[kLongestPatternText];
+                benchmark::DoNotOptimize(ValueToPatternText(t.wide[i], true, buffer));
+                benchmark::ClobberMemory();
             });
         });
         benchmark::RegisterBenchmark((prefix + "TextToDouble").c_str(), [s](benchmark::State& st) {
             RunOverTexts(st, *s, [](const TextSet& t, std::size_t i) {
                 benchmark::DoNotOptimize(TextToDouble(t.wide[i]));
+            });
+        });
+        // The reading by the chain alone, without the fast path.
+        benchmark::RegisterBenchmark((prefix + "reading-chain").c_str(), [s](benchmark::State& st) {
+            RunOverTexts(st, *s, [](const TextSet& t, std::size_t i) {
+                benchmark::DoNotOptimize(TextToDoubleReference(t.wide[i]));
             });
         });
         benchmark::RegisterBenchmark((prefix + "strtod").c_str(), [s](benchmark::State& st) {

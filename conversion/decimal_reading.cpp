@@ -5,6 +5,16 @@
 
 #include "binary_format.h"
 #include "pattern_reading.h"
+#include "wide_arithmetic.h"
+#include "wide_powers.h"
+
+// The hot path of the reading is kept in one piece, whatever the compiler's
+// own inlining limits.
+#if defined(__GNUC__)
+#define ZELQUIN_INLINE [[gnu::always_inline]] inline
+#else
+#define ZELQUIN_INLINE inline
+#endif
 
 namespace zelquin {
 namespace {
@@ -14,172 +24,161 @@ namespace {
 // from overflowing it without changing any result.
 constexpr int kAdjustmentLimit = 1 << 24;
 
-enum class ScanState {
-    Start,
-    AfterSign,
-    LeadingZeros,
-    IntegerDigits,
-    PointFirst,
-    FractionDigits,
-    ExponentLetter,
-    ExponentSign,
-    ExponentZeros,
-    ExponentDigits,
+// The stored digits gathered into a 64-bit integer while there are at most
+// this many (10^19 - 1 < 2^64).
+constexpr int kDigitsInSignificand = 19;
+
+// The narrow form of a unit: its own code value up to 0xFF. A unit above 0xFF
+// has none and ends the text, as a NUL does: 0 stands for both.
+template <typename Unit>
+inline unsigned Narrow(Unit unit) {
+    const unsigned value = static_cast<unsigned>(unit);
+    return value & (0u - static_cast<unsigned>(value <= 0xFFu));
+}
+
+// The value of a decimal digit, 10 or more for any other unit. A unit above
+// 0xFF needs no narrowing here: like the 0 it narrows to, it is no digit.
+template <typename Unit>
+inline unsigned DigitOf(Unit unit) {
+    return static_cast<unsigned>(unit) - '0';
+}
+
+inline bool IsExponentLetter(unsigned c) { return (c | 0x20u) == 'e' || (c | 0x20u) == 'd'; }
+
+std::int64_t Clamp(std::int64_t adjustment) {
+    return adjustment > kAdjustmentLimit ? kAdjustmentLimit : adjustment < -kAdjustmentLimit ? -kAdjustmentLimit : adjustment;
+}
+
+// What a scan finds, with the stored digits left in the text: they are the
+// first digitCount digits from firstStored on, where a point may interrupt them.
+template <typename Unit>
+struct Scan {
+    bool negative;
+    bool digitSeen;
+    int digitCount;
+    std::uint64_t significand;  // the first min(digitCount, 19) stored digits
+    int exponentAdjustment;
+    const Unit* firstStored;
+    int exponentValue;
+    bool exponentNegative;
 };
 
-bool IsExponentLetter(unsigned c) { return c == 'e' || c == 'E' || c == 'd' || c == 'D'; }
-bool IsDigit(unsigned c) { return c >= '0' && c <= '9'; }
-bool IsNonZeroDigit(unsigned c) { return c >= '1' && c <= '9'; }
-
-// The state machine of the decimal reader over code units; a NUL, the end of
-// the text, or a unit above 0xFF (which has no narrow form) ends the text.
-// Units are examined one at a time and never past the one that ends the number.
+// A run of digits from p: the first `gather` of them added to the significand,
+// the rest only counted. Returns the end of the run.
 template <typename Unit>
-ScanResult ScanUnits(const Unit* p, const Unit* end) {
-    ScanResult s{false, false, 0, {}, 0, 0, false};
-    ScanState state = ScanState::Start;
-    for (;;) {
-        const unsigned c = p == end ? 0u : static_cast<unsigned>(*p);
-        const unsigned unit = c > 0xFFu ? 0u : c;
-        switch (state) {
-            case ScanState::Start:
-            case ScanState::AfterSign:
-                if (IsNonZeroDigit(unit)) {
-                    state = ScanState::IntegerDigits;
-                    s.digitSeen = true;
-                } else if (unit == '.') {
-                    ++p;
-                    state = ScanState::PointFirst;
-                } else if (unit == '0') {
-                    ++p;
-                    state = ScanState::LeadingZeros;
-                    s.digitSeen = true;
-                } else if (state == ScanState::Start && (unit == '+' || unit == '-')) {
-                    s.negative = unit == '-';
-                    ++p;
-                    state = ScanState::AfterSign;
-                } else {
-                    return s;
-                }
-                break;
-            case ScanState::LeadingZeros:
-                if (unit == '0') {
-                    ++p;
-                } else if (IsNonZeroDigit(unit)) {
-                    state = ScanState::IntegerDigits;
-                } else if (unit == '.') {
-                    ++p;
-                    state = ScanState::FractionDigits;
-                } else if (IsExponentLetter(unit)) {
-                    ++p;
-                    state = ScanState::ExponentLetter;
-                } else {
-                    return s;
-                }
-                break;
-            case ScanState::IntegerDigits:
-                if (IsDigit(unit)) {
-                    // The whole run of digits at once (a unit above 0xFF is
-                    // never a digit). The count lives in a local: a store
-                    // through the byte array may alias the struct's count
-                    // and would force a reload per digit.
-                    int count = s.digitCount;
-                    int adjustment = s.exponentAdjustment;
-                    do {
-                        if (count < kMaxStoredDigits) {
-                            s.digits[count++] = static_cast<std::uint8_t>(*p - '0');
-                        } else if (adjustment < kAdjustmentLimit) {
-                            ++adjustment;
-                        }
-                        ++p;
-                    } while (p != end && IsDigit(static_cast<unsigned>(*p)));
-                    s.digitCount = count;
-                    s.exponentAdjustment = adjustment;
-                } else if (unit == '.') {
-                    ++p;
-                    state = ScanState::FractionDigits;
-                } else if (IsExponentLetter(unit)) {
-                    ++p;
-                    state = ScanState::ExponentLetter;
-                } else {
-                    return s;
-                }
-                break;
-            case ScanState::PointFirst:
-                if (!IsDigit(unit)) return s;
-                state = ScanState::FractionDigits;
-                s.digitSeen = true;
-                break;
-            case ScanState::FractionDigits:
-                if (IsDigit(unit)) {
-                    int count = s.digitCount;
-                    int adjustment = s.exponentAdjustment;
-                    do {
-                        const unsigned digit = static_cast<unsigned>(*p) - '0';
-                        if (digit == 0 && count == 0) {
-                            if (adjustment > -kAdjustmentLimit) --adjustment;
-                        } else if (count < kMaxStoredDigits) {
-                            s.digits[count++] = static_cast<std::uint8_t>(digit);
-                            --adjustment;
-                        }
-                        ++p;
-                    } while (p != end && IsDigit(static_cast<unsigned>(*p)));
-                    s.digitCount = count;
-                    s.exponentAdjustment = adjustment;
-                } else if (IsExponentLetter(unit)) {
-                    ++p;
-                    state = ScanState::ExponentLetter;
-                } else {
-                    return s;
-                }
-                break;
-            case ScanState::ExponentLetter:
-            case ScanState::ExponentSign:
-                if (IsNonZeroDigit(unit)) {
-                    state = ScanState::ExponentDigits;
-                } else if (unit == '0') {
-                    ++p;
-                    state = ScanState::ExponentZeros;
-                } else if (state == ScanState::ExponentLetter && (unit == '+' || unit == '-')) {
-                    s.exponentNegative = unit == '-';
-                    ++p;
-                    state = ScanState::ExponentSign;
-                } else {
-                    // A letter or sign without digits counts for nothing.
-                    s.exponentNegative = false;
-                    return s;
-                }
-                break;
-            case ScanState::ExponentZeros:
-                if (unit == '0') {
-                    ++p;
-                } else if (IsNonZeroDigit(unit)) {
-                    state = ScanState::ExponentDigits;
-                } else {
-                    return s;
-                }
-                break;
-            case ScanState::ExponentDigits:
-                if (!IsDigit(unit)) return s;
-                ++p;
-                if (s.exponentValue <= kLargestDecimalExponent) {
-                    s.exponentValue = s.exponentValue * 10 + static_cast<int>(unit - '0');
-                    if (s.exponentValue > kLargestDecimalExponent) s.exponentValue = kExponentValueCap;
-                }
-                break;
+ZELQUIN_INLINE const Unit* ReadDigitRun(const Unit* p, const Unit* end, std::ptrdiff_t gather,
+                                        std::uint64_t& significand) {
+    const Unit* const gatherEnd = end - p > gather ? p + gather : end;
+    std::uint64_t value = significand;
+    for (; p != gatherEnd; ++p) {
+        const unsigned digit = DigitOf(*p);
+        if (digit >= 10) break;
+        value = value * 10 + digit;
+    }
+    significand = value;
+    if (p == gatherEnd) {
+        while (p != end && DigitOf(*p) < 10) ++p;
+    }
+    return p;
+}
+
+// The grammar, read from the front: a sign; a significand of digits with at
+// most one point and at least one digit; an exponent part of a letter, a sign
+// and at least one digit, which counts for nothing without its digit. Zeros
+// ahead of the first significant digit are counted, not stored; the first 25
+// significant digits are stored, and the first 19 also gathered into a 64-bit
+// integer; beyond the 25, integer digits move the point and fraction digits
+// are ignored. Each unit is narrowed as it is read. The scan examines the
+// units in order and stops at the first one that is not part of the number,
+// never reading past it (the point alone looks one unit ahead, as it is a
+// number's only when a digit stands on one side of it).
+template <typename Unit>
+ZELQUIN_INLINE Scan<Unit> ScanUnits(const Unit* p, const Unit* const end) {
+    Scan<Unit> s{false, false, 0, 0, 0, p, 0, false};
+    const auto current = [&] { return p == end ? 0u : Narrow(*p); };
+
+    // Sign.
+    unsigned c = current();
+    if (c == '+' || c == '-') {
+        s.negative = c == '-';
+        ++p;
+    }
+
+    // Significand: leading zeros, integer digits, then the point and the
+    // fraction digits, whose zeros before the first stored digit only move it.
+    const Unit* const zeros = p;
+    while (p != end && Narrow(*p) == '0') ++p;
+    s.firstStored = p;
+    p = ReadDigitRun(p, end, kDigitsInSignificand, s.significand);
+    const std::ptrdiff_t integerDigits = p - s.firstStored;
+    s.digitSeen = p != zeros;
+    s.digitCount = integerDigits < kMaxStoredDigits ? static_cast<int>(integerDigits) : kMaxStoredDigits;
+    std::int64_t adjustment = integerDigits - s.digitCount;
+    c = current();
+    if (c == '.') {
+        if (!s.digitSeen && (p + 1 == end || DigitOf(p[1]) >= 10)) return s;
+        const Unit* const fraction = ++p;
+        if (s.digitCount == 0) {
+            while (p != end && Narrow(*p) == '0') ++p;
+            adjustment = -(p - fraction);
+            s.firstStored = p;
+        }
+        const Unit* const run = p;
+        const int gathered = s.digitCount < kDigitsInSignificand ? s.digitCount : kDigitsInSignificand;
+        p = ReadDigitRun(p, end, kDigitsInSignificand - gathered, s.significand);
+        const std::ptrdiff_t fractionDigits = p - run;
+        const std::ptrdiff_t room = kMaxStoredDigits - s.digitCount;
+        const int stored = static_cast<int>(fractionDigits < room ? fractionDigits : room);
+        s.digitCount += stored;
+        adjustment -= stored;
+        s.digitSeen = s.digitSeen || p != fraction;
+        c = current();
+    }
+    s.exponentAdjustment = static_cast<int>(Clamp(adjustment));
+    if (!s.digitSeen || !IsExponentLetter(c)) return s;
+
+    // Exponent part; its value stops at kExponentValueCap.
+    ++p;
+    c = current();
+    bool exponentNegative = false;
+    if (c == '+' || c == '-') {
+        exponentNegative = c == '-';
+        ++p;
+    }
+    if (p == end || DigitOf(*p) >= 10) return s;
+    int value = 0;
+    for (unsigned digit; p != end && (digit = DigitOf(*p)) < 10; ++p) {
+        if (value <= kLargestDecimalExponent) {
+            value = value * 10 + static_cast<int>(digit);
+            if (value > kLargestDecimalExponent) value = kExponentValueCap;
         }
     }
+    s.exponentValue = value;
+    s.exponentNegative = exponentNegative;
+    return s;
+}
+
+// The scan with its stored digits taken out of the text.
+template <typename Unit>
+ScanResult WithDigits(const Scan<Unit>& scan) {
+    ScanResult s{scan.negative, scan.digitSeen, scan.digitCount, {}, scan.significand,
+                 scan.exponentAdjustment, scan.exponentValue, scan.exponentNegative};
+    const Unit* p = scan.firstStored;
+    for (int i = 0; i < scan.digitCount; ++p) {
+        if (Narrow(*p) != '.') s.digits[i++] = static_cast<std::uint8_t>(DigitOf(*p));
+    }
+    return s;
 }
 
 }  // namespace
 
 ScanResult ScanDecimal(std::string_view narrowText) {
-    return ScanUnits(reinterpret_cast<const unsigned char*>(narrowText.data()),
-                     reinterpret_cast<const unsigned char*>(narrowText.data() + narrowText.size()));
+    const auto* begin = reinterpret_cast<const unsigned char*>(narrowText.data());
+    return WithDigits(ScanUnits(begin, begin + narrowText.size()));
 }
 
 ScanResult ScanDecimal(std::u16string_view text) {
-    return ScanUnits(text.data(), text.data() + text.size());
+    return WithDigits(ScanUnits(text.data(), text.data() + text.size()));
 }
 
 ExtendedValue DigitsToExtended(const std::uint8_t* digits, int count) {
@@ -261,12 +260,73 @@ std::uint64_t ExtendedToDouble(const ExtendedValue& value) {
            (top & kBinary64.FractionMask());
 }
 
-std::uint64_t TextToDouble(std::u16string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] != u'\0' && IsWhiteSpace(text[i])) ++i;  // NUL is never white space
-    ScanResult s = ScanDecimal(text.substr(i));
-    if (!s.digitSeen) return 0;
+namespace {
 
+// The fast path. Why it gives the chain's binary64, for a number N * 10^n with
+// N below 10^19 (at most 19 digits) and |n| <= 342:
+//
+// The chain reads the digits, without their trailing zeros, as an integer of at
+// most 64 significant bits, so the lowest limb is already clear and clearing it
+// changes nothing. It scales by one table entry per octal digit of its decimal
+// exponent, which is n plus the trailing zeros, at most three as it is below
+// 512 (N * 10^n is also its number, whatever the zeros), and
+// rounds the result y' to 53 bits, up exactly when y' lies above the midpoint
+// between two binary64 neighbours. Each multiplication leaves out partial
+// products of less than 2^-75.99 of the product, never above it, and rounds
+// within 2^-80; each table entry lies within 2^-80.01 of its power. So
+// |y' - w| < 3 * (2^-75.99 + 2^-80 + 2^-80.01) * w < 2^-74.2 * w, with
+// w = N * 10^n exactly.
+//
+// Here w is m * P * 2^(b - 127 - lz): m is N shifted left by lz so that its top
+// bit is set, P the 128-bit truncation of 10^n (below it by less than one unit).
+// H, the top 128 bits of m * P, is formed exactly, and w lies in [H, H + 2)
+// units of H's last bit (in [H, H + 4) after the one shift that normalises H).
+// With H normalised to [2^127, 2^128), the top 53 bits are the significand, the
+// next is the round bit, and the 74 below it the tail. Unless w lies within
+// 2^57 units, 2^-71 of w, of the midpoint (round bit set, tail zero), y' lies
+// on the same side of it as w: 2^-74.2 of w is below 2^54 units. So away from
+// the midpoints the chain rounds up exactly when the round bit is set. Results
+// that the chain makes subnormal, infinite or zero fall back, as do exact
+// midpoints, which the band holds.
+ZELQUIN_INLINE bool FastTextToDouble(std::uint64_t n, int exponent, std::uint64_t& bits) {
+    if (exponent < kWidePowerMin || exponent > kWidePowerMax) return false;
+    const int lz = std::countl_zero(n);
+    const WidePower& power = WidePowerOfTen(exponent);
+    Wide128 h = Multiply64By128High(n << lz, power.high, power.low);
+    // w = H * 2^(b - 63 - lz); H is at least 2^126.
+    // Normalised without a branch: shifted left once when bit 127 is clear.
+    const int shift = 1 - static_cast<int>(h.high >> 63);
+    h.high = (h.high << shift) | ((h.low >> 63) & static_cast<std::uint64_t>(shift));
+    h.low <<= shift;
+    const int e0 = BinaryExponentOfPowerOfTen(exponent) + 64 - lz - shift;  // of H's bit 127
+    int e = e0;
+
+    // The round bit and the tail: the low 11 bits of the high word and the
+    // low word. Near the midpoint means within kBand of 0x400 * 2^64; with
+    // kBand added, that is 0x400 * 2^64 up to 2 * kBand above it.
+    constexpr int kTailBits = 64 - (kBinary64.fractionBits + 1) - 1;  // 10 in the high word
+    constexpr std::uint64_t kBand = std::uint64_t{1} << 57;
+    const std::uint64_t roundField = h.high & ((std::uint64_t{2} << kTailBits) - 1);
+    const std::uint64_t lowPlusBand = h.low + kBand;
+    const std::uint64_t fieldPlusBand = roundField + (lowPlusBand < kBand ? 1 : 0);
+    if (fieldPlusBand == (std::uint64_t{1} << kTailBits) && lowPlusBand < 2 * kBand) return false;
+    const std::uint64_t roundBit = (h.high >> kTailBits) & 1;
+
+    std::uint64_t significand = (h.high >> (kTailBits + 1)) + roundBit;
+    if (significand == kBinary64.ImplicitBit() << 1) {
+        significand >>= 1;
+        e = e0 + 1;
+    }
+    if (e > kBinary64.Bias() || e < 1 - kBinary64.Bias()) return false;
+    bits = (static_cast<std::uint64_t>(e + kBinary64.Bias()) << kBinary64.fractionBits) |
+           (significand & kBinary64.FractionMask());
+    return true;
+}
+
+// The binary64 of a scanned number: cut to 24 digits (a 25th of 5 or more
+// raising the 24th), trailing zeros dropped, and the chain of extended
+// multiplications.
+std::uint64_t ChainToDouble(ScanResult& s) {
     int count = s.digitCount;
     int adjustment = s.exponentAdjustment;
     if (count == kMaxStoredDigits) {
@@ -288,6 +348,40 @@ std::uint64_t TextToDouble(std::u16string_view text) {
     ExtendedValue x = ScaleByPowerOfTen(DigitsToExtended(s.digits, count), n, true);
     x.negative = s.negative;
     return ExtendedToDouble(x);
+}
+
+ZELQUIN_INLINE const char16_t* AfterWhiteSpace(std::u16string_view text) {
+    const char16_t* p = text.data();
+    const char16_t* const end = p + text.size();
+    while (p != end && *p != u'\0' && IsWhiteSpace(*p)) ++p;  // NUL is never white space
+    return p;
+}
+
+// The fast path where it applies, and the chain otherwise. The fast path
+// takes the digits as they were stored, trailing zeros included: its result
+// depends only on the number's exact value, which the chain's value for the
+// digits without their trailing zeros approaches within the same bound.
+ZELQUIN_INLINE std::uint64_t ScannedToDouble(const Scan<char16_t>& scan, bool fastPath) {
+    if (!scan.digitSeen) return 0;
+    if (fastPath && scan.digitCount != 0 && scan.digitCount <= kDigitsInSignificand) {
+        const int n = (scan.exponentNegative ? -scan.exponentValue : scan.exponentValue) + scan.exponentAdjustment;
+        std::uint64_t bits;
+        if (FastTextToDouble(scan.significand, n, bits)) return (scan.negative ? kBinary64.SignBit() : 0) | bits;
+    }
+    ScanResult s = WithDigits(scan);
+    return ChainToDouble(s);
+}
+
+}  // namespace
+
+std::uint64_t TextToDouble(std::u16string_view text) {
+    const char16_t* const start = AfterWhiteSpace(text);
+    return ScannedToDouble(ScanUnits(start, text.data() + text.size()), true);
+}
+
+std::uint64_t TextToDoubleReference(std::u16string_view text) {
+    const char16_t* const start = AfterWhiteSpace(text);
+    return ScannedToDouble(ScanUnits(start, text.data() + text.size()), false);
 }
 
 }  // namespace zelquin

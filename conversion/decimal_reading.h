@@ -24,6 +24,8 @@ struct ScanResult {
     bool digitSeen;
     int digitCount;  // 0 to 25
     std::uint8_t digits[kMaxStoredDigits];
+    // The first min(digitCount, 19) stored digits read as an integer.
+    std::uint64_t significand;
     int exponentAdjustment;
     int exponentValue;
     bool exponentNegative;
@@ -46,7 +48,10 @@ ExtendedValue DigitsToExtended(const std::uint8_t* digits, int count);
 // infinity, tiny magnitudes a subnormal or a zero, the sign always kept.
 std::uint64_t ExtendedToDouble(const ExtendedValue& value);
 
-// The value text as a binary64 (its bits).
+// The value text as a binary64 (its bits). TextToDouble finds most results by
+// a fast path that provably gives the same bits; TextToDoubleReference always
+// takes the chain of extended multiplications that defines them.
 std::uint64_t TextToDouble(std::u16string_view text);
+std::uint64_t TextToDoubleReference(std::u16string_view text);
 
 }  // namespace zelquin

@@ -19,7 +19,21 @@ struct DecimalDigits {
     int length;       // 1 to 17
 };
 
+// DoubleToDigits finds most results by a fast path that provably gives the
+// same digits; DoubleToDigitsReference always takes the chain of extended
+// multiplications that defines them.
 DecimalDigits DoubleToDigits(std::uint64_t binary64Bits);
+DecimalDigits DoubleToDigitsReference(std::uint64_t binary64Bits);
+
+// The digits of DoubleToDigits for a finite non-zero binary64 as one integer,
+// trailing zeros kept: the value is digits * 10^(exponent - 17), with digits
+// from 10^16 to 10^17 - 1.
+struct SeventeenDigits {
+    bool negative;
+    int exponent;
+    std::uint64_t digits;
+};
+SeventeenDigits FiniteToSeventeenDigits(std::uint64_t binary64Bits);
 
 // The steps of DoubleToDigits before its scaling, for a finite non-zero
 // binary64: the number as a normalised extended value (sign clear, lowest limb

@@ -32,4 +32,13 @@ inline Wide128 Multiply64(std::uint64_t a, std::uint64_t b) {
 #endif
 }
 
+// floor(m * (high * 2^64 + low) / 2^64): the top 128 bits of the 192-bit
+// product, exactly.
+inline Wide128 Multiply64By128High(std::uint64_t m, std::uint64_t high, std::uint64_t low) {
+    const Wide128 upper = Multiply64(m, high);
+    const std::uint64_t carried = Multiply64(m, low).high;
+    const std::uint64_t sum = upper.low + carried;
+    return Wide128{upper.high + (sum < carried ? 1 : 0), sum};
+}
+
 }  // namespace zelquin

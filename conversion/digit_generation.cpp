@@ -1,0 +1,233 @@
+// Seventeen significant digits of a binary64: the chain of extended
+// multiplications that decides them, and a fast path that finds the chain's
+// result from one 128-bit product whenever it can prove it.
+#include <bit>
+
+#include "binary_format.h"
+#include "digit_writing.h"
+#include "extended.h"
+#include "rendering.h"
+#include "wide_arithmetic.h"
+#include "wide_powers.h"
+
+namespace zelquin {
+namespace {
+
+// One tenth truncated to 80 bits: one unit below the 10^-1 table entry.
+constexpr ExtendedValue kTruncatedOneTenth{0xCCCCCCCCCCCCCCCCu, 0xCCCCu, 16379, false};
+
+// A biased binary64 exponent plus this is the biased extended exponent.
+constexpr int kExtendedFromBinary64 = kExtendedBias - kBinary64.Bias();  // 15360
+// The eighteen digits are read from F = y * 2^88, an integer below 2^88 for
+// 0 < y < 1: F = S * 2^(X - bias - 79 + 88).
+constexpr int kDigitFractionBits = 88;
+constexpr int kDigitShiftBase = kExtendedBias + kExtendedLeadingBit - kDigitFractionBits;  // 16374
+
+constexpr std::uint64_t kTenToThe17 = kPowersOfTen[17];
+constexpr std::uint64_t kTenToThe18 = kPowersOfTen[18];
+
+DecimalDigits SpecialDigits(bool negative, const char* text) {
+    DecimalDigits result{negative, 1, {}, 0};
+    while (*text != '\0') result.digits[result.length++] = *text++;
+    return result;
+}
+
+// The digits of zeros, infinities and NaNs; false for every other number.
+bool FixedDigits(std::uint64_t bits, DecimalDigits& result) {
+    const bool negative = (bits & kBinary64.SignBit()) != 0;
+    switch (Classify(bits, kBinary64)) {
+        case NumberClass::Zero: result = DecimalDigits{false, 0, {'0'}, 1}; return true;
+        case NumberClass::Infinity: result = SpecialDigits(negative, "1#INF"); return true;
+        case NumberClass::IndefiniteNaN: result = SpecialDigits(negative, "1#IND"); return true;
+        case NumberClass::QuietNaN: result = SpecialDigits(negative, "1#QNAN"); return true;
+        case NumberClass::SignallingNaN: result = SpecialDigits(negative, "1#SNAN"); return true;
+        case NumberClass::Normal:
+        case NumberClass::Subnormal: return false;
+    }
+    return false;
+}
+
+// The chain: y = x * 10^-k by the tables, times the truncated tenth when the
+// estimate of k was one short (y >= 1), then the first eighteen digits of y
+// after the point, truncated, rounded to seventeen on the eighteenth alone.
+// The result has seventeen digits with a first digit that is not 0: the
+// exception of a scaled value a hair below 0.1 carries into 10^16.
+std::uint64_t ChainSeventeenDigits(const ExtendedValue& x, int& k) {
+    ExtendedValue y = ScaleByPowerOfTen(x, -k, false);
+    if (y.exponent >= kExtendedBias) {
+        y = ExtendedMultiply(y, kTruncatedOneTenth);
+        ++k;
+    }
+    // floor(y * 10^18) = floor(F * 10^18 / 2^88) with F = y * 2^88, an integer
+    // below 2^88 (S shifted left by 5 to 8 bits).
+    const int shift = y.exponent - kDigitShiftBase;  // 5 to 8
+    const std::uint64_t fHigh = y.significandHigh >> (48 - shift);  // bits 64..87 of F
+    const std::uint64_t fLow = (y.significandHigh << (16 + shift)) | (std::uint64_t{y.significandLow} << shift);
+    const Wide128 lowProduct = Multiply64(fLow, kTenToThe18);
+    const Wide128 highProduct = Multiply64(fHigh, kTenToThe18);
+    const std::uint64_t middle = highProduct.low + lowProduct.high;
+    const std::uint64_t carry = middle < highProduct.low ? 1 : 0;
+    const std::uint64_t eighteen = ((highProduct.high + carry) << 40) | (middle >> 24);
+    return eighteen / 10 + (eighteen % 10 >= 5 ? 1 : 0);
+}
+
+// The fast path. Why it gives the chain's seventeen digits:
+//
+// Let z = x * 10^(18-k) exactly, with k the estimate, and z' = y' * 10^18 where
+// y' is the chain's scaled value (before the tenth). The chain's digits depend
+// on z' alone: eighteen = floor(z'), and rounding on the eighteenth digit gives
+// floor((floor(z') + 5) / 10) = floor((z' + 5) / 10). With the tenth taken
+// (z' >= 10^18) they are floor((z'' + 5) / 10) with z'' the chain's value of
+// z / 10. So the result is floor((z + 5) / 10), or floor((z + 50) / 100) with
+// the tenth, unless the chain's error carries z' across a point where that
+// floor steps, z = 5 (mod 10), or z = 50 (mod 100) with the tenth; and unless it
+// carries z' across 10^18, where the chain decides on the tenth.
+//
+// The chain's error. Each extended multiplication leaves out the partial
+// products of limbs i + j < 4, less than 2^-75.99 of the product, never above
+// it, and rounds once, within 2^-80 of the result. Each table entry is within
+// 0.4966 units of its last place of the power, 2^-80.01 of it, and the
+// truncated tenth is 2^-80 below a tenth. |k| <= 323 has at most three octal
+// digits, so the chain makes at most three table multiplications, and one more
+// with the tenth:
+//   without the tenth: 3 * (2^-75.99 + 2^-80 + 2^-80.01)        < 2^-74.2,
+//   with the tenth:    4 * (2^-75.99 + 2^-80) + 3 * 2^-80.01 + 2^-80 < 2^-73.8,
+// relative (second-order terms are below 2^-147). As z < 10^18 < 2^59.8, or
+// z / 10 < 10^18 with the tenth, |z' - z| < 2^-14.4, and with the tenth
+// |10 z'' - z| < 2^-10.7.
+//
+// The fast value. Here z is m * P * 2^-t, m the 64-bit significand of x, P the
+// 128-bit truncated significand of 10^(18-k), of which the floor of the top 128
+// bits of the 192-bit product, H, is formed exactly; H * 2^-t lies below z by
+// less than 2^-t + z * 2^-127, under 2^-62 here (t >= 63). The fallback bands,
+// 2^-11 around z = 5 (mod 10) and 2^-8 around z = 50 (mod 100) with the tenth,
+// hold these errors more than six times over, and the chain's decision on the tenth is
+// left to the chain for z within 1 of 10^18. An estimate above k (z < 10^17),
+// which does not occur, falls back too.
+bool FastSeventeenDigits(const ExtendedValue& x, int& k, std::uint64_t& seventeen) {
+    const int q = 18 - k;
+    if (q < kWidePowerMin || q > kWidePowerMax) return false;
+    const WidePower& power = WidePowerOfTen(q);
+    const Wide128 h = Multiply64By128High(x.significandHigh, power.high, power.low);
+    // x = m * 2^(X - bias - 63) and 10^q = P * 2^(b - 127), so with
+    // m * P = H * 2^64, z = H * 2^-t.
+    const int t = kExtendedBias + 63 + 127 - 64 - x.exponent - BinaryExponentOfPowerOfTen(q);
+    if (t < 63 || t > 127) return false;
+    std::uint64_t integer, fraction;  // the integer part of z, and its fraction's top 64 bits
+    if (t == 64) {
+        integer = h.high;
+        fraction = h.low;
+    } else if (t < 64) {
+        if ((h.high >> t) != 0) return false;
+        integer = (h.high << (64 - t)) | (h.low >> t);
+        fraction = h.low << (64 - t);
+    } else {
+        integer = h.high >> (t - 64);
+        fraction = (h.high << (128 - t)) | (h.low >> (t - 64));
+    }
+
+    constexpr std::uint64_t kBand = std::uint64_t{1} << (64 - 11);
+    constexpr std::uint64_t kTenthBand = std::uint64_t{1} << (64 - 8);
+    if (integer < kTenToThe17) return false;
+    if (integer < kTenToThe18 - 1) {
+        const std::uint64_t lastDigit = integer % 10;
+        if ((lastDigit == 4 && fraction >= 0 - kBand) || (lastDigit == 5 && fraction < kBand)) return false;
+        seventeen = (integer + 5) / 10;
+        return true;
+    }
+    if (integer <= kTenToThe18) return false;
+    const std::uint64_t lastTwo = integer % 100;
+    if ((lastTwo == 49 && fraction >= 0 - kTenthBand) || (lastTwo == 50 && fraction < kTenthBand)) return false;
+    seventeen = (integer + 50) / 100;
+    ++k;
+    return true;
+}
+
+}  // namespace
+
+ExtendedValue Binary64ToExtended(const BinaryFields& f) {
+    // The 53 significant bits move to the top of the 64 high bits of the
+    // significand; the lowest limb stays zero.
+    constexpr int kToTop = 64 - (kBinary64.fractionBits + 1);  // 11
+    if (f.exponentField != 0) {
+        return ExtendedValue{(kBinary64.ImplicitBit() | f.fraction) << kToTop, 0,
+                             static_cast<std::uint16_t>(f.exponentField + kExtendedFromBinary64), false};
+    }
+    // A subnormal is normalised: its leading bit moves up to bit 79, the
+    // exponent of 2^-1022 falling by one per place.
+    const int shift = std::countl_zero(f.fraction << kToTop);
+    return ExtendedValue{(f.fraction << kToTop) << shift, 0,
+                         static_cast<std::uint16_t>(1 + kExtendedFromBinary64 - shift), false};
+}
+
+// The decimal exponent K of a positive normalised x, with x = 0.d1d2... * 10^K
+// and d1 not 0, exactly or one short:
+//
+//     K = floor((154*t + 77*floor(X/256) + 19728*X - 323162868) / 2^16)
+//
+// where X is the biased exponent and t the significand's top 8 bits (128 to
+// 255). The sum is 2^16 * (log10(x) + 1) in fixed point, made a little low:
+//   - log10(x) = (X - 16383) * log10(2) + log10(S / 2^79), S / 2^79 in [1, 2);
+//   - log10(2) = 0.30102999566 is taken as (19728 + 77/256) / 2^16 =
+//     0.3010300, the 77/256 part added once per 256 of X;
+//   - log10(S / 2^79) is taken as the chord 154 * (t - 128) / 2^16, which
+//     never lies above the curve, with t the significand truncated to 8 bits;
+//   - the constant is the value at x = 1 (X = 16383, t = 128):
+//       sum = 19728*(X - 16383) + 77*(floor(X/256) - 63) + 154*(t - 128)
+//             + 2^16 - 17,
+//     so 1 itself gives 2^16 - 17, just below the 2^16 of its K = 1.
+// Together the approximations err low by less than one, so K comes out exact
+// or one short, and the digit generation's adjustment makes up the difference.
+//
+// Example: 1000 is 1.953125 * 2^9: X = 16392, t = 250, and the sum is
+// 38500 + 4928 + 323381376 - 323162868 = 261936, which gives
+// floor(261936 / 65536) = 3: one short of K = 4 (1000 = 0.1 * 10^4).
+int EstimateDecimalExponent(const ExtendedValue& x) {
+    const std::int64_t top8 = static_cast<std::int64_t>(x.significandHigh >> 56);
+    const std::int64_t X = x.exponent;
+    const std::int64_t sum = 154 * top8 + 77 * (X / 256) + 19728 * X - 323162868;
+    return static_cast<int>(sum >> 16);  // arithmetic shift: rounds toward minus infinity
+}
+
+namespace {
+
+// The seventeen digits by the fast path where it holds, by the chain
+// otherwise; a carry of the rounding into 10^17 leaves 10^16 and raises k.
+SeventeenDigits SeventeenDigitsOf(const BinaryFields& f, bool fastPath) {
+    const ExtendedValue x = Binary64ToExtended(f);
+    int k = EstimateDecimalExponent(x);
+    std::uint64_t seventeen;
+    if (!fastPath || !FastSeventeenDigits(x, k, seventeen)) seventeen = ChainSeventeenDigits(x, k);
+    if (seventeen == kTenToThe17) {
+        seventeen = kTenToThe17 / 10;
+        ++k;
+    }
+    return SeventeenDigits{f.negative, k, seventeen};
+}
+
+DecimalDigits DigitText(const SeventeenDigits& d) {
+    DecimalDigits result{d.negative, d.exponent, {}, 17};
+    WriteDigits(d.digits, 17, result.digits);
+    while (result.digits[result.length - 1] == '0') --result.length;
+    return result;
+}
+
+}  // namespace
+
+SeventeenDigits FiniteToSeventeenDigits(std::uint64_t bits) {
+    return SeventeenDigitsOf(SplitFields(bits, kBinary64), true);
+}
+
+DecimalDigits DoubleToDigits(std::uint64_t bits) {
+    DecimalDigits result;
+    if (FixedDigits(bits, result)) return result;
+    return DigitText(SeventeenDigitsOf(SplitFields(bits, kBinary64), true));
+}
+
+DecimalDigits DoubleToDigitsReference(std::uint64_t bits) {
+    DecimalDigits result;
+    if (FixedDigits(bits, result)) return result;
+    return DigitText(SeventeenDigitsOf(SplitFields(bits, kBinary64), false));
+}
+
+}  // namespace zelquin

@@ -1,0 +1,79 @@
+// Decimal digits written two at a time from a table, for the digit texts
+// (narrow) and the fixed texts (UTF-16).
+#pragma once
+
+#include <cstdint>
+
+namespace zelquin {
+
+inline constexpr char kDecimalPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+inline constexpr std::uint64_t kPowersOfTen[] = {
+    1u,
+    10u,
+    100u,
+    1000u,
+    10000u,
+    100000u,
+    1000000u,
+    10000000u,
+    100000000u,
+    1000000000u,
+    10000000000u,
+    100000000000u,
+    1000000000000u,
+    10000000000000u,
+    100000000000000u,
+    1000000000000000u,
+    10000000000000000u,
+    100000000000000000u,
+    1000000000000000000u,
+    10000000000000000000u,
+};
+
+template <typename Char>
+inline void WritePair(std::uint32_t pair, Char* out) {
+    out[0] = static_cast<Char>(kDecimalPairs[2 * pair]);
+    out[1] = static_cast<Char>(kDecimalPairs[2 * pair + 1]);
+}
+
+// Writes a number below 10^8 as exactly eight digits; its two halves are
+// written independently of each other.
+template <typename Char>
+inline void WriteEightDigits(std::uint32_t number, Char* out) {
+    const std::uint32_t upper = number / 10000, lower = number % 10000;
+    WritePair(upper / 100, out);
+    WritePair(upper % 100, out + 2);
+    WritePair(lower / 100, out + 4);
+    WritePair(lower % 100, out + 6);
+}
+
+// Writes a number below 10^count as exactly count digits (leading zeros
+// included), count from 0 to 20.
+template <typename Char>
+inline void WriteDigits(std::uint64_t number, int count, Char* out) {
+    while (count > 8) {
+        const std::uint64_t upper = number / 100000000u;
+        WriteEightDigits(static_cast<std::uint32_t>(number - upper * 100000000u), out + count - 8);
+        number = upper;
+        count -= 8;
+    }
+    std::uint32_t rest = static_cast<std::uint32_t>(number);
+    for (; count >= 2; count -= 2) {
+        WritePair(rest % 100, out + count - 2);
+        rest /= 100;
+    }
+    if (count == 1) out[0] = static_cast<Char>('0' + rest);
+}
+
+// The number of digits of a number, 1 for 0.
+inline int DecimalLength(std::uint64_t number) {
+    int length = 1;
+    while (length < 20 && number >= kPowersOfTen[length]) ++length;
+    return length;
+}
+
+}  // namespace zelquin
