@@ -272,10 +272,10 @@ namespace {
 // 512 (N * 10^n is also its number, whatever the zeros), and
 // rounds the result y' to 53 bits, up exactly when y' lies above the midpoint
 // between two binary64 neighbours. Each multiplication leaves out partial
-// products of less than 2^-75.99 of the product, never above it, and rounds
-// within 2^-80; each table entry lies within 2^-80.01 of its power. So
-// |y' - w| < 3 * (2^-75.99 + 2^-80 + 2^-80.01) * w < 2^-74.2 * w, with
-// w = N * 10^n exactly.
+// products of less than 2^-76 of the product, never above it, and rounds
+// within 2^-80; each table entry lies within 2^-80.009 of its power (the tests
+// check both). So |y' - w| < 3 * (2^-76 + 2^-80 + 2^-80.009) * w < 2^-74.24 * w,
+// with w = N * 10^n exactly.
 //
 // Here w is m * P * 2^(b - 127 - lz): m is N shifted left by lz so that its top
 // bit is set, P the 128-bit truncation of 10^n (below it by less than one unit).
@@ -284,7 +284,8 @@ namespace {
 // With H normalised to [2^127, 2^128), the top 53 bits are the significand, the
 // next is the round bit, and the 74 below it the tail. Unless w lies within
 // 2^57 units, 2^-71 of w, of the midpoint (round bit set, tail zero), y' lies
-// on the same side of it as w: 2^-74.2 of w is below 2^54 units. So away from
+// on the same side of it as w: 2^-74.24 of w is below 2^53.76 units, and the
+// 4 units of H's own error add nothing that matters. So away from
 // the midpoints the chain rounds up exactly when the round bit is set. Results
 // that the chain makes subnormal, infinite or zero fall back, as do exact
 // midpoints, which the band holds.

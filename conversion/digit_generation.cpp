@@ -84,17 +84,18 @@ std::uint64_t ChainSeventeenDigits(const ExtendedValue& x, int& k) {
 // carries z' across 10^18, where the chain decides on the tenth.
 //
 // The chain's error. Each extended multiplication leaves out the partial
-// products of limbs i + j < 4, less than 2^-75.99 of the product, never above
+// products of limbs i + j < 4, less than 2^-76 of the product, never above
 // it, and rounds once, within 2^-80 of the result. Each table entry is within
-// 0.4966 units of its last place of the power, 2^-80.01 of it, and the
+// 0.4967 units of its last place of the power, 2^-80.009 of it, and the
 // truncated tenth is 2^-80 below a tenth. |k| <= 323 has at most three octal
 // digits, so the chain makes at most three table multiplications, and one more
 // with the tenth:
-//   without the tenth: 3 * (2^-75.99 + 2^-80 + 2^-80.01)        < 2^-74.2,
-//   with the tenth:    4 * (2^-75.99 + 2^-80) + 3 * 2^-80.01 + 2^-80 < 2^-73.8,
+//   without the tenth: 3 * (2^-76 + 2^-80 + 2^-80.009)                < 2^-74.24,
+//   with the tenth:    4 * (2^-76 + 2^-80) + 3 * 2^-80.009 + 2^-80     < 2^-73.83,
 // relative (second-order terms are below 2^-147). As z < 10^18 < 2^59.8, or
-// z / 10 < 10^18 with the tenth, |z' - z| < 2^-14.4, and with the tenth
-// |10 z'' - z| < 2^-10.7.
+// z / 10 < 10^18 with the tenth, |z' - z| < 2^-14.45, and with the tenth
+// |10 z'' - z| < 2^-10.71. (The tests check the tables' and the
+// multiplication's figures.)
 //
 // The fast value. Here z is m * P * 2^-t, m the 64-bit significand of x, P the
 // 128-bit truncated significand of 10^(18-k), of which the floor of the top 128

@@ -9,6 +9,7 @@
 
 #include "big_unsigned.h"
 #include "extended.h"
+#include "wide_powers.h"
 
 namespace zelquin {
 namespace {
@@ -99,6 +100,66 @@ TEST(PowerTablesTest, NeighbouringEightyBitValuesAreNotNearest) {
                 << Describe(index, table[index]);
         }
     }
+}
+
+// The fast paths' error bounds rest on these: every 80-bit entry lies within
+// 0.4967 units of its last place of its power, that is
+// (S - 0.4967) * 2^q <= 10^k <= (S + 0.4967) * 2^q, scaled by 10000.
+TEST(PowerTablesTest, EveryEightyBitEntryIsWithin0Point4967UnitsOfItsPower) {
+    for (bool reciprocal : {false, true}) {
+        const ExtendedValue (&table)[kPowerTableSize] = reciprocal ? NegativePowersOfTen : PositivePowersOfTen;
+        for (std::size_t index = 0; index < kPowerTableSize; ++index) {
+            const BigUnsigned scaled = Significand(table[index]) * 10000u;
+            const int q = static_cast<int>(table[index].exponent) - kExtendedBias - 79;
+            const BigUnsigned power = BigUnsigned::Power(10, PowerAtIndex(index));
+            const BigUnsigned below = scaled - BigUnsigned(4967), above = scaled + BigUnsigned(4967);
+            const BigUnsigned tenThousand(10000);
+            if (!reciprocal) {
+                EXPECT_LE(CompareScaled(below, q, power * 10000u, 0), 0) << Describe(index, table[index]);
+                EXPECT_GE(CompareScaled(above, q, power * 10000u, 0), 0) << Describe(index, table[index]);
+            } else {
+                EXPECT_LE(CompareScaled(below * power, q, tenThousand, 0), 0) << Describe(index, table[index]);
+                EXPECT_GE(CompareScaled(above * power, q, tenThousand, 0), 0) << Describe(index, table[index]);
+            }
+        }
+    }
+}
+
+// Each 128-bit entry is its power truncated, with the top bit set, at the
+// binary exponent the table's function gives:
+// P * 2^(b - 127) <= 10^q < (P + 1) * 2^(b - 127), 2^127 <= P < 2^128.
+TEST(PowerTablesTest, EveryWideEntryIsItsPowerTruncatedTo128Bits) {
+    for (int q = kWidePowerMin; q <= kWidePowerMax; ++q) {
+        const WidePower& entry = WidePowerOfTen(q);
+        const BigUnsigned p = (BigUnsigned(entry.high) << 64) + BigUnsigned(entry.low);
+        const BigUnsigned next = p + BigUnsigned(1);
+        const int shift = BinaryExponentOfPowerOfTen(q) - 127;
+        EXPECT_EQ(entry.high >> 63, 1u) << "10^" << q;
+        const BigUnsigned power = BigUnsigned::Power(10, q < 0 ? -q : q);
+        const BigUnsigned one(1);
+        if (q >= 0) {
+            EXPECT_LE(CompareScaled(p, shift, power, 0), 0) << "10^" << q;
+            EXPECT_GT(CompareScaled(next, shift, power, 0), 0) << "10^" << q;
+        } else {
+            EXPECT_LE(CompareScaled(p * power, shift, one, 0), 0) << "10^" << q;
+            EXPECT_GT(CompareScaled(next * power, shift, one, 0), 0) << "10^" << q;
+        }
+    }
+}
+
+// An extended multiplication leaves out the partial products of limbs whose
+// indices add up to less than 4. Even with every limb 0xFFFF they add up to
+// less than 2^82, 2^-76 of the smallest product of two normalised significands
+// (2^158): the bound the fast paths' arguments take.
+TEST(PowerTablesTest, LeftOutPartialProductsAreBelow2ToTheMinus76OfTheProduct) {
+    BigUnsigned leftOut;
+    const BigUnsigned largestLimbProduct = BigUnsigned(0xFFFF) * 0xFFFFu;
+    for (int i = 0; i < 5; ++i) {
+        for (int j = 0; j < 5; ++j) {
+            if (i + j < 4) leftOut = leftOut + (largestLimbProduct << (16 * (i + j)));
+        }
+    }
+    EXPECT_LT(CompareScaled(leftOut, 76, BigUnsigned(1), 158), 0);
 }
 
 }  // namespace

@@ -1,0 +1,183 @@
+// Inputs of the kinds where a fast path and the chain it stands for are most
+// likely to part: values whose digits sit on a rounding tie or near a power of
+// ten, and texts on or near binary64 midpoints, with many digits or extreme
+// exponents. The unit tests draw a sample of each kind; the long differential
+// runs draw hundreds of millions.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "binary_format.h"
+#include "decimal_reading.h"
+#include "digit_writing.h"
+
+namespace zelquin::hard {
+
+inline constexpr int kValueKinds = 7;
+inline constexpr const char* kValueKindNames[kValueKinds] = {
+    "random binary64", "binary32 widened", "everyday (2^-10 to 2^20)", "near powers of ten",
+    "exact ties at the 18th digit", "subnormal", "small integers times powers of two"};
+
+inline constexpr int kTextKinds = 7;
+inline constexpr const char* kTextKindNames[kTextKinds] = {
+    "17 to 19 digits", "exact binary64 midpoints", "exact ties at the 18th digit", "near powers of ten",
+    "subnormal boundary", "20 to 25 digits", "exponents at the range limits"};
+
+// The binary64 of m * 2^e for 0 < m < 2^53, exactly (normal results only).
+inline std::uint64_t Encode(std::uint64_t m, int e) {
+    while (m < kBinary64.ImplicitBit()) {
+        m <<= 1;
+        --e;
+    }
+    return (static_cast<std::uint64_t>(e + kBinary64.fractionBits + kBinary64.Bias()) << kBinary64.fractionBits) |
+           (m & kBinary64.FractionMask());
+}
+
+inline std::uint64_t UniformBelow(std::mt19937_64& rng, std::uint64_t bound) { return rng() % bound; }
+
+inline std::uint64_t RandomFinite(std::mt19937_64& rng) {
+    for (;;) {
+        const std::uint64_t bits = rng();
+        if ((bits & kBinary64.ExponentMask()) != kBinary64.ExponentMask()) return bits;
+    }
+}
+
+// A binary64 of the given kind, with a random sign.
+inline std::uint64_t HardValue(std::mt19937_64& rng, int kind) {
+    const std::uint64_t sign = rng() & kBinary64.SignBit();
+    switch (kind) {
+        case 0: return RandomFinite(rng);
+        case 1: {
+            std::uint32_t single;
+            do single = static_cast<std::uint32_t>(rng());
+            while ((single & 0x7F800000u) == 0x7F800000u);
+            return SingleToDouble(single);
+        }
+        case 2: return sign | (static_cast<std::uint64_t>(1013 + UniformBelow(rng, 31)) << 52) | (rng() & kBinary64.FractionMask());
+        case 3: {
+            // Within 50 units in the last place of the binary64 nearest to 10^k.
+            const int k = -323 + static_cast<int>(UniformBelow(rng, 632));
+            std::u16string text = u"1e" + std::u16string(1, k < 0 ? u'-' : u'+');
+            const std::string digits = std::to_string(k < 0 ? -k : k);
+            text.append(digits.begin(), digits.end());
+            const std::uint64_t nearest = TextToDoubleReference(text);
+            const std::uint64_t moved = nearest + UniformBelow(rng, 101) - 50;
+            return sign | (moved > kBinary64.Infinity() - 1 ? kBinary64.Infinity() - 1 : moved);
+        }
+        case 4: {
+            // m * 2^-j, m odd: the exact decimal has 18 significant digits, the
+            // last a 5, when the integer part has 18 - j of them.
+            const int j = 2 + static_cast<int>(UniformBelow(rng, 16));
+            const std::uint64_t low = kPowersOfTen[17 - j] << j;
+            std::uint64_t high = kPowersOfTen[18 - j] << j;
+            if (high > (std::uint64_t{1} << 53)) high = std::uint64_t{1} << 53;
+            const std::uint64_t m = (low + UniformBelow(rng, high - low)) | 1;
+            return sign | Encode(m, -j);
+        }
+        case 5: return sign | (rng() & kBinary64.FractionMask());
+        default: {
+            const std::uint64_t m = 1 + UniformBelow(rng, 1u << (1 + UniformBelow(rng, 20)));
+            return sign | Encode(m, static_cast<int>(UniformBelow(rng, 200)) - 100);
+        }
+    }
+}
+
+inline void AppendNumber(std::u16string& text, std::uint64_t number) {
+    char digits[20];
+    const int length = DecimalLength(number);
+    WriteDigits(number, length, digits);
+    text.append(digits, digits + length);
+}
+
+inline void AppendExponent(std::u16string& text, int exponent) {
+    text += u'e';
+    if (exponent < 0) text += u'-';
+    AppendNumber(text, static_cast<std::uint64_t>(exponent < 0 ? -exponent : exponent));
+}
+
+inline std::u16string RandomDigits(std::mt19937_64& rng, int count) {
+    std::u16string digits(1, static_cast<char16_t>(u'1' + UniformBelow(rng, 9)));
+    for (int i = 1; i < count; ++i) digits += static_cast<char16_t>(u'0' + UniformBelow(rng, 10));
+    return digits;
+}
+
+// The digits with a point after `integerDigits` of them (leading zeros added
+// when it is not positive).
+inline std::u16string WithPoint(const std::u16string& digits, int integerDigits) {
+    if (integerDigits <= 0) return u"0." + std::u16string(static_cast<std::size_t>(-integerDigits), u'0') + digits;
+    if (static_cast<std::size_t>(integerDigits) >= digits.size()) return digits;
+    return digits.substr(0, static_cast<std::size_t>(integerDigits)) + u'.' + digits.substr(static_cast<std::size_t>(integerDigits));
+}
+
+// An integer of the digits, written either plainly with its decimal places or
+// as digits and an exponent.
+inline std::u16string DecimalText(std::mt19937_64& rng, std::uint64_t integer, int decimals) {
+    std::u16string digits;
+    AppendNumber(digits, integer);
+    if (rng() % 2 == 0) return WithPoint(digits, static_cast<int>(digits.size()) - decimals);
+    AppendExponent(digits, -decimals);
+    return digits;
+}
+
+// A value field text of the given kind, with a random sign.
+inline std::u16string HardText(std::mt19937_64& rng, int kind) {
+    std::u16string text = rng() % 2 == 0 ? u"-" : u"";
+    switch (kind) {
+        case 0: {
+            std::u16string digits = RandomDigits(rng, 17 + static_cast<int>(UniformBelow(rng, 3)));
+            text += WithPoint(digits, 1);
+            AppendExponent(text, static_cast<int>(UniformBelow(rng, 640)) - 330);
+            return text;
+        }
+        case 1: {
+            // (2m + 1) * 2^(e - 1) with 2^52 <= m < 2^53, whole or with 1 to 4
+            // binary places, written exactly: at most 19 significant digits.
+            const std::uint64_t odd = 2 * ((std::uint64_t{1} << 52) + UniformBelow(rng, std::uint64_t{1} << 52)) + 1;
+            const int places = static_cast<int>(UniformBelow(rng, 14)) - 4;  // -4 to 9
+            if (places >= 0) return text + DecimalText(rng, odd << places, 0);
+            std::uint64_t scaled = odd;
+            for (int i = 0; i < -places; ++i) scaled *= 5;
+            return text + DecimalText(rng, scaled, -places);
+        }
+        case 2: {
+            // The exact value of a binary64 whose eighteenth digit is a final 5.
+            const std::uint64_t bits = HardValue(rng, 4) & ~kBinary64.SignBit();
+            const BinaryFields f = SplitFields(bits, kBinary64);
+            int j = 1075 - f.exponentField;  // the value is m * 2^-j
+            std::uint64_t scaled = f.fraction | kBinary64.ImplicitBit();
+            for (; (scaled & 1) == 0; scaled >>= 1) --j;
+            for (int i = 0; i < j; ++i) scaled *= 5;  // m * 5^j * 10^-j: 18 digits
+            return text + DecimalText(rng, scaled, j);
+        }
+        case 3: {
+            const int k = static_cast<int>(UniformBelow(rng, 650)) - 330;
+            static const char16_t* const kNear[] = {u"1", u"9.99999999999999999", u"1.00000000000000001",
+                                                    u"9.9999999999999999", u"1.0000000000000001"};
+            text += kNear[UniformBelow(rng, 5)];
+            AppendExponent(text, k);
+            return text;
+        }
+        case 4: {
+            static const int kExponents[] = {-307, -308, -309, -310, -320, -323, -324, -325};
+            text += WithPoint(RandomDigits(rng, 1 + static_cast<int>(UniformBelow(rng, 19))), 1);
+            AppendExponent(text, kExponents[UniformBelow(rng, 8)]);
+            return text;
+        }
+        case 5: {
+            const std::u16string digits = RandomDigits(rng, 20 + static_cast<int>(UniformBelow(rng, 6)));
+            text += WithPoint(digits, static_cast<int>(UniformBelow(rng, 30)) - 5);
+            if (rng() % 2 == 0) AppendExponent(text, static_cast<int>(UniformBelow(rng, 700)) - 350);
+            return text;
+        }
+        default: {
+            static const int kExponents[] = {308, 309, 307, -342, -343, -5200, 5200, 5201, -5201, 4000, -4000};
+            text += WithPoint(RandomDigits(rng, 1 + static_cast<int>(UniformBelow(rng, 19))), 1);
+            AppendExponent(text, kExponents[UniformBelow(rng, 11)]);
+            return text;
+        }
+    }
+}
+
+}  // namespace zelquin::hard
