@@ -3,9 +3,12 @@
 // widened exactly to binary64 and rendered with DoubleToFixedText. For each
 // pattern it checks the form and length of the text, the special texts, and
 // that the text reads back (TextToDouble) within the distance six decimals
-// and seventeen significant digits allow (decimal_distance.h). One pattern in
-// 997 also goes the whole way through UInt32ToHexText and PatternToValueText,
-// which must give the same text.
+// and seventeen significant digits allow (decimal_distance.h). It also checks
+// that the fast paths agree with the chains they stand for: the text equals
+// the one built character by character from the chain's digits, and the text
+// reads back as the chain reads it. One pattern in 997 also goes the whole way
+// through UInt32ToHexText and PatternToValueText, which must give the same
+// text.
 //
 //     sweep_binary32 [--threads N] [--range FIRST LAST]
 //
@@ -30,6 +33,8 @@
 #include "conversion.h"
 #include "decimal_distance.h"
 #include "decimal_reading.h"
+#include "fixed_text_reference.h"
+#include "rendering.h"
 #include "text_forms.h"
 
 namespace {
@@ -61,6 +66,8 @@ struct Tally {
     std::uint64_t wholeTextChecks = 0;
     std::uint64_t failures = 0;
     std::uint64_t sameBinary32 = 0;  // text reads back and narrows to the very pattern
+    std::uint64_t fastDigitsDiffer = 0;   // the text differs from the chain's
+    std::uint64_t fastReadingDiffers = 0;  // the text reads back otherwise than by the chain
     Worst worstSixDecimals;          // |x| below 1e11
     Worst worstSeventeenDigits;      // |x| from 1e11 up
     std::vector<std::string> failureLines;
@@ -71,6 +78,8 @@ struct Tally {
         wholeTextChecks += other.wholeTextChecks;
         failures += other.failures;
         sameBinary32 += other.sameBinary32;
+        fastDigitsDiffer += other.fastDigitsDiffer;
+        fastReadingDiffers += other.fastReadingDiffers;
         if (other.worstSixDecimals.ratio > worstSixDecimals.ratio) worstSixDecimals = other.worstSixDecimals;
         if (other.worstSeventeenDigits.ratio > worstSeventeenDigits.ratio) {
             worstSeventeenDigits = other.worstSeventeenDigits;
@@ -94,6 +103,15 @@ void CheckPattern(std::uint32_t pattern, Tally& tally) {
     ++tally.checked;
     const std::uint64_t number = ShownNumber(pattern);
     const std::u16string text = zelquin::DoubleToFixedText(number);
+
+    if (text != zelquin::reference::FixedText(zelquin::DoubleToDigitsReference(number))) {
+        ++tally.fastDigitsDiffer;
+        tally.Failure(pattern, "the fast digits differ from the chain's", text);
+    }
+    if (zelquin::TextToDouble(text) != zelquin::TextToDoubleReference(text)) {
+        ++tally.fastReadingDiffers;
+        tally.Failure(pattern, "the fast reading differs from the chain's", text);
+    }
 
     if (pattern % kWholeTextSample == 0) {
         ++tally.wholeTextChecks;
@@ -197,6 +215,8 @@ int main(int argc, char** argv) {
     std::printf("  checked: %" PRIu64 " (%" PRIu64 " finite, %" PRIu64 " also through PatternToValueText)\n",
                 tally.checked, tally.finite, tally.wholeTextChecks);
     std::printf("  failures: %" PRIu64 "\n", tally.failures);
+    std::printf("  fast digits differing from the chain: %" PRIu64 ", fast readings differing: %" PRIu64 "\n",
+                tally.fastDigitsDiffer, tally.fastReadingDiffers);
     std::printf("  read back to the same binary32: %" PRIu64 " of the finite\n", tally.sameBinary32);
     PrintWorst("below 1e11", tally.worstSixDecimals);
     PrintWorst("from 1e11", tally.worstSeventeenDigits);

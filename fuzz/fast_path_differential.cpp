@@ -1,0 +1,171 @@
+// The fast paths against the chains they stand for, on as many inputs of the
+// hard kinds as asked: binary64 values through DoubleToDigits and
+// DoubleToFixedText, and value field texts through TextToDouble. Each kind
+// gets an equal share; every difference is a failure.
+//
+//     fast_path_differential [--values N] [--texts N] [--threads N] [--seed S]
+//
+// Exits with status 1 if any input differs.
+#include <atomic>
+#include <chrono>
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "conversion.h"
+#include "decimal_reading.h"
+#include "fixed_text_reference.h"
+#include "hard_inputs.h"
+#include "rendering.h"
+#include "text_forms.h"
+
+namespace {
+
+using namespace zelquin;
+
+constexpr std::uint64_t kChunkSize = 1 << 20;
+constexpr std::size_t kFailuresShown = 20;
+
+struct Tally {
+    std::uint64_t values[hard::kValueKinds] = {};
+    std::uint64_t texts[hard::kTextKinds] = {};
+    std::uint64_t failures = 0;
+    std::vector<std::string> failureLines;
+
+    void Add(const Tally& other) {
+        for (int k = 0; k < hard::kValueKinds; ++k) values[k] += other.values[k];
+        for (int k = 0; k < hard::kTextKinds; ++k) texts[k] += other.texts[k];
+        failures += other.failures;
+        for (const std::string& line : other.failureLines) {
+            if (failureLines.size() < kFailuresShown) failureLines.push_back(line);
+        }
+    }
+
+    void Failure(std::string line) {
+        ++failures;
+        if (failureLines.size() < kFailuresShown) failureLines.push_back(std::move(line));
+    }
+};
+
+bool SameDigits(const DecimalDigits& a, const DecimalDigits& b) {
+    return a.negative == b.negative && a.exponent == b.exponent && a.length == b.length &&
+           std::memcmp(a.digits, b.digits, static_cast<std::size_t>(a.length)) == 0;
+}
+
+void CheckValue(std::uint64_t bits, int kind, Tally& tally) {
+    ++tally.values[kind];
+    const DecimalDigits chain = DoubleToDigitsReference(bits);
+    char16_t text[kLongestValueText];
+    const char16_t* const end = DoubleToFixedText(bits, text);
+    if (!SameDigits(DoubleToDigits(bits), chain) ||
+        std::u16string_view(text, static_cast<std::size_t>(end - text)) != reference::FixedText(chain)) {
+        char line[128];
+        std::snprintf(line, sizeof line, "%s: 0x%016" PRIx64, hard::kValueKindNames[kind], bits);
+        tally.Failure(line);
+    }
+}
+
+void CheckText(const std::u16string& text, int kind, Tally& tally) {
+    ++tally.texts[kind];
+    if (TextToDouble(text) != TextToDoubleReference(text)) {
+        tally.Failure(std::string(hard::kTextKindNames[kind]) + ": \"" + check::Printable(text) + "\"");
+    }
+}
+
+bool ParseCount(const char* text, std::uint64_t& value) {
+    char* end = nullptr;
+    value = std::strtoull(text, &end, 10);
+    return end != text && *end == '\0';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::uint64_t valueCount = 100000000, textCount = 100000000, threadCount = 2, seed = 20261207;
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (hasValue && std::strcmp(argv[i], "--values") == 0 && ParseCount(argv[i + 1], valueCount)) {
+            ++i;
+        } else if (hasValue && std::strcmp(argv[i], "--texts") == 0 && ParseCount(argv[i + 1], textCount)) {
+            ++i;
+        } else if (hasValue && std::strcmp(argv[i], "--threads") == 0 && ParseCount(argv[i + 1], threadCount)) {
+            ++i;
+        } else if (hasValue && std::strcmp(argv[i], "--seed") == 0 && ParseCount(argv[i + 1], seed)) {
+            ++i;
+        } else {
+            std::fprintf(stderr, "usage: %s [--values N] [--texts N] [--threads N] [--seed S]\n", argv[0]);
+            return 2;
+        }
+    }
+    if (threadCount == 0) threadCount = 1;
+
+    // Chunks of values first, then chunks of texts; each chunk has its own
+    // generator, seeded from its number, so a run is the same whatever the
+    // number of threads.
+    const std::uint64_t valueChunks = (valueCount + kChunkSize - 1) / kChunkSize;
+    const std::uint64_t textChunks = (textCount + kChunkSize - 1) / kChunkSize;
+    const std::uint64_t chunkCount = valueChunks + textChunks;
+    std::atomic<std::uint64_t> nextChunk{0}, chunksDone{0};
+    std::mutex tallyMutex;
+    Tally tally;
+    const auto started = std::chrono::steady_clock::now();
+    const auto secondsSince = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    };
+
+    std::vector<std::thread> threads;
+    for (std::uint64_t t = 0; t < threadCount; ++t) {
+        threads.emplace_back([&] {
+            Tally own;
+            for (;;) {
+                const std::uint64_t chunk = nextChunk.fetch_add(1);
+                if (chunk >= chunkCount) break;
+                std::mt19937_64 rng(seed * 0x9E3779B97F4A7C15u + chunk);
+                const bool values = chunk < valueChunks;
+                const std::uint64_t begin = (values ? chunk : chunk - valueChunks) * kChunkSize;
+                const std::uint64_t count = values ? valueCount : textCount;
+                const std::uint64_t end = begin + kChunkSize < count ? begin + kChunkSize : count;
+                for (std::uint64_t i = begin; i < end; ++i) {
+                    if (values) {
+                        const int kind = static_cast<int>(i % hard::kValueKinds);
+                        CheckValue(hard::HardValue(rng, kind), kind, own);
+                    } else {
+                        const int kind = static_cast<int>(i % hard::kTextKinds);
+                        CheckText(hard::HardText(rng, kind), kind, own);
+                    }
+                }
+                const std::uint64_t done = chunksDone.fetch_add(1) + 1;
+                if (done % 16 == 0 || done == chunkCount) {
+                    const double seconds = secondsSince();
+                    std::printf("%5.1f%%  %7.1f s  (about %.0f s left)\n", 100.0 * static_cast<double>(done) / chunkCount,
+                                seconds, seconds * static_cast<double>(chunkCount - done) / static_cast<double>(done));
+                    std::fflush(stdout);
+                }
+            }
+            const std::lock_guard<std::mutex> lock(tallyMutex);
+            tally.Add(own);
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+
+    std::printf("\nfast paths against the chains, seed %" PRIu64 ", %" PRIu64 " threads, %.1f s\n", seed,
+                threadCount, secondsSince());
+    std::printf("  binary64 values (DoubleToDigits, DoubleToFixedText):\n");
+    for (int k = 0; k < hard::kValueKinds; ++k) {
+        std::printf("    %-36s %" PRIu64 "\n", hard::kValueKindNames[k], tally.values[k]);
+    }
+    std::printf("  value texts (TextToDouble):\n");
+    for (int k = 0; k < hard::kTextKinds; ++k) {
+        std::printf("    %-36s %" PRIu64 "\n", hard::kTextKindNames[k], tally.texts[k]);
+    }
+    std::printf("  differences: %" PRIu64 "\n", tally.failures);
+    for (const std::string& line : tally.failureLines) std::printf("  DIFFERS %s\n", line.c_str());
+    return tally.failures == 0 ? 0 : 1;
+}
