@@ -64,21 +64,38 @@ struct Scan {
 };
 
 // A run of digits from p: the first `gather` of them added to the significand,
-// the rest only counted. Returns the end of the run.
+// the rest only counted. Returns the end of the run. Digits are taken two at a
+// time, the second unit read only once the first has proved a digit, so that
+// nothing past the run's end is read.
 template <typename Unit>
 ZELQUIN_INLINE const Unit* ReadDigitRun(const Unit* p, const Unit* end, std::ptrdiff_t gather,
                                         std::uint64_t& significand) {
     const Unit* const gatherEnd = end - p > gather ? p + gather : end;
     std::uint64_t value = significand;
-    for (; p != gatherEnd; ++p) {
+    for (; gatherEnd - p >= 2; p += 2) {
+        const unsigned first = DigitOf(p[0]);
+        if (first >= 10) {
+            significand = value;
+            return p;
+        }
+        const unsigned second = DigitOf(p[1]);
+        if (second >= 10) {
+            significand = value * 10 + first;
+            return p + 1;
+        }
+        value = value * 100 + (first * 10 + second);
+    }
+    if (p != gatherEnd) {
         const unsigned digit = DigitOf(*p);
-        if (digit >= 10) break;
+        if (digit >= 10) {
+            significand = value;
+            return p;
+        }
         value = value * 10 + digit;
+        ++p;
     }
     significand = value;
-    if (p == gatherEnd) {
-        while (p != end && DigitOf(*p) < 10) ++p;
-    }
+    while (p != end && DigitOf(*p) < 10) ++p;
     return p;
 }
 
@@ -354,7 +371,7 @@ std::uint64_t ChainToDouble(ScanResult& s) {
 ZELQUIN_INLINE const char16_t* AfterWhiteSpace(std::u16string_view text) {
     const char16_t* p = text.data();
     const char16_t* const end = p + text.size();
-    while (p != end && *p != u'\0' && IsWhiteSpace(*p)) ++p;  // NUL is never white space
+    while (p != end && IsWhiteSpace(*p)) ++p;  // a NUL is not white space
     return p;
 }
 

@@ -9,10 +9,15 @@
 
 namespace zelquin {
 
+// The white space below U+0100 as a bit per unit: U+0009..U+000D, U+0020 and
+// U+00A0.
+inline constexpr std::uint64_t kWhiteSpaceBelow0100[4] = {
+    (std::uint64_t{0x1F} << 0x09) | (std::uint64_t{1} << 0x20), 0, std::uint64_t{1} << (0xA0 - 0x80), 0};
+
 // True for U+0009..U+000D, U+0020 and U+00A0 below U+0100; from U+0100 up,
 // the platform's Unicode space classification; never for U+FFFF.
 inline bool IsWhiteSpace(char16_t unit) {
-    if (unit < 0x0100) return (unit >= 0x0009 && unit <= 0x000D) || unit == 0x0020 || unit == 0x00A0;
+    if (unit < 0x0100) return ((kWhiteSpaceBelow0100[unit >> 6] >> (unit & 63)) & 1) != 0;
     return unit != 0xFFFF && IsPlatformSpaceAbove00FF(unit);
 }
 
