@@ -1,8 +1,5 @@
 // The real Win32 main window, created by the start-up code of zelquin.exe and
 // driven by sending the messages that keystrokes, pastes and clicks produce.
-// Built into the Windows test executable only.
-#ifdef _WIN32
-
 #include <gtest/gtest.h>
 
 #include <cwctype>
@@ -346,5 +343,3 @@ TEST(Win32WindowSoak, RandomEditsKeepTheFieldsInStep) {
 
 }  // namespace
 }  // namespace zelquin::win32
-
-#endif  // _WIN32
