@@ -13,7 +13,7 @@ namespace {
 using window_cases::Action;
 
 // Two fields and a check box. Every change of a field's text, by the user or
-// by the program, notifies OnFieldEdited at once.
+// by the program, notifies OnFieldChanged at once.
 struct SimulatedWindow {
     std::u16string text[3];  // indexed by field identifier 1 and 2
     bool checked = false;
@@ -27,7 +27,7 @@ struct SimulatedWindow {
 
     void Notify(int id) {
         ++notifications;
-        const bool converted = OnFieldEdited(
+        const bool converted = OnFieldChanged(
             id,
             [&](int field, char16_t* buffer, std::size_t capacity) {
                 const std::u16string& t = text[field];
@@ -87,17 +87,17 @@ TEST(FieldSync, OtherControlsAndGuardedFieldsAreIgnored) {
     const auto read = [&](int, char16_t*, std::size_t) { ++reads; return std::size_t{0}; };
     const auto option = [] { return false; };
     const auto replace = [](int, const char16_t*) { FAIL() << "nothing may be replaced"; };
-    EXPECT_FALSE(OnFieldEdited(kDoubleOptionId, read, option, replace));
-    EXPECT_FALSE(OnFieldEdited(0, read, option, replace));
+    EXPECT_FALSE(OnFieldChanged(kDoubleOptionId, read, option, replace));
+    EXPECT_FALSE(OnFieldChanged(0, read, option, replace));
     *FieldGuard(kValueFieldId) = 1;
-    EXPECT_FALSE(OnFieldEdited(kValueFieldId, read, option, replace));
+    EXPECT_FALSE(OnFieldChanged(kValueFieldId, read, option, replace));
     *FieldGuard(kValueFieldId) = 0;
     EXPECT_EQ(reads, 0);
 }
 
 TEST(FieldSync, GuardIsSetOnlyAroundTheReplacement) {
     std::uint8_t seenDuring = 0;
-    const bool converted = OnFieldEdited(
+    const bool converted = OnFieldChanged(
         kPatternFieldId,
         [](int, char16_t*, std::size_t) {
             EXPECT_EQ(*FieldGuard(kValueFieldId), 0);
@@ -116,7 +116,7 @@ TEST(FieldSync, GuardIsSetOnlyAroundTheReplacement) {
 
 TEST(FieldSync, AReaderThatOverfillsIsStillCutTo199Units) {
     std::u16string received;
-    OnFieldEdited(
+    OnFieldChanged(
         kValueFieldId,
         [](int, char16_t* buffer, std::size_t capacity) {
             for (std::size_t i = 0; i < capacity; ++i) buffer[i] = u'1';

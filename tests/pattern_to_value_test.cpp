@@ -7,6 +7,7 @@
 
 #include "conversion.h"
 #include "pattern_reading.h"
+#include "test_names.h"
 
 namespace zelquin {
 namespace {
@@ -67,7 +68,9 @@ const PatternCase kWorkedExamples[] = {
     {u"-18446744073709551615", false, u"0.000000"},
     {u"0xFFFFFFFFFFFFFFFFF", true, u"-1.#QNAN0"},
 };
-INSTANTIATE_TEST_SUITE_P(WorkedExamples, PatternToValue, ::testing::ValuesIn(kWorkedExamples));
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, PatternToValue, ::testing::ValuesIn(kWorkedExamples),
+                         test_names::ByText(&PatternCase::pattern, &PatternCase::treatAsDouble,
+                                            "AsDouble"));
 
 const PatternCase kTextForms[] = {
     // Leading white space, U+00A0 included; U+0085 and U+001C..U+001F are not.
@@ -109,7 +112,9 @@ const PatternCase kTextForms[] = {
     {u"0xffefffffffffffff", false,
      u"-17976931348623157" + std::u16string(292, u'0') + u".000000"},
 };
-INSTANTIATE_TEST_SUITE_P(TextForms, PatternToValue, ::testing::ValuesIn(kTextForms));
+INSTANTIATE_TEST_SUITE_P(TextForms, PatternToValue, ::testing::ValuesIn(kTextForms),
+                         test_names::ByText(&PatternCase::pattern, &PatternCase::treatAsDouble,
+                                            "AsDouble"));
 
 TEST(PatternToValue, LongestTextHas317Characters) {
     EXPECT_EQ(PatternToValueText(u"0xffefffffffffffff", false).size(), kLongestValueText);
@@ -175,7 +180,8 @@ const IntegerCase kIntegers[] = {
     // A surrogate pair is two code units, neither a digit.
     {u"5\U0001D7D9", 5},
 };
-INSTANTIATE_TEST_SUITE_P(Integers, TextToInteger, ::testing::ValuesIn(kIntegers));
+INSTANTIATE_TEST_SUITE_P(Integers, TextToInteger, ::testing::ValuesIn(kIntegers),
+                         test_names::ByText(&IntegerCase::text));
 
 TEST(DigitValue, CoversExactlyTheEighteenRanges) {
     const char16_t starts[] = {0x0030, 0x0660, 0x06F0, 0x0966, 0x09E6, 0x0A66,

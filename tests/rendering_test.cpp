@@ -6,6 +6,7 @@
 
 #include "conversion.h"
 #include "rendering.h"
+#include "test_names.h"
 
 namespace zelquin {
 namespace {
@@ -60,7 +61,8 @@ const FixedCase kSingleExamples[] = {
     {0xFFF8000000000000u, u"-1.#IND00"},
     {0xFFF8000020000000u, u"-1.#QNAN0"},                           // 0xFFC00001
 };
-INSTANTIATE_TEST_SUITE_P(WidenedSingles, FixedText, ::testing::ValuesIn(kSingleExamples));
+INSTANTIATE_TEST_SUITE_P(WidenedSingles, FixedText, ::testing::ValuesIn(kSingleExamples),
+                         test_names::ByBinary64(&FixedCase::binary64));
 
 const FixedCase kDoubleExamples[] = {
     {0x3FF0000000000000u, u"1.000000"},
@@ -102,7 +104,8 @@ const FixedCase kDoubleExamples[] = {
     {0x3FEFFFFFFFFFFFFFu, u"1.000000"},  // largest below 1
     {0x4197D78400000000u, u"100000000.000000"},
 };
-INSTANTIATE_TEST_SUITE_P(Doubles, FixedText, ::testing::ValuesIn(kDoubleExamples));
+INSTANTIATE_TEST_SUITE_P(Doubles, FixedText, ::testing::ValuesIn(kDoubleExamples),
+                         test_names::ByBinary64(&FixedCase::binary64));
 
 TEST(FixedText, LongestTextsHaveTheirLengths) {
     EXPECT_EQ(DoubleToFixedText(0xFFEFFFFFFFFFFFFFu).size(), 317u);
@@ -152,7 +155,8 @@ const DigitsCase kDigitsCases[] = {
     {0x7FF8000000000001u, false, 1, "1#QNAN"},
     {0xFFF4000000000000u, true, 1, "1#SNAN"},
 };
-INSTANTIATE_TEST_SUITE_P(Cases, Digits, ::testing::ValuesIn(kDigitsCases));
+INSTANTIATE_TEST_SUITE_P(Cases, Digits, ::testing::ValuesIn(kDigitsCases),
+                         test_names::ByBinary64(&DigitsCase::binary64));
 
 }  // namespace
 }  // namespace zelquin

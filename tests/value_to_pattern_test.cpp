@@ -7,6 +7,7 @@
 #include "binary_format.h"
 #include "conversion.h"
 #include "decimal_reading.h"
+#include "test_names.h"
 
 namespace zelquin {
 namespace {
@@ -65,7 +66,8 @@ const ValueCase kWorkedExamples[] = {
     {u"9007199254740995", u"0x5a000000", u"0x4340000000000001"},
     {u"8997742649981799375319e-7", u"0x584c95c1", u"0x430992b82b8bc91f"},
 };
-INSTANTIATE_TEST_SUITE_P(WorkedExamples, ValueToPattern, ::testing::ValuesIn(kWorkedExamples));
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, ValueToPattern, ::testing::ValuesIn(kWorkedExamples),
+                         test_names::ByText(&ValueCase::value));
 
 // Each rule of the reading, with a case that fails when the rule is left out.
 const ValueCase kRules[] = {
@@ -99,7 +101,8 @@ const ValueCase kRules[] = {
     {u"29089010905951448795e12", u"0x73b793d5", u"0x4676f27a9dc185ac"},
     {u"138570217043814082559115e-21", u"0x430a91fa", u"0x4061523f37d059b4"},
 };
-INSTANTIATE_TEST_SUITE_P(Rules, ValueToPattern, ::testing::ValuesIn(kRules));
+INSTANTIATE_TEST_SUITE_P(Rules, ValueToPattern, ::testing::ValuesIn(kRules),
+                         test_names::ByText(&ValueCase::value));
 
 struct DoubleCase {
     std::u16string text;
@@ -159,7 +162,8 @@ const DoubleCase kTextForms[] = {
     {u"1\u0661", 0x3FF0000000000000u},
     {std::u16string(u"2\0" u"5", 3), 0x4000000000000000u},
 };
-INSTANTIATE_TEST_SUITE_P(TextForms, TextToBinary64, ::testing::ValuesIn(kTextForms));
+INSTANTIATE_TEST_SUITE_P(TextForms, TextToBinary64, ::testing::ValuesIn(kTextForms),
+                         test_names::ByText(&DoubleCase::text));
 
 TEST(ScanDecimal, StoresAtMostTwentyFiveDigits) {
     const ScanResult s = ScanDecimal(std::string_view("12345678901234567890123456789.5e-3x"));
@@ -307,7 +311,8 @@ const NarrowCase kNarrowCases[] = {
     {0x7FFFFFFFFFFFFFFFu, 0x7FFFFFFFu},
     {0xFFF4000020000000u, 0xFFE00001u},  // the top 23 fraction bits stay
 };
-INSTANTIATE_TEST_SUITE_P(Cases, Narrowing, ::testing::ValuesIn(kNarrowCases));
+INSTANTIATE_TEST_SUITE_P(Cases, Narrowing, ::testing::ValuesIn(kNarrowCases),
+                         test_names::ByBinary64(&NarrowCase::binary64));
 
 TEST(DigitsToExtended, IsExactForTwentyFourDigitsAndATen) {
     const std::uint8_t one[] = {1};

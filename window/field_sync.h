@@ -4,21 +4,17 @@
 // Replacing a field's text makes that field report a change of its own,
 // synchronously, before the replacing call returns; the guard of the replaced
 // field is set around the call so that this report is not taken for an edit.
-// Each window (Win32, Qt) only adapts its platform to OnFieldEdited.
+// Each window (Win32, Qt) only adapts its platform to OnFieldChanged.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "control_table.h"
 #include "conversion.h"
 
 namespace zelquin {
-
-// Control identifiers of the window.
-inline constexpr int kPatternFieldId = 1;
-inline constexpr int kValueFieldId = 2;
-inline constexpr int kDoubleOptionId = 3;
 
 // A field is read into a zeroed buffer of 200 units: at most its first 199
 // units are converted.
@@ -49,8 +45,8 @@ char16_t* ConvertFieldText(int editedId, std::u16string_view text, bool treatAsD
 // The other field's guard is set to 1 just before replaceField and back to 0
 // just after it.
 template <typename ReadField, typename ReadOption, typename ReplaceField>
-bool OnFieldEdited(int editedId, ReadField&& readField, ReadOption&& readOption,
-                   ReplaceField&& replaceField) {
+bool OnFieldChanged(int editedId, ReadField&& readField, ReadOption&& readOption,
+                    ReplaceField&& replaceField) {
     const std::uint8_t* guard = FieldGuard(editedId);
     if (guard == nullptr || *guard != 0) return false;
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <string_view>
 
 #include "field_sync.h"
 
@@ -16,50 +17,59 @@ namespace zelquin::qt {
 
 namespace {
 
-// The controls keep the positions they are created with; no layout moves them
-// when the window is resized.
-QLineEdit* MakeField(QWidget* parent, const QRect& geometry) {
-    auto* field = new QLineEdit(parent);
-    field->setGeometry(geometry);
-    // No length limit of its own: QLineEdit would otherwise cut a pasted or
-    // program-set text at 32767 characters.
-    field->setMaxLength(std::numeric_limits<int>::max());
-    return field;
-}
+// The table gives the main window's outer size; a Qt window is sized by its
+// content, which is that size less the frame: 6 pixels across, 25 down.
+constexpr int kFrameWidth = 6;
+constexpr int kFrameHeight = 25;
 
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
-    setWindowTitle(QString::fromLatin1(kMainWindowTitle));
-    resize(294, 95);
+    setWindowTitle(QString::fromUtf16(kMainWindowRow.text));
+    resize(kMainWindowRow.width - kFrameWidth, kMainWindowRow.height - kFrameHeight);
 
-    patternField_ = MakeField(this, QRect(5, 5, 280, 22));
-    valueLabel_ = new QLabel(QStringLiteral("Float:"), this);
-    valueLabel_->setGeometry(5, 35, 50, 22);
-    valueField_ = MakeField(this, QRect(55, 35, 230, 22));
-    doubleOption_ = new QCheckBox(QStringLiteral("Treat as 'double'"), this);
-    doubleOption_->setGeometry(5, 60, 280, 22);
-
-    // Tab does not move between the controls; only a click focuses them.
-    patternField_->setFocusPolicy(Qt::ClickFocus);
-    valueField_->setFocusPolicy(Qt::ClickFocus);
-    doubleOption_->setFocusPolicy(Qt::ClickFocus);
-
-    // textChanged is emitted for the user's edits and, synchronously, from
-    // setText; OnFieldEdited's guard tells the two apart. The check box has no
-    // handler: its state is read at the next edit.
-    connect(patternField_, &QLineEdit::textChanged, this,
-            [this] { OnFieldChanged(kPatternFieldId); });
-    connect(valueField_, &QLineEdit::textChanged, this,
-            [this] { OnFieldChanged(kValueFieldId); });
+    // The controls keep the positions they are created with; no layout moves
+    // them when the window is resized. Tab does not move between them; only a
+    // click focuses a field or the check box.
+    for (const WindowRow& row : kControlRows) {
+        const std::u16string_view className(row.className);
+        const QString text = QString::fromUtf16(row.text);
+        QWidget* control = nullptr;
+        if (className == kEditClass) {
+            auto* field = new QLineEdit(text, this);
+            // No length limit of its own: QLineEdit would otherwise cut a
+            // pasted or program-set text at 32767 characters.
+            field->setMaxLength(std::numeric_limits<int>::max());
+            field->setFocusPolicy(Qt::ClickFocus);
+            // textChanged is emitted for the user's edits and, synchronously,
+            // from setText; OnFieldChanged's guard tells the two apart.
+            connect(field, &QLineEdit::textChanged, this,
+                    [this, id = row.id]() noexcept { OnFieldChanged(id); });
+            if (row.id == kPatternFieldId) {
+                patternField_ = field;
+            } else {
+                valueField_ = field;
+            }
+            control = field;
+        } else if (className == kStaticClass) {
+            valueLabel_ = new QLabel(text, this);
+            control = valueLabel_;
+        } else if (className == kButtonClass) {
+            // The check box has no handler: its state is read at the next edit.
+            doubleOption_ = new QCheckBox(text, this);
+            doubleOption_->setFocusPolicy(Qt::ClickFocus);
+            control = doubleOption_;
+        }
+        if (control != nullptr) control->setGeometry(row.x, row.y, row.width, row.height);
+    }
 }
 
 QLineEdit* MainWindow::Field(int fieldId) const {
     return fieldId == kPatternFieldId ? patternField_ : valueField_;
 }
 
-void MainWindow::OnFieldChanged(int fieldId) {
-    OnFieldEdited(
+void MainWindow::OnFieldChanged(int fieldId) noexcept {
+    zelquin::OnFieldChanged(
         fieldId,
         [this](int id, char16_t* buffer, std::size_t capacity) {
             // QString holds UTF-16 already: its first units are copied as they

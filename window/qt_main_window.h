@@ -1,6 +1,6 @@
 // The Qt main window: a pattern field, a value field with its label, and the
-// "Treat as 'double'" check box, at fixed positions and kept in step by
-// OnFieldEdited.
+// "Treat as 'double'" check box, created from the control table at fixed
+// positions and kept in step by OnFieldChanged.
 //
 // zelquin's main is only a QApplication followed by RunMainWindow; the tests
 // create the window through the same class.
@@ -14,12 +14,10 @@ class QLineEdit;
 
 namespace zelquin::qt {
 
-inline constexpr const char* kMainWindowTitle = "Zelquin";
-
 class MainWindow : public QWidget {
 public:
-    // Creates the four controls, empty and unchecked. Nothing is converted
-    // until a field's text changes.
+    // Creates the four controls in the table's order, empty and unchecked.
+    // Nothing is converted until a field's text changes.
     explicit MainWindow(QWidget* parent = nullptr);
 
     QLineEdit* PatternField() const { return patternField_; }
@@ -29,13 +27,13 @@ public:
 
 private:
     // Every text change of a field, typed or set by the program, comes here.
-    void OnFieldChanged(int fieldId);
+    void OnFieldChanged(int fieldId) noexcept;
     QLineEdit* Field(int fieldId) const;
 
-    QLineEdit* patternField_;
-    QLabel* valueLabel_;
-    QLineEdit* valueField_;
-    QCheckBox* doubleOption_;
+    QLineEdit* patternField_ = nullptr;
+    QLineEdit* valueField_ = nullptr;
+    QLabel* valueLabel_ = nullptr;
+    QCheckBox* doubleOption_ = nullptr;
 };
 
 // Shows a main window and runs the application's event loop until the window

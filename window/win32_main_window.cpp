@@ -7,16 +7,22 @@
 namespace zelquin::win32 {
 namespace {
 
-// Child window style of every control: WS_CHILD | WS_VISIBLE | WS_TABSTOP.
-constexpr DWORD kControlStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-static_assert(kControlStyle == 0x50010000);
+// The table's styles and position are the system's values.
+static_assert(kMainWindowStyle == WS_OVERLAPPEDWINDOW);
+static_assert(kControlStyle == (WS_CHILD | WS_VISIBLE | WS_TABSTOP));
+static_assert(kCheckBoxStyle == (kControlStyle | BS_AUTOCHECKBOX));
+static_assert(kFieldExStyle == WS_EX_CLIENTEDGE);
+static_assert(kSystemChosenPosition == CW_USEDEFAULT);
 
-// UTF-16 text crosses between the conversion code (char16_t) and the system
-// (WCHAR) unchanged: both are 16-bit units.
-static_assert(sizeof(wchar_t) == sizeof(char16_t));
+// Creates the window of a table row, with a null menu (child identifier),
+// instance and creation parameter.
+HWND CreateWindowOfRow(const WindowRow& row, HWND parent) {
+    return CreateWindowExW(row.exStyle, WideText(row.className), WideText(row.text), row.style,
+                           row.x, row.y, row.width, row.height, parent, nullptr, nullptr, nullptr);
+}
 
-void OnFieldChange(HWND hwnd, int fieldId) {
-    OnFieldEdited(
+void OnFieldChanged(HWND hwnd, int fieldId) noexcept {
+    zelquin::OnFieldChanged(
         fieldId,
         [hwnd](int id, char16_t* buffer, std::size_t capacity) {
             const int copied = GetWindowTextW(GetDlgItem(hwnd, id),
@@ -32,7 +38,7 @@ void OnFieldChange(HWND hwnd, int fieldId) {
 
 }  // namespace
 
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -40,7 +46,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         case WM_COMMAND:
             if (HIWORD(wParam) == EN_CHANGE) {
                 const int id = LOWORD(wParam);
-                if (id == kPatternFieldId || id == kValueFieldId) OnFieldChange(hwnd, id);
+                if (id == kPatternFieldId || id == kValueFieldId) OnFieldChanged(hwnd, id);
             }
             break;
         default:
@@ -65,24 +71,17 @@ HWND StartMainWindow() {
     windowClass.lpszClassName = kMainWindowClass;
     if (RegisterClassW(&windowClass) == 0) return nullptr;
 
-    const HWND main = CreateWindowExW(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, 300, 120, nullptr, nullptr,
-                                      nullptr, nullptr);
+    const HWND main = CreateWindowOfRow(kMainWindowRow, nullptr);
     if (main == nullptr) return nullptr;
 
-    const HWND patternField = CreateWindowExW(WS_EX_CLIENTEDGE, L"edit", L"", kControlStyle, 5, 5,
-                                              280, 22, main, nullptr, nullptr, nullptr);
-    const HWND valueField = CreateWindowExW(WS_EX_CLIENTEDGE, L"edit", L"", kControlStyle, 55, 35,
-                                            230, 22, main, nullptr, nullptr, nullptr);
-    CreateWindowExW(0, L"static", L"Float:", kControlStyle, 5, 35, 50, 22, main, nullptr, nullptr,
-                    nullptr);
-    const HWND doubleOption =
-        CreateWindowExW(0, L"button", L"Treat as 'double'", kControlStyle | BS_AUTOCHECKBOX, 5, 60,
-                        280, 22, main, nullptr, nullptr, nullptr);
-
-    SetWindowLongW(patternField, GWL_ID, kPatternFieldId);
-    SetWindowLongW(valueField, GWL_ID, kValueFieldId);
-    SetWindowLongW(doubleOption, GWL_ID, kDoubleOptionId);
+    HWND controls[kControlRows.size()];
+    for (std::size_t i = 0; i < kControlRows.size(); ++i) {
+        controls[i] = CreateWindowOfRow(kControlRows[i], main);
+    }
+    // The identifiers are given once all the windows exist.
+    for (std::size_t i = 0; i < kControlRows.size(); ++i) {
+        if (kControlRows[i].id != 0) SetWindowLongW(controls[i], GWL_ID, kControlRows[i].id);
+    }
 
     ShowWindow(main, SW_SHOW);
     UpdateWindow(main);

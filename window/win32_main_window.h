@@ -1,5 +1,6 @@
 // The Win32 main window: a pattern field, a value field with its label, and
-// the "Treat as 'double'" check box, kept in step by OnFieldEdited.
+// the "Treat as 'double'" check box, created from the control table and kept
+// in step by OnFieldChanged.
 //
 // zelquin.exe's WinMain is only StartMainWindow followed by RunMessageLoop;
 // the tests create the window through the same functions.
@@ -10,14 +11,22 @@
 #endif
 #include <windows.h>
 
+#include "control_table.h"
+
 namespace zelquin::win32 {
 
-inline constexpr const wchar_t* kMainWindowClass = L"clsZelquin";
-inline constexpr const wchar_t* kMainWindowTitle = L"Zelquin";
+// UTF-16 text crosses between the program's char16_t and the system's WCHAR
+// unchanged: both are 16-bit units.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+inline const wchar_t* WideText(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+
+inline const wchar_t* const kMainWindowClass = WideText(kMainWindowRow.className);
 
 // The main window's procedure. It converts on a change of the pattern or value
 // field and hands every message, handled or not, to DefWindowProcW.
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // Registers the main window class, creates the main window and its four
 // controls, gives the controls their identifiers and shows the window.

@@ -10,6 +10,7 @@
 
 #include <limits>
 
+#include "control_table.h"
 #include "field_sync.h"
 #include "qt_main_window.h"
 #include "window_edit_cases.h"
@@ -19,24 +20,37 @@ namespace {
 using zelquin::qt::MainWindow;
 using zelquin::window_cases::Action;
 
-// Where the four controls sit in the window's content area, whatever its size.
-struct Placement {
-    const char* control;
-    QRect geometry;
-};
-
-QWidget* Control(const MainWindow& window, int index) {
-    QWidget* controls[] = {window.PatternField(), window.ValueLabel(), window.ValueField(),
-                           window.DoubleOption()};
-    return controls[index];
+// The window's widget for a control identifier; the label has none (0).
+QWidget* ControlWithId(const MainWindow& window, int id) {
+    switch (id) {
+        case zelquin::kPatternFieldId: return window.PatternField();
+        case zelquin::kValueFieldId: return window.ValueField();
+        case zelquin::kDoubleOptionId: return window.DoubleOption();
+        default: return window.ValueLabel();
+    }
 }
 
-const Placement kPlacements[] = {
-    {"pattern field", QRect(5, 5, 280, 22)},
-    {"value label", QRect(5, 35, 50, 22)},
-    {"value field", QRect(55, 35, 230, 22)},
-    {"double option", QRect(5, 60, 280, 22)},
-};
+// The table's class and text of a widget as the window made it.
+const char16_t* ClassOf(const QWidget* control) {
+    if (qobject_cast<const QLineEdit*>(control) != nullptr) return zelquin::kEditClass;
+    if (qobject_cast<const QLabel*>(control) != nullptr) return zelquin::kStaticClass;
+    if (qobject_cast<const QCheckBox*>(control) != nullptr) return zelquin::kButtonClass;
+    return u"";
+}
+
+QString TextOf(const QWidget* control) {
+    if (const auto* field = qobject_cast<const QLineEdit*>(control)) return field->text();
+    if (const auto* label = qobject_cast<const QLabel*>(control)) return label->text();
+    if (const auto* box = qobject_cast<const QCheckBox*>(control)) return box->text();
+    return {};
+}
+
+QRect GeometryOf(const zelquin::WindowRow& row) { return QRect(row.x, row.y, row.width, row.height); }
+
+// The window's controls in the order they were created.
+QList<QWidget*> ControlsInCreationOrder(const MainWindow& window) {
+    return window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+}
 
 bool ShowAndWait(MainWindow& window) {
     window.show();
@@ -103,19 +117,23 @@ private slots:
     void startsEmptyWithItsControlsInPlace() {
         MainWindow window;
         QVERIFY(ShowAndWait(window));
-        QCOMPARE(window.windowTitle(), QStringLiteral("Zelquin"));
+        QCOMPARE(window.windowTitle(), QString::fromUtf16(zelquin::kMainWindowRow.text));
         QCOMPARE(window.size(), QSize(294, 95));
-        // The four controls and nothing else: no menu, no status bar.
-        QCOMPARE(window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 4);
-        for (int i = 0; i < 4; ++i) {
-            QVERIFY2(Control(window, i)->isVisible(), kPlacements[i].control);
-            QCOMPARE(Control(window, i)->geometry(), kPlacements[i].geometry);
+        // The table's controls in its order and nothing else: no menu, no
+        // status bar.
+        const QList<QWidget*> controls = ControlsInCreationOrder(window);
+        QCOMPARE(controls.size(), static_cast<qsizetype>(zelquin::kControlRows.size()));
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            const zelquin::WindowRow& row = zelquin::kControlRows[i];
+            const QByteArray name = QString::fromUtf16(row.className).toUtf8();
+            QCOMPARE(controls[i], ControlWithId(window, row.id));
+            QCOMPARE(QString::fromUtf16(ClassOf(controls[i])), QString::fromUtf16(row.className));
+            QCOMPARE(TextOf(controls[i]), QString::fromUtf16(row.text));
+            QVERIFY2(controls[i]->isVisible(), name.constData());
+            QCOMPARE(controls[i]->geometry(), GeometryOf(row));
         }
-        QCOMPARE(window.ValueLabel()->text(), QStringLiteral("Float:"));
-        QCOMPARE(window.DoubleOption()->text(), QStringLiteral("Treat as 'double'"));
         QVERIFY(!window.DoubleOption()->isChecked());
         for (QLineEdit* field : {window.PatternField(), window.ValueField()}) {
-            QCOMPARE(field->text(), QString());
             QCOMPARE(field->maxLength(), std::numeric_limits<int>::max());
             QCOMPARE(field->validator(), nullptr);
         }
@@ -134,8 +152,9 @@ private slots:
         QVERIFY(ShowAndWait(window));
         window.resize(size);
         QTRY_COMPARE(window.size(), size);
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(Control(window, i)->geometry(), kPlacements[i].geometry);
+        const QList<QWidget*> controls = ControlsInCreationOrder(window);
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            QCOMPARE(controls[i]->geometry(), GeometryOf(zelquin::kControlRows[i]));
         }
     }
 
@@ -152,19 +171,19 @@ private slots:
     }
 
     void tabDoesNotMoveTheFocus_data() {
-        QTest::addColumn<int>("controlIndex");
-        QTest::newRow("from the pattern field") << 0;
-        QTest::newRow("from the value field") << 2;
-        QTest::newRow("from the double option") << 3;
+        QTest::addColumn<int>("controlId");
+        QTest::newRow("from the pattern field") << zelquin::kPatternFieldId;
+        QTest::newRow("from the value field") << zelquin::kValueFieldId;
+        QTest::newRow("from the double option") << zelquin::kDoubleOptionId;
     }
 
     void tabDoesNotMoveTheFocus() {
-        QFETCH(int, controlIndex);
+        QFETCH(int, controlId);
         MainWindow window;
         QVERIFY(ShowAndWait(window));
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QWidget* control = Control(window, controlIndex);
+        QWidget* control = ControlWithId(window, controlId);
         QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(8, 11));
         QCOMPARE(QApplication::focusWidget(), control);
         QTest::keyClick(control, Qt::Key_Tab);

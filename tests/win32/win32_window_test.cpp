@@ -1,16 +1,15 @@
 // The real Win32 main window, created by the start-up code of zelquin.exe and
 // driven by sending the messages that keystrokes, pastes and clicks produce.
-// Built into the Windows test executable only.
-#ifdef _WIN32
-
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cwctype>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "control_table.h"
 #include "field_sync.h"
 #include "win32_main_window.h"
 #include "window_edit_cases.h"
@@ -121,44 +120,30 @@ TEST_P(Win32Window, EditsLeaveTheExpectedTexts) {
 INSTANTIATE_TEST_SUITE_P(EditCases, Win32Window, ::testing::ValuesIn(window_cases::EditCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct ExpectedWindow {
-    const wchar_t* className;
-    const wchar_t* text;
-    LONG style;
-    LONG exStyle;
-    int id;
-    int x, y, width, height;  // the position relative to the main window's client area
-};
-
 // Bits that the system adds to the styles given at creation, and only these,
 // are ignored:
 //   the main window: WS_CLIPSIBLINGS (every overlapped window has it),
 //     WS_VISIBLE (from ShowWindow), and WS_EX_WINDOWEDGE (every window with a
 //     caption or sizing border has it);
 //   the controls: none.
-constexpr LONG kMainStyleAdded = WS_CLIPSIBLINGS | WS_VISIBLE;
-constexpr LONG kMainExStyleAdded = WS_EX_WINDOWEDGE;
+constexpr std::uint32_t kMainStyleAdded = WS_CLIPSIBLINGS | WS_VISIBLE;
+constexpr std::uint32_t kMainExStyleAdded = WS_EX_WINDOWEDGE;
 
-TEST(Win32WindowStartUp, ControlsAreCreatedInOrderAsSpecifiedInTheTable) {
+TEST(Win32WindowStartUp, ControlsAreCreatedInTheTablesOrderWithItsValues) {
     const LiveWindow window;
     ASSERT_NE(window.main(), nullptr);
 
-    const ExpectedWindow controls[] = {
-        {L"edit", L"", 0x50010000, WS_EX_CLIENTEDGE, 1, 5, 5, 280, 22},
-        {L"edit", L"", 0x50010000, WS_EX_CLIENTEDGE, 2, 55, 35, 230, 22},
-        {L"static", L"Float:", 0x50010000, 0, 0, 5, 35, 50, 22},
-        {L"button", L"Treat as 'double'", 0x50010003, 0, 3, 5, 60, 280, 22},
-    };
     // Siblings are enumerated in creation order: each new child goes to the
     // bottom of the order.
     HWND child = GetWindow(window.main(), GW_CHILD);
-    for (const ExpectedWindow& expected : controls) {
-        SCOPED_TRACE(testing::Message() << "control with text \"" << expected.text << "\"");
+    for (const WindowRow& expected : kControlRows) {
+        SCOPED_TRACE(testing::Message() << "control of class " << WideText(expected.className)
+                                        << " with text \"" << WideText(expected.text) << "\"");
         ASSERT_NE(child, nullptr);
-        EXPECT_EQ(Lower(ClassName(child)), expected.className);
-        EXPECT_EQ(WindowText(child), reinterpret_cast<const char16_t*>(expected.text));
-        EXPECT_EQ(GetWindowLongW(child, GWL_STYLE), expected.style);
-        EXPECT_EQ(GetWindowLongW(child, GWL_EXSTYLE), expected.exStyle);
+        EXPECT_EQ(Lower(ClassName(child)), WideText(expected.className));
+        EXPECT_EQ(WindowText(child), expected.text);
+        EXPECT_EQ(static_cast<std::uint32_t>(GetWindowLongW(child, GWL_STYLE)), expected.style);
+        EXPECT_EQ(static_cast<std::uint32_t>(GetWindowLongW(child, GWL_EXSTYLE)), expected.exStyle);
         EXPECT_EQ(GetWindowLongW(child, GWL_ID), expected.id);
         EXPECT_EQ(GetParent(child), window.main());
         EXPECT_EQ(SendMessageW(child, WM_GETFONT, 0, 0), 0) << "no font is set";
@@ -172,27 +157,28 @@ TEST(Win32WindowStartUp, ControlsAreCreatedInOrderAsSpecifiedInTheTable) {
         EXPECT_EQ(bounds.bottom - bounds.top, expected.height);
         child = GetWindow(child, GW_HWNDNEXT);
     }
-    EXPECT_EQ(child, nullptr) << "more than four controls";
+    EXPECT_EQ(child, nullptr) << "more controls than the table's";
 }
 
-TEST(Win32WindowStartUp, MainWindowIsAVisibleOverlappedWindowOf300By120) {
+TEST(Win32WindowStartUp, MainWindowIsAVisibleTopLevelWindowAsInTheTable) {
     const LiveWindow window;
     ASSERT_NE(window.main(), nullptr);
     const HWND main = window.main();
 
-    EXPECT_EQ(ClassName(main), L"clsZelquin");
-    EXPECT_EQ(WindowText(main), u"Zelquin");
-    const LONG style = GetWindowLongW(main, GWL_STYLE);
-    EXPECT_EQ(style & ~kMainStyleAdded, WS_OVERLAPPEDWINDOW);
+    EXPECT_EQ(ClassName(main), WideText(kMainWindowRow.className));
+    EXPECT_EQ(WindowText(main), kMainWindowRow.text);
+    const auto style = static_cast<std::uint32_t>(GetWindowLongW(main, GWL_STYLE));
+    EXPECT_EQ(style & ~kMainStyleAdded, kMainWindowRow.style);
     EXPECT_TRUE(style & WS_VISIBLE);
-    EXPECT_EQ(GetWindowLongW(main, GWL_EXSTYLE) & ~kMainExStyleAdded, 0);
+    EXPECT_EQ(static_cast<std::uint32_t>(GetWindowLongW(main, GWL_EXSTYLE)) & ~kMainExStyleAdded,
+              kMainWindowRow.exStyle);
     EXPECT_EQ(GetParent(main), nullptr);
     EXPECT_EQ(GetMenu(main), nullptr);
 
     RECT bounds;
     GetWindowRect(main, &bounds);
-    EXPECT_EQ(bounds.right - bounds.left, 300);
-    EXPECT_EQ(bounds.bottom - bounds.top, 120);
+    EXPECT_EQ(bounds.right - bounds.left, kMainWindowRow.width);
+    EXPECT_EQ(bounds.bottom - bounds.top, kMainWindowRow.height);
 }
 
 TEST(Win32WindowStartUp, ClassIsRegisteredWithArrowCursorAndButtonFaceBackground) {
@@ -346,5 +332,3 @@ TEST(Win32WindowSoak, RandomEditsKeepTheFieldsInStep) {
 
 }  // namespace
 }  // namespace zelquin::win32
-
-#endif  // _WIN32
