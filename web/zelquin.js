@@ -109,4 +109,8 @@
     performance.mark('zelquin-ready');
     if (pendingEdit) convert(pendingEdit);
   };
+  // Without the module nothing converts: say so rather than stay silent.
+  Module['onAbort'] = function () {
+    show('hint', 'This browser could not start the page\'s WebAssembly module, so nothing is converted.');
+  };
 })();
