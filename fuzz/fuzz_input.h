@@ -56,8 +56,10 @@ private:
 // The text that convert(text, option) gives for the input, once what holds for
 // either conversion is checked: a second call gives the same text, and so
 // does the text cut at its first NUL.
-template <typename Convert>
-std::u16string ConvertChecked(const FuzzInput& input, Convert convert) {
+// convert is a pointer so that the overloaded conversions resolve to their
+// text-returning forms.
+inline std::u16string ConvertChecked(const FuzzInput& input,
+                                     std::u16string (*convert)(std::u16string_view, bool)) {
     const std::u16string result = convert(input.Text(), input.Option());
     const std::u16string again = convert(input.Text(), input.Option());
     if (again != result) Fail(input, "second call gave another text", again, result);
