@@ -1,0 +1,59 @@
+// The page's C interface (zelquin_web.h) over the conversion core.
+#include "zelquin_web.h"
+
+#include <emscripten.h>
+
+#include <string>
+#include <string_view>
+
+#include "conversion.h"
+#include "explain.h"
+#include "explanation_json.h"
+
+namespace {
+
+char16_t fieldBuffer[zelquin::kFieldUnitsConverted];
+char16_t resultBuffer[zelquin::kLongestValueText];
+std::string explanation;
+
+// The part of a field's text that is converted.
+std::u16string_view ConvertedText(const char16_t* text, std::size_t units) {
+    return std::u16string_view(
+        text, units < zelquin::kFieldUnitsConverted ? units : zelquin::kFieldUnitsConverted);
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE char16_t* zelquin_field_buffer(void) { return fieldBuffer; }
+EMSCRIPTEN_KEEPALIVE char16_t* zelquin_result_buffer(void) { return resultBuffer; }
+EMSCRIPTEN_KEEPALIVE std::size_t zelquin_field_units(void) { return zelquin::kFieldUnitsConverted; }
+
+EMSCRIPTEN_KEEPALIVE std::size_t zelquin_pattern_to_value(const char16_t* text, std::size_t units,
+                                                          int treatAsDouble, char16_t* out) {
+    return zelquin::PatternToValueText(ConvertedText(text, units), treatAsDouble != 0, out) - out;
+}
+
+EMSCRIPTEN_KEEPALIVE std::size_t zelquin_value_to_pattern(const char16_t* text, std::size_t units,
+                                                          int treatAsDouble, char16_t* out) {
+    return zelquin::ValueToPatternText(ConvertedText(text, units), treatAsDouble != 0, out) - out;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zelquin_explain_pattern(const char16_t* text, std::size_t units,
+                                                         int treatAsDouble) {
+    const std::u16string_view converted = ConvertedText(text, units);
+    explanation = zelquin::web::ExplanationJson(
+        zelquin::cli::ExplainPattern(converted, converted.size(), treatAsDouble != 0), false);
+    return explanation.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zelquin_explain_value(const char16_t* text, std::size_t units,
+                                                       int treatAsDouble) {
+    const std::u16string_view converted = ConvertedText(text, units);
+    explanation = zelquin::web::ExplanationJson(
+        zelquin::cli::ExplainValue(converted, converted.size(), treatAsDouble != 0), true);
+    return explanation.c_str();
+}
+
+}  // extern "C"

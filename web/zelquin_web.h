@@ -1,0 +1,38 @@
+// The page's way into the conversion core: plain C functions over the core's
+// caller's-buffer forms, exported from the WebAssembly module.
+//
+// Text crosses as UTF-16 code units in the module's memory and is not
+// converted on the way: the page's script writes a field's code units into
+// the field buffer, a conversion writes the other field's units into the
+// result buffer, and the script makes its string from them.
+#pragma once
+
+#include <cstddef>
+
+extern "C" {
+
+// The buffers the page's script shares with the module. The field buffer
+// holds zelquin_field_units() units, the result buffer the longest text a
+// conversion writes.
+char16_t* zelquin_field_buffer(void);
+char16_t* zelquin_result_buffer(void);
+
+// How many units of a field's text are converted (199): the script copies at
+// most that many into the field buffer.
+std::size_t zelquin_field_units(void);
+
+// Convert the first `units` units at `text` (at most zelquin_field_units() are
+// read) as an edit of the pattern field or of the value field; write the other
+// field's text at `out` and return its length in units. `treatAsDouble` is the
+// state of the check box, non-zero when it is checked.
+std::size_t zelquin_pattern_to_value(const char16_t* text, std::size_t units, int treatAsDouble,
+                                     char16_t* out);
+std::size_t zelquin_value_to_pattern(const char16_t* text, std::size_t units, int treatAsDouble,
+                                     char16_t* out);
+
+// The explanation of the number the same conversion chose, as a NUL-terminated
+// JSON object in ASCII, valid until the next call of either function.
+const char* zelquin_explain_pattern(const char16_t* text, std::size_t units, int treatAsDouble);
+const char* zelquin_explain_value(const char16_t* text, std::size_t units, int treatAsDouble);
+
+}  // extern "C"
