@@ -47,10 +47,11 @@ constexpr std::string_view kHelp =
     "               32 bits as the upper half of a binary64 whose lower half is 0\n"
     "  --binary64   the binary64 view both ways: value prints the binary64\n"
     "               pattern, as --double does; pattern takes the integer's 64\n"
-    "               bits as a binary64, whatever its width\n"
+    "               bits as a binary64, whatever its width; not with --double\n"
     "  --explain    follow each result with a description of the number\n"
     "  --json       for each TEXT, print one JSON object on one line in place of\n"
-    "               the result: the result and the description as fields\n"
+    "               the result: the result and the description as fields; not\n"
+    "               with --explain\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n"
     "  --           end the options\n"
@@ -98,7 +99,8 @@ int UsageError(const std::string& message) {
 
 void ReportFailure(const char* what) {
     const std::string reason = LastFailure();
-    if (!reason.empty()) WriteError(std::string("zelquin-convert: cannot ") + what + ": " + reason + "\n");
+    if (!reason.empty())
+        WriteError(std::string("zelquin-convert: cannot ") + what + ": " + reason + "\n");
 }
 
 int WriteAll(std::string_view text) {
@@ -109,8 +111,10 @@ int WriteAll(std::string_view text) {
 
 // Converts texts and collects the output until it is flushed.
 class Converter {
-public:
-    explicit Converter(const Options& options) : options_(options) { output_.reserve(2 * kOutputFlushSize); }
+  public:
+    explicit Converter(const Options& options) : options_(options) {
+        output_.reserve(2 * kOutputFlushSize);
+    }
 
     // `where` names the text in a message: "line 3" or "argument 2".
     void Convert(const TextBuilder& text, const std::string& where) {
@@ -142,7 +146,8 @@ public:
             }
         } else {
             char16_t result[kLongestValueText];
-            const char16_t* end = explain::ConvertText(options_.command, options_.format, converted, result);
+            const char16_t* end =
+                explain::ConvertText(options_.command, options_.format, converted, result);
             output_.append(static_cast<const char16_t*>(result), end);  // always ASCII
             output_ += '\n';
         }
@@ -164,7 +169,7 @@ public:
     bool OutputFailed() const { return outputFailed_; }
     bool NotConverted() const { return notConverted_; }
 
-private:
+  private:
     const Options& options_;
     std::string output_;
     bool outputFailed_ = false;
@@ -185,7 +190,8 @@ const char16_t* FindLineEnd(const char16_t* begin, const char16_t* end) {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsByteOrderMarkStart(const char* bytes, std::size_t count) {
-    return count <= kByteOrderMark.size() && kByteOrderMark.starts_with(std::string_view(bytes, count));
+    return count <= kByteOrderMark.size() &&
+           kByteOrderMark.starts_with(std::string_view(bytes, count));
 }
 
 bool IsByteOrderMarkStart(const char16_t*, std::size_t) { return false; }
@@ -208,7 +214,8 @@ bool ConvertLines(Converter& converter, std::ptrdiff_t (*read)(Unit*, std::size_
         // bytes anyway.
         while (atStart && count > 0 && static_cast<std::size_t>(count) < kByteOrderMark.size() &&
                IsByteOrderMarkStart(buffer.data(), static_cast<std::size_t>(count))) {
-            const std::ptrdiff_t more = read(buffer.data() + count, buffer.size() - static_cast<std::size_t>(count));
+            const std::ptrdiff_t more =
+                read(buffer.data() + count, buffer.size() - static_cast<std::size_t>(count));
             if (more <= 0) {
                 if (more < 0) count = more;
                 break;
@@ -277,9 +284,13 @@ int Run(const std::vector<Argument>& arguments) {
             return UsageError("unknown command '" + Utf8Of(argument) + "'");
         }
     }
-    if (doubleOption && binary64Option) return UsageError("--double and --binary64 exclude each other");
-    if (options.explain && options.json) return UsageError("--explain and --json exclude each other");
-    options.format = doubleOption ? FormatOption::Double : binary64Option ? FormatOption::Binary64 : FormatOption::None;
+    if (doubleOption && binary64Option)
+        return UsageError("--double and --binary64 exclude each other");
+    if (options.explain && options.json)
+        return UsageError("--explain and --json exclude each other");
+    options.format = doubleOption     ? FormatOption::Double
+                     : binary64Option ? FormatOption::Binary64
+                                      : FormatOption::None;
 
     Converter converter(options);
     bool inputOutputFine = true;

@@ -6,13 +6,14 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 #else
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <unistd.h>
 #endif
 
 namespace zelquin::cli {
@@ -108,13 +109,14 @@ std::string LastFailure() {
     if (lastError == ERROR_BROKEN_PIPE || lastError == ERROR_NO_DATA) return std::string();
     char* message = nullptr;
     const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        lastError, 0, reinterpret_cast<LPSTR>(&message), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, lastError, 0, reinterpret_cast<LPSTR>(&message), 0, nullptr);
     std::string text = length != 0 && message != nullptr ? std::string(message, length)
                                                          : "error " + std::to_string(lastError);
     if (message != nullptr) LocalFree(message);
     // The system's messages end in a full stop and a line end.
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
+                             text.back() == '.')) {
         text.pop_back();
     }
     return text;
@@ -154,7 +156,9 @@ bool WriteDescriptor(int descriptor, const char* data, std::size_t size) {
 
 }  // namespace
 
-bool WriteOutput(const char* data, std::size_t size) { return WriteDescriptor(STDOUT_FILENO, data, size); }
+bool WriteOutput(const char* data, std::size_t size) {
+    return WriteDescriptor(STDOUT_FILENO, data, size);
+}
 
 void WriteError(std::string_view text) {
     const int outputError = lastError;  // a failed message leaves the output's error
@@ -177,7 +181,9 @@ std::ptrdiff_t ReadInputBytes(char* buffer, std::size_t capacity) {
 
 std::ptrdiff_t ReadInputUnits(char16_t*, std::size_t) { return -1; }
 
-std::string LastFailure() { return lastError == EPIPE ? std::string() : std::string(std::strerror(lastError)); }
+std::string LastFailure() {
+    return lastError == EPIPE ? std::string() : std::string(std::strerror(lastError));
+}
 
 #endif
 

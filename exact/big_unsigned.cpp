@@ -95,7 +95,8 @@ BigUnsigned& BigUnsigned::operator-=(const BigUnsigned& other) {
     std::uint32_t borrow = 0;
     for (std::size_t i = 0; i < limbs_.size(); ++i) {
         if (i >= other.limbs_.size() && borrow == 0) break;
-        const std::uint64_t subtrahend = std::uint64_t{i < other.limbs_.size() ? other.limbs_[i] : 0u} + borrow;
+        const std::uint64_t subtrahend =
+            std::uint64_t{i < other.limbs_.size() ? other.limbs_[i] : 0u} + borrow;
         borrow = limbs_[i] < subtrahend ? 1u : 0u;
         limbs_[i] = static_cast<std::uint32_t>(limbs_[i] - subtrahend);
     }

@@ -12,13 +12,13 @@
 namespace zelquin::exact {
 
 class BigUnsigned {
-public:
+  public:
     BigUnsigned() = default;
     explicit BigUnsigned(std::uint64_t value);
 
     // The integer written in ASCII decimal digits ("" is zero).
     static BigUnsigned FromDecimal(std::string_view digits);
-    static BigUnsigned PowerOfTwo(int n);              // n >= 0
+    static BigUnsigned PowerOfTwo(int n);                 // n >= 0
     static BigUnsigned Power(std::uint32_t base, int n);  // n >= 0
 
     bool IsZero() const { return limbs_.empty(); }
@@ -48,10 +48,10 @@ public:
     // Floor of a / 2^shift.
     friend BigUnsigned operator>>(const BigUnsigned& a, int shift);
     // Quotient and remainder by a non-zero divisor.
-    friend void DivMod(const BigUnsigned& dividend, const BigUnsigned& divisor, BigUnsigned& quotient,
-                       BigUnsigned& remainder);
+    friend void DivMod(const BigUnsigned& dividend, const BigUnsigned& divisor,
+                       BigUnsigned& quotient, BigUnsigned& remainder);
 
-private:
+  private:
     void Trim();
 
     std::vector<std::uint32_t> limbs_;

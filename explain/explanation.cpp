@@ -32,7 +32,8 @@ void AddLine(std::string& out, const char* label, const std::string& text) {
     out += '\n';
 }
 
-Explanation Start(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option) {
+Explanation Start(Command command, std::u16string_view text, std::size_t textUnits,
+                  FormatOption option) {
     Explanation e;
     e.command = command;
     e.option = option;
@@ -40,7 +41,8 @@ Explanation Start(Command command, std::u16string_view text, std::size_t textUni
     e.textUnits = textUnits;
     e.truncated = textUnits > text.size();
     char16_t result[kLongestValueText];
-    e.result = Narrow(std::u16string_view(result, ConvertText(command, option, text, result) - result));
+    e.result =
+        Narrow(std::u16string_view(result, ConvertText(command, option, text, result) - result));
     return e;
 }
 
@@ -55,14 +57,15 @@ Decimal DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble) {
     e.exponentField = f.exponentField;
     e.fraction = f.fraction;
     e.hasExponent = e.numberClass == NumberClass::Normal || e.numberClass == NumberClass::Subnormal;
-    e.exponent = e.numberClass == NumberClass::Normal ? f.exponentField - format.Bias() : 1 - format.Bias();
+    e.exponent =
+        e.numberClass == NumberClass::Normal ? f.exponentField - format.Bias() : 1 - format.Bias();
     e.finite = f.exponentField != format.MaxExponentField();
     if (!e.finite) return Decimal{};
     const int firstExponent = format.SubnormalUnitExponent();  // of the lowest bit
-    const Decimal exact =
-        f.exponentField == 0
-            ? BinaryToDecimal(f.negative, f.fraction, firstExponent)
-            : BinaryToDecimal(f.negative, f.fraction | format.ImplicitBit(), firstExponent + f.exponentField - 1);
+    const Decimal exact = f.exponentField == 0
+                              ? BinaryToDecimal(f.negative, f.fraction, firstExponent)
+                              : BinaryToDecimal(f.negative, f.fraction | format.ImplicitBit(),
+                                                firstExponent + f.exponentField - 1);
     e.exact = FormatDecimal(exact);
     return exact;
 }
@@ -91,9 +94,10 @@ void SetDifference(Explanation& e, const TypedDecimal& typed, const Decimal& exa
 void AddNumberLines(std::string& out, const Explanation& e) {
     const BinaryFormat& format = *e.format;
     AddLine(out, "hex", FullHex(e.bits, format.TotalBits()));
-    AddLine(out, "binary", std::string(e.negative ? "1" : "0") + " | " +
-                               Binary(static_cast<std::uint64_t>(e.exponentField), format.exponentBits) +
-                               " | " + Binary(e.fraction, format.fractionBits));
+    AddLine(out, "binary",
+            std::string(e.negative ? "1" : "0") + " | " +
+                Binary(static_cast<std::uint64_t>(e.exponentField), format.exponentBits) + " | " +
+                Binary(e.fraction, format.fractionBits));
     AddLine(out, "class", ClassName(e.numberClass));
     const std::string field = "(field " + std::to_string(e.exponentField) + ")";
     if (!e.hasExponent) {
@@ -114,9 +118,12 @@ void AddNumberLines(std::string& out, const Explanation& e) {
 
 }  // namespace
 
-char16_t* ConvertText(Command command, FormatOption option, std::u16string_view text, char16_t* out) {
-    if (command == Command::Value) return ValueToPatternText(text, option != FormatOption::None, out);
-    if (option == FormatOption::Binary64) return DoubleToFixedText(MakeQuiet(TextToUInt64(text), kBinary64), out);
+char16_t* ConvertText(Command command, FormatOption option, std::u16string_view text,
+                      char16_t* out) {
+    if (command == Command::Value)
+        return ValueToPatternText(text, option != FormatOption::None, out);
+    if (option == FormatOption::Binary64)
+        return DoubleToFixedText(MakeQuiet(TextToUInt64(text), kBinary64), out);
     return PatternToValueText(text, option == FormatOption::Double, out);
 }
 
@@ -129,9 +136,10 @@ Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, Form
     e.overflowed = typed.overflowed;
     e.wrapped = typed.numberFound && !typed.overflowed && typed.negative && typed.magnitude != 0;
 
-    const PatternNumber number = option == FormatOption::Binary64
-                                     ? PatternNumber{e.integer, true}
-                                     : ChoosePatternNumber(e.integer, option == FormatOption::Double);
+    const PatternNumber number =
+        option == FormatOption::Binary64
+            ? PatternNumber{e.integer, true}
+            : ChoosePatternNumber(e.integer, option == FormatOption::Double);
     e.wideInteger = option == FormatOption::None && number.isDouble;
     const BinaryFormat& format = FormatOf(number.isDouble);
     e.quieted = Classify(number.bits, format) == NumberClass::SignallingNaN;
@@ -144,7 +152,8 @@ Explanation ExplainValue(std::u16string_view text, std::size_t textUnits, Format
     Explanation e = Start(Command::Value, text, textUnits, option);
     e.binary64Bits = TextToDouble(text);
     e.narrowed = option == FormatOption::None;
-    const Decimal exact = DescribeNumber(e, e.narrowed ? DoubleToSingle(e.binary64Bits) : e.binary64Bits, !e.narrowed);
+    const Decimal exact = DescribeNumber(
+        e, e.narrowed ? DoubleToSingle(e.binary64Bits) : e.binary64Bits, !e.narrowed);
 
     const TypedDecimal typed = ReadTypedDecimal(text);
     e.noNumber = !typed.numberFound;
@@ -154,37 +163,49 @@ Explanation ExplainValue(std::u16string_view text, std::size_t textUnits, Format
     return e;
 }
 
-Explanation Explain(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option) {
+Explanation Explain(Command command, std::u16string_view text, std::size_t textUnits,
+                    FormatOption option) {
     return command == Command::Pattern ? ExplainPattern(text, textUnits, option)
                                        : ExplainValue(text, textUnits, option);
 }
 
 const char* ClassName(NumberClass numberClass) {
     switch (numberClass) {
-        case NumberClass::Zero: return "zero";
-        case NumberClass::Subnormal: return "subnormal";
-        case NumberClass::Normal: return "normal";
-        case NumberClass::Infinity: return "infinity";
-        case NumberClass::QuietNaN: return "quiet NaN";
-        case NumberClass::SignallingNaN: return "signalling NaN";
-        case NumberClass::IndefiniteNaN: return "indefinite NaN";
+        case NumberClass::Zero:
+            return "zero";
+        case NumberClass::Subnormal:
+            return "subnormal";
+        case NumberClass::Normal:
+            return "normal";
+        case NumberClass::Infinity:
+            return "infinity";
+        case NumberClass::QuietNaN:
+            return "quiet NaN";
+        case NumberClass::SignallingNaN:
+            return "signalling NaN";
+        case NumberClass::IndefiniteNaN:
+            return "indefinite NaN";
     }
     return "";
 }
 
-const char* CommandName(Command command) { return command == Command::Pattern ? "pattern" : "value"; }
+const char* CommandName(Command command) {
+    return command == Command::Pattern ? "pattern" : "value";
+}
 
 std::string FullHex(std::uint64_t bits, int bitCount) {
     std::string text = "0x";
-    for (int i = (bitCount + 3) / 4 - 1; i >= 0; --i) text += "0123456789abcdef"[(bits >> (4 * i)) & 0xF];
+    for (int i = (bitCount + 3) / 4 - 1; i >= 0; --i)
+        text += "0123456789abcdef"[(bits >> (4 * i)) & 0xF];
     return text;
 }
 
 std::string ExplanationText(const Explanation& e) {
     std::string out;
     if (e.truncated) {
-        AddLine(out, "read", "the first " + std::to_string(e.text.size()) + " of " + std::to_string(e.textUnits) +
-                                 " UTF-16 units of the text");
+        AddLine(out, "read",
+                "the first " + std::to_string(e.text.size()) + " of " +
+                    std::to_string(e.textUnits) + " UTF-16 units of the text");
     }
     if (e.command == Command::Pattern) {
         std::string integer = Narrow(UInt64ToHexText(e.integer));
@@ -194,7 +215,8 @@ std::string ExplanationText(const Explanation& e) {
         if (e.textAfterIgnored) integer += kTextAfterNote;
         AddLine(out, "integer", integer);
         if (e.option == FormatOption::Double) {
-            AddLine(out, "format", "binary64, the integer's low 32 bits as its upper half (--double)");
+            AddLine(out, "format",
+                    "binary64, the integer's low 32 bits as its upper half (--double)");
         } else if (e.option == FormatOption::Binary64) {
             AddLine(out, "format", "binary64, the integer's 64 bits (--binary64)");
         } else if (e.wideInteger) {
@@ -203,20 +225,23 @@ std::string ExplanationText(const Explanation& e) {
             AddLine(out, "format", "binary32");
         }
         if (e.quieted) {
-            AddLine(out, "signalling", FullHex(e.signallingBits, e.format->TotalBits()) +
-                                           " is made quiet; the lines below describe the quiet NaN");
+            AddLine(out, "signalling",
+                    FullHex(e.signallingBits, e.format->TotalBits()) +
+                        " is made quiet; the lines below describe the quiet NaN");
         }
         AddNumberLines(out, e);
     } else {
-        AddLine(out, "format", e.narrowed ? "binary32, narrowed from binary64 " + FullHex(e.binary64Bits, 64)
-                                          : std::string("binary64"));
+        AddLine(out, "format",
+                e.narrowed ? "binary32, narrowed from binary64 " + FullHex(e.binary64Bits, 64)
+                           : std::string("binary64"));
         AddNumberLines(out, e);
         std::string typed = e.typed;
         if (e.noNumber) typed += kNoNumberNote;
         if (e.textAfterIgnored) typed += kTextAfterNote;
         AddLine(out, "typed", typed);
-        AddLine(out, "difference",
-                e.hasDifference ? e.difference + " (typed minus exact)" : "none: " + e.noDifference);
+        AddLine(
+            out, "difference",
+            e.hasDifference ? e.difference + " (typed minus exact)" : "none: " + e.noDifference);
     }
     out += '\n';
     return out;
@@ -235,7 +260,8 @@ std::string Utf8FromUtf16(std::u16string_view units) {
     for (std::size_t i = 0; i < units.size(); ++i) {
         std::uint32_t c = units[i];
         if (c >= 0xD800 && c <= 0xDFFF) {
-            const bool paired = c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+            const bool paired = c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+                                units[i + 1] <= 0xDFFF;
             c = paired ? 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00) : 0xFFFD;
         }
         if (c < 0x80) {

@@ -26,7 +26,8 @@ enum class FormatOption { None, Double, Binary64 };
 // caller cuts it): the pattern command gives a value text, the value command a
 // pattern text. Writes into out, which holds kLongestValueText units, and
 // returns one past the last unit written.
-char16_t* ConvertText(Command command, FormatOption option, std::u16string_view text, char16_t* out);
+char16_t* ConvertText(Command command, FormatOption option, std::u16string_view text,
+                      char16_t* out);
 
 // How a text was read and what it gives. Every field is filled for both
 // commands; fields that belong to one command only are left at their defaults
@@ -34,9 +35,9 @@ char16_t* ConvertText(Command command, FormatOption option, std::u16string_view 
 struct Explanation {
     Command command = Command::Pattern;
     FormatOption option = FormatOption::None;
-    std::u16string text;       // what was converted: at most the first 199 units
+    std::u16string text;        // what was converted: at most the first 199 units
     std::size_t textUnits = 0;  // units in the whole text
-    std::string result;        // the conversion's result text (ASCII)
+    std::string result;         // the conversion's result text (ASCII)
 
     // Notes on the reading, for both commands.
     bool truncated = false;         // textUnits exceeds what was converted
@@ -45,31 +46,31 @@ struct Explanation {
 
     // The pattern command: the integer read, and why the format was chosen.
     std::uint64_t integer = 0;
-    bool overflowed = false;    // the digits exceed 2^64 - 1: all ones
-    bool wrapped = false;       // a negative number, negated modulo 2^64
-    bool wideInteger = false;   // above 0xffffffff, so read as a binary64
-    bool quieted = false;       // a signalling NaN, made quiet
+    bool overflowed = false;           // the digits exceed 2^64 - 1: all ones
+    bool wrapped = false;              // a negative number, negated modulo 2^64
+    bool wideInteger = false;          // above 0xffffffff, so read as a binary64
+    bool quieted = false;              // a signalling NaN, made quiet
     std::uint64_t signallingBits = 0;  // its bits before that
 
     // The value command: the binary64 read, and the number typed.
-    bool narrowed = false;      // narrowed from the binary64 to a binary32
+    bool narrowed = false;  // narrowed from the binary64 to a binary32
     std::uint64_t binary64Bits = 0;
-    std::string typed;          // every digit typed, the exponent as typed
+    std::string typed;  // every digit typed, the exponent as typed
     bool hasDifference = false;
-    std::string difference;     // typed minus exact, with its sign
-    std::string noDifference;   // why there is none: "the stored number is infinite"
+    std::string difference;    // typed minus exact, with its sign
+    std::string noDifference;  // why there is none: "the stored number is infinite"
 
     // The number stored, described.
     const BinaryFormat* format = &kBinary32;
-    std::uint64_t bits = 0;     // the format's bits, after quieting
+    std::uint64_t bits = 0;  // the format's bits, after quieting
     NumberClass numberClass = NumberClass::Zero;
     bool negative = false;
     int exponentField = 0;
     std::uint64_t fraction = 0;
-    bool hasExponent = false;   // finite and non-zero
-    int exponent = 0;           // unbiased: the power of two of the leading bit's place
+    bool hasExponent = false;  // finite and non-zero
+    int exponent = 0;          // unbiased: the power of two of the leading bit's place
     bool finite = false;
-    std::string exact;          // every digit, for a finite number
+    std::string exact;  // every digit, for a finite number
 };
 
 // The record for a text of the pattern or the value field. `text` is what is
@@ -77,7 +78,8 @@ struct Explanation {
 // text.
 Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option);
 Explanation ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption option);
-Explanation Explain(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option);
+Explanation Explain(Command command, std::u16string_view text, std::size_t textUnits,
+                    FormatOption option);
 
 // The name of a class in the explanations: "zero", "quiet NaN", ...
 const char* ClassName(NumberClass numberClass);

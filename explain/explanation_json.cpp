@@ -11,7 +11,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json StringOrNull(bool present, const std::string& text) { return present ? Json(text) : Json(nullptr); }
+Json StringOrNull(bool present, const std::string& text) {
+    return present ? Json(text) : Json(nullptr);
+}
 
 std::string Dump(const Json& object) {
     // Every string is UTF-8 already; replacing is only a guard, so that no

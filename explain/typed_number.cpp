@@ -66,9 +66,11 @@ TypedDecimal ReadTypedDecimal(std::u16string_view text) {
     // The exponent part counts only with at least one digit.
     std::string exponentDigits;
     bool exponentNegative = false;
-    if (i < read.size() && (read[i] == u'e' || read[i] == u'E' || read[i] == u'd' || read[i] == u'D')) {
+    if (i < read.size() &&
+        (read[i] == u'e' || read[i] == u'E' || read[i] == u'd' || read[i] == u'D')) {
         std::size_t j = i + 1;
-        if (j < read.size() && (read[j] == u'+' || read[j] == u'-')) exponentNegative = read[j++] == u'-';
+        if (j < read.size() && (read[j] == u'+' || read[j] == u'-'))
+            exponentNegative = read[j++] == u'-';
         const std::size_t end = TakeDigits(read, j, exponentDigits);
         if (!exponentDigits.empty()) i = end;
     }
@@ -87,7 +89,8 @@ TypedDecimal ReadTypedDecimal(std::u16string_view text) {
     const std::string exponent =
         exponentStart == std::string::npos ? std::string() : exponentDigits.substr(exponentStart);
     if (exponent.size() <= kMaxSmallExponentDigits) {
-        const std::int64_t magnitude = exponent.empty() ? 0 : std::strtoll(exponent.c_str(), nullptr, 10);
+        const std::int64_t magnitude =
+            exponent.empty() ? 0 : std::strtoll(exponent.c_str(), nullptr, 10);
         typed.value.scale = (exponentNegative ? -magnitude : magnitude) + shift;
         return typed;
     }
@@ -99,7 +102,8 @@ TypedDecimal ReadTypedDecimal(std::u16string_view text) {
     exact::BigUnsigned scientific = exact::BigUnsigned::FromDecimal(exponent);
     const std::int64_t k = shift + static_cast<std::int64_t>(typed.value.digits.size()) - 1;
     const std::int64_t towardZero = exponentNegative ? k : -k;  // taken off the magnitude
-    const exact::BigUnsigned amount(static_cast<std::uint64_t>(towardZero < 0 ? -towardZero : towardZero));
+    const exact::BigUnsigned amount(
+        static_cast<std::uint64_t>(towardZero < 0 ? -towardZero : towardZero));
     if (towardZero >= 0) {
         scientific -= amount;
     } else {
@@ -111,8 +115,8 @@ TypedDecimal ReadTypedDecimal(std::u16string_view text) {
 
 std::string FormatTyped(const TypedDecimal& typed, bool explicitPlus) {
     if (!typed.hugeExponent) return FormatDecimal(typed.value, explicitPlus);
-    return ScientificText(typed.value.negative, typed.value.digits, typed.scientificExponentNegative,
-                          typed.scientificExponent, explicitPlus);
+    return ScientificText(typed.value.negative, typed.value.digits,
+                          typed.scientificExponentNegative, typed.scientificExponent, explicitPlus);
 }
 
 TypedInteger ReadTypedInteger(std::u16string_view text) {

@@ -37,10 +37,10 @@ std::string FormatTyped(const TypedDecimal& typed, bool explicitPlus = false);
 // otherwise 10) and the digits of that base up to the first unit that is not
 // one.
 struct TypedInteger {
-    bool numberFound = false;   // a digit counted; otherwise the text reads as 0
-    bool textAfter = false;     // the text goes on after the number
-    bool negative = false;      // a "-" sign, which negates modulo 2^64
-    bool overflowed = false;    // the digits' value exceeds 2^64 - 1: all ones
+    bool numberFound = false;     // a digit counted; otherwise the text reads as 0
+    bool textAfter = false;       // the text goes on after the number
+    bool negative = false;        // a "-" sign, which negates modulo 2^64
+    bool overflowed = false;      // the digits' value exceeds 2^64 - 1: all ones
     std::uint64_t magnitude = 0;  // the digits' value, unless overflowed
 };
 

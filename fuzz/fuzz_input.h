@@ -55,9 +55,10 @@ private:
 
 // The text that convert(text, option) gives for the input, once what holds for
 // either conversion is checked: a second call gives the same text, and so
-// does the text cut at its first NUL.
-template <typename Convert>
-std::u16string ConvertChecked(const FuzzInput& input, Convert convert) {
+// does the text cut at its first NUL. The parameter's type picks the form of
+// the conversion that returns a new string.
+inline std::u16string ConvertChecked(const FuzzInput& input,
+                                     std::u16string (*convert)(std::u16string_view, bool)) {
     const std::u16string result = convert(input.Text(), input.Option());
     const std::u16string again = convert(input.Text(), input.Option());
     if (again != result) Fail(input, "second call gave another text", again, result);

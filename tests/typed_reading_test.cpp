@@ -53,11 +53,14 @@ void ExpectSameDecimal(std::u16string_view text) {
     for (int k = 0; k < scan.digitCount; ++k) stored += static_cast<char>('0' + scan.digits[k]);
     stored = WithoutTrailingZeros(stored);
     EXPECT_EQ(WithoutTrailingZeros(typed.value.digits.substr(0, kMaxStoredDigits)), stored);
-    if (stored.empty() || typed.hugeExponent || scan.exponentValue > kLargestDecimalExponent) return;
+    if (stored.empty() || typed.hugeExponent || scan.exponentValue > kLargestDecimalExponent)
+        return;
     // The power of ten of the leading digit.
-    const std::int64_t scanned = (scan.exponentNegative ? -scan.exponentValue : scan.exponentValue) +
-                                 scan.exponentAdjustment + scan.digitCount - 1;
-    EXPECT_EQ(typed.value.scale + static_cast<std::int64_t>(typed.value.digits.size()) - 1, scanned);
+    const std::int64_t scanned =
+        (scan.exponentNegative ? -scan.exponentValue : scan.exponentValue) +
+        scan.exponentAdjustment + scan.digitCount - 1;
+    EXPECT_EQ(typed.value.scale + static_cast<std::int64_t>(typed.value.digits.size()) - 1,
+              scanned);
 }
 
 void ExpectSameInteger(std::u16string_view text) {
@@ -111,7 +114,10 @@ constexpr DecimalCase kDecimalCases[] = {
     {u"1000000000000000000000000001", true, false, "1000000000000000000000000001"},
     {u"0.0000000000000000000000000012345678901234567890123456789", true, false,
      "0.0000000000000000000000000012345678901234567890123456789"},
-    {std::u16string_view(u"1\0" u"5", 3), true, true, "1"},
+    {std::u16string_view(u"1\0"
+                         u"5",
+                         3),
+     true, true, "1"},
     {u"12.5e-100000000000000000000", true, false, "1.25e-99999999999999999999"},
 };
 
@@ -159,10 +165,14 @@ constexpr IntegerCase kIntegerCases[] = {
     {u"0x10000000000000000", true, false, true, kAllOnes},
     {u"01777777777777777777777", true, false, false, kAllOnes},
     {u"02000000000000000000000", true, false, true, kAllOnes},
-    {u"\u0661\u0660\u0666\u0665\u0663\u0665\u0663\u0662\u0661\u0666", true, false, false, 1065353216},
+    {u"\u0661\u0660\u0666\u0665\u0663\u0665\u0663\u0662\u0661\u0666", true, false, false,
+     1065353216},
     {u"\uff10x3F800000", true, false, false, 0x3f800000},
     {u"\u0660\u0667", true, false, false, 7},
-    {std::u16string_view(u"1\0" u"2", 3), true, true, false, 1},
+    {std::u16string_view(u"1\0"
+                         u"2",
+                         3),
+     true, true, false, 1},
 };
 
 TEST(TypedReading, IntegerTableReadsAsTheIntegerReaderDoes) {
@@ -178,8 +188,8 @@ TEST(TypedReading, IntegerTableReadsAsTheIntegerReaderDoes) {
 }
 
 // The prefix and up to `longest` units drawn from the alphabet.
-std::u16string RandomText(std::mt19937_64& random, std::u16string_view prefix, std::u16string_view alphabet,
-                          std::size_t longest) {
+std::u16string RandomText(std::mt19937_64& random, std::u16string_view prefix,
+                          std::u16string_view alphabet, std::size_t longest) {
     std::u16string text(prefix);
     const std::size_t length = random() % (longest + 1);
     for (std::size_t i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
@@ -189,7 +199,8 @@ std::u16string RandomText(std::mt19937_64& random, std::u16string_view prefix, s
 TEST(TypedReading, GeneratedTextsReadAsTheCoreReadersDo) {
     std::mt19937_64 random(20240611);
     constexpr std::u16string_view kDecimalUnits(u" \u00a0+-.0000123456789eEdDx\u20ac\0", 23);
-    constexpr std::u16string_view kIntegerUnits(u" \u00a0+-0001789afAFxXgz\u0660\u0669\uff10\0", 24);
+    constexpr std::u16string_view kIntegerUnits(u" \u00a0+-0001789afAFxXgz\u0660\u0669\uff10\0",
+                                                24);
     for (int i = 0; i < 10000; ++i) {
         ExpectSameDecimal(RandomText(random, u"", kDecimalUnits, 40));
         ExpectSameInteger(RandomText(random, u"", kIntegerUnits, 30));
