@@ -200,6 +200,11 @@ std::string FullHex(std::uint64_t bits, int bitCount) {
     return text;
 }
 
+std::string IntegerHex(std::uint64_t integer) {
+    char16_t text[kLongestPatternText];
+    return Narrow(std::u16string_view(text, UInt64ToHexText(integer, text) - text));
+}
+
 std::string ExplanationText(const Explanation& e) {
     std::string out;
     if (e.truncated) {
@@ -208,7 +213,7 @@ std::string ExplanationText(const Explanation& e) {
                     std::to_string(e.textUnits) + " UTF-16 units of the text");
     }
     if (e.command == Command::Pattern) {
-        std::string integer = Narrow(UInt64ToHexText(e.integer));
+        std::string integer = IntegerHex(e.integer);
         if (e.noNumber) integer += kNoNumberNote;
         if (e.overflowed) integer += " (the digits overflowed and were read as 0xffffffffffffffff)";
         if (e.wrapped) integer += " (a negative number, wrapped modulo 2^64)";

@@ -85,6 +85,8 @@ Explanation Explain(Command command, std::u16string_view text, std::size_t textU
 const char* ClassName(NumberClass numberClass);
 const char* CommandName(Command command);
 
+// The integer as the pattern field shows one: "0", or "0x" and its digits.
+std::string IntegerHex(std::uint64_t integer);
 // "0x" and every hexadecimal digit of the format's width.
 std::string FullHex(std::uint64_t bits, int bitCount);
 

@@ -3,7 +3,6 @@
 // or the number is null (or false for a note).
 #include <nlohmann/json.hpp>
 
-#include "conversion.h"
 #include "explanation.h"
 
 namespace zelquin::explain {
@@ -26,8 +25,6 @@ std::string Dump(const Json& object) {
 std::string ExplanationJson(const Explanation& e) {
     const bool pattern = e.command == Command::Pattern;
     const bool value = !pattern;
-    std::u16string integer;
-    if (pattern) integer = UInt64ToHexText(e.integer);
     Json j;
     j["command"] = CommandName(e.command);
     j["text"] = Utf8FromUtf16(e.text);
@@ -41,7 +38,7 @@ std::string ExplanationJson(const Explanation& e) {
     j["class"] = ClassName(e.numberClass);
     j["exponent"] = e.hasExponent ? Json(e.exponent) : Json(nullptr);
     j["exact"] = StringOrNull(e.finite, e.exact);
-    j["integer"] = StringOrNull(pattern, std::string(integer.begin(), integer.end()));
+    j["integer"] = StringOrNull(pattern, IntegerHex(e.integer));
     j["typed"] = StringOrNull(value, e.typed);
     j["difference"] = StringOrNull(e.hasDifference, e.difference);
     j["truncated"] = e.truncated;
