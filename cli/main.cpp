@@ -1,5 +1,6 @@
 // zelquin-convert: the window's two conversions from the command line or, line
-// by line, from standard input, optionally with an explanation of the number.
+// by line, from standard input, optionally with an explanation of the number,
+// as text or as JSON.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -7,12 +8,15 @@
 #include <vector>
 
 #include "conversion.h"
-#include "explain.h"
+#include "explanation.h"
 #include "platform_io.h"
 #include "text_input.h"
 
 namespace zelquin::cli {
 namespace {
+
+using explain::Command;
+using explain::FormatOption;
 
 constexpr int kStatusSuccess = 0;
 constexpr int kStatusTextNotConverted = 1;
@@ -22,28 +26,55 @@ constexpr int kStatusInputOutput = 3;
 constexpr std::size_t kReadChunk = 1 << 16;
 constexpr std::size_t kOutputFlushSize = 1 << 16;
 
-constexpr std::string_view kUsage =
-    "usage: zelquin-convert [--double] [--explain] pattern [TEXT...]\n"
-    "       zelquin-convert [--double] [--explain] value [TEXT...]\n"
-    "       zelquin-convert --help | --version\n"
+constexpr std::string_view kHelp =
+    "usage: zelquin-convert [OPTION...] pattern [TEXT...]\n"
+    "       zelquin-convert [OPTION...] value [TEXT...]\n"
+    "       zelquin-convert -h | --help | --version\n"
     "\n"
-    "  pattern    each TEXT is a bit pattern; prints the number it encodes, as\n"
-    "             the value field shows it\n"
-    "  value      each TEXT is a number; prints its bit pattern, as the pattern\n"
-    "             field shows it\n"
-    "  --double   treat as 'double' (binary64) rather than binary32\n"
-    "  --explain  follow each result with a description of the number\n"
+    "Converts as the two fields of the Zelquin window do.\n"
     "\n"
-    "Without TEXT, every line of standard input is a TEXT and gives one result\n"
-    "line. A text that is not valid UTF-8 is not converted: its result line is\n"
-    "empty, and the exit status is 1.\n";
+    "  pattern      each TEXT is a bit pattern, read as an unsigned 64-bit\n"
+    "               integer; prints the number it encodes, as the value field\n"
+    "               shows it. An integer of up to 32 bits is a binary32, a\n"
+    "               wider one a binary64.\n"
+    "  value        each TEXT is a decimal number; prints its binary32 bit\n"
+    "               pattern, as the pattern field shows it\n"
+    "\n"
+    "Options come before the command; after it, every argument is a TEXT, even\n"
+    "one that starts with '-'.\n"
+    "  --double     treat as 'double', as the window's check box does: value\n"
+    "               prints the binary64 pattern; pattern takes the integer's low\n"
+    "               32 bits as the upper half of a binary64 whose lower half is 0\n"
+    "  --binary64   the binary64 view both ways: value prints the binary64\n"
+    "               pattern, as --double does; pattern takes the integer's 64\n"
+    "               bits as a binary64, whatever its width; not with --double\n"
+    "  --explain    follow each result with a description of the number\n"
+    "  --json       for each TEXT, print one JSON object on one line in place of\n"
+    "               the result: the result and the description as fields; not\n"
+    "               with --explain\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n"
+    "  --           end the options\n"
+    "\n"
+    "Without TEXT, every line of standard input is a TEXT and gives one result,\n"
+    "in order; a UTF-8 byte-order mark at the start of the input is skipped.\n"
+    "Only the first 199 UTF-16 units of a TEXT are converted, as in the window.\n"
+    "A TEXT that is not valid UTF-8 is not converted: its result line is empty\n"
+    "(with --json, an object with an \"error\" field).\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every TEXT was converted\n"
+    "  1  a TEXT was not valid UTF-8; the others were converted\n"
+    "  2  the command line is wrong; nothing was converted\n"
+    "  3  standard input could not be read or standard output not written\n";
 
-enum class Command { Pattern, Value };
+constexpr std::string_view kHint = "Try 'zelquin-convert --help' for more information.\n";
 
 struct Options {
     Command command = Command::Pattern;
-    bool treatAsDouble = false;
+    FormatOption format = FormatOption::None;
     bool explain = false;
+    bool json = false;
 };
 
 bool Is(const Argument& argument, std::string_view ascii) {
@@ -52,40 +83,85 @@ bool Is(const Argument& argument, std::string_view ascii) {
                       [](char16_t unit, char c) { return unit == static_cast<unsigned char>(c); });
 }
 
+bool StartsWithHyphen(const Argument& argument) {
+    return argument.wide ? !argument.units.empty() && argument.units[0] == u'-'
+                         : !argument.bytes.empty() && argument.bytes[0] == '-';
+}
+
+std::string Utf8Of(const Argument& argument) {
+    return argument.wide ? explain::Utf8FromUtf16(argument.units) : argument.bytes;
+}
+
+int UsageError(const std::string& message) {
+    WriteError("zelquin-convert: " + message + "\n" + std::string(kHint));
+    return kStatusUsage;
+}
+
+void ReportFailure(const char* what) {
+    const std::string reason = LastFailure();
+    if (!reason.empty())
+        WriteError(std::string("zelquin-convert: cannot ") + what + ": " + reason + "\n");
+}
+
+int WriteAll(std::string_view text) {
+    if (WriteOutput(text.data(), text.size())) return kStatusSuccess;
+    ReportFailure("write standard output");
+    return kStatusInputOutput;
+}
+
 // Converts texts and collects the output until it is flushed.
 class Converter {
-public:
-    explicit Converter(const Options& options) : options_(options) { output_.reserve(2 * kOutputFlushSize); }
+  public:
+    explicit Converter(const Options& options) : options_(options) {
+        output_.reserve(2 * kOutputFlushSize);
+    }
 
     // `where` names the text in a message: "line 3" or "argument 2".
     void Convert(const TextBuilder& text, const std::string& where) {
         if (!text.Valid()) {
             notConverted_ = true;
             if (!Flush()) return;
-            WriteError("zelquin-convert: " + where + ": not valid UTF-8 at byte " +
-                       std::to_string(text.ErrorByte()) + "\n");
-            output_ += '\n';
-            if (options_.explain) output_ += ExplainNotConverted("not valid UTF-8");
+            const std::string byte = " at byte " + std::to_string(text.ErrorByte());
+            WriteError("zelquin-convert: " + where + ": not valid UTF-8" + byte + "\n");
+            if (options_.json) {
+                output_ += explain::NotConvertedJson(options_.command, "not valid UTF-8" + byte);
+                output_ += '\n';
+            } else {
+                output_ += '\n';
+                if (options_.explain) output_ += explain::NotConvertedText("not valid UTF-8");
+            }
             return;
         }
         const std::u16string_view converted = text.Converted();
-        const std::u16string result = options_.command == Command::Pattern
-                                          ? PatternToValueText(converted, options_.treatAsDouble)
-                                          : ValueToPatternText(converted, options_.treatAsDouble);
-        output_.append(result.begin(), result.end());  // always ASCII
-        output_ += '\n';
-        if (options_.explain) {
-            output_ += options_.command == Command::Pattern
-                           ? ExplainPattern(converted, text.UnitCount(), options_.treatAsDouble)
-                           : ExplainValue(converted, text.UnitCount(), options_.treatAsDouble);
+        if (options_.json || options_.explain) {
+            const explain::Explanation explanation =
+                explain::Explain(options_.command, converted, text.UnitCount(), options_.format);
+            if (options_.json) {
+                output_ += explain::ExplanationJson(explanation);
+                output_ += '\n';
+            } else {
+                output_ += explanation.result;
+                output_ += '\n';
+                output_ += explain::ExplanationText(explanation);
+            }
+        } else {
+            char16_t result[kLongestValueText];
+            const char16_t* end =
+                explain::ConvertText(options_.command, options_.format, converted, result);
+            output_.append(static_cast<const char16_t*>(result), end);  // always ASCII
+            output_ += '\n';
         }
         if (output_.size() >= kOutputFlushSize) Flush();
     }
 
-    // Writes what is collected; false once the output has failed.
+    // Writes what is collected; false once the output has failed, which is
+    // reported once.
     bool Flush() {
         if (outputFailed_) return false;
-        if (!output_.empty() && !WriteOutput(output_.data(), output_.size())) outputFailed_ = true;
+        if (!output_.empty() && !WriteOutput(output_.data(), output_.size())) {
+            outputFailed_ = true;
+            ReportFailure("write standard output");
+        }
         output_.clear();
         return !outputFailed_;
     }
@@ -93,7 +169,7 @@ public:
     bool OutputFailed() const { return outputFailed_; }
     bool NotConverted() const { return notConverted_; }
 
-private:
+  private:
     const Options& options_;
     std::string output_;
     bool outputFailed_ = false;
@@ -109,28 +185,55 @@ const char16_t* FindLineEnd(const char16_t* begin, const char16_t* end) {
     return std::find(begin, end, u'\n');
 }
 
-// Converts standard input line by line. The output is flushed before every
-// read, so whoever waits for an answer gets it at once, while text arriving
-// in bulk is answered in bulk.
+// Whether the units read at the start of the input are a UTF-8 byte-order
+// mark or its beginning. Only bytes can hold one.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsByteOrderMarkStart(const char* bytes, std::size_t count) {
+    return count <= kByteOrderMark.size() &&
+           kByteOrderMark.starts_with(std::string_view(bytes, count));
+}
+
+bool IsByteOrderMarkStart(const char16_t*, std::size_t) { return false; }
+
 template <typename Unit>
 bool ConvertLines(Converter& converter, std::ptrdiff_t (*read)(Unit*, std::size_t)) {
     std::vector<Unit> buffer(kReadChunk);
     LineBuilder line;
     std::size_t lineNumber = 0;
+    bool atStart = true;  // where a byte-order mark may stand
     const auto convertLine = [&] {
         converter.Convert(line.Finish(), "line " + std::to_string(++lineNumber));
         line.Clear();
     };
     for (;;) {
         if (!converter.Flush()) return false;
-        const std::ptrdiff_t count = read(buffer.data(), buffer.size());
+        std::ptrdiff_t count = read(buffer.data(), buffer.size());
+        // While what has come is the start of a mark, read on: were it no
+        // mark, it would be an unfinished UTF-8 sequence that needs those
+        // bytes anyway.
+        while (atStart && count > 0 && static_cast<std::size_t>(count) < kByteOrderMark.size() &&
+               IsByteOrderMarkStart(buffer.data(), static_cast<std::size_t>(count))) {
+            const std::ptrdiff_t more =
+                read(buffer.data() + count, buffer.size() - static_cast<std::size_t>(count));
+            if (more <= 0) {
+                if (more < 0) count = more;
+                break;
+            }
+            count += more;
+        }
         if (count < 0) {
-            WriteError("zelquin-convert: cannot read standard input\n");
+            ReportFailure("read standard input");
             return false;
         }
         if (count == 0) break;
         const Unit* p = buffer.data();
         const Unit* const end = p + count;
+        if (atStart && static_cast<std::size_t>(count) >= kByteOrderMark.size() &&
+            IsByteOrderMarkStart(p, kByteOrderMark.size())) {
+            p += kByteOrderMark.size();
+        }
+        atStart = false;
         for (;;) {
             const Unit* lineEnd = FindLineEnd(p, end);
             line.Add(p, static_cast<std::size_t>(lineEnd - p));
@@ -146,22 +249,31 @@ bool ConvertLines(Converter& converter, std::ptrdiff_t (*read)(Unit*, std::size_
 
 int Run(const std::vector<Argument>& arguments) {
     Options options;
+    bool doubleOption = false;
+    bool binary64Option = false;
+    bool optionsEnded = false;
     std::size_t i = 1;
     for (;; ++i) {
-        if (i >= arguments.size()) {
-            WriteError(std::string("zelquin-convert: missing command\n") + std::string(kUsage));
-            return kStatusUsage;
-        }
+        if (i >= arguments.size()) return UsageError("missing command");
         const Argument& argument = arguments[i];
-        if (Is(argument, "--double")) {
-            options.treatAsDouble = true;
-        } else if (Is(argument, "--explain")) {
-            options.explain = true;
-        } else if (Is(argument, "--help")) {
-            return WriteOutput(kUsage.data(), kUsage.size()) ? kStatusSuccess : kStatusInputOutput;
-        } else if (Is(argument, "--version")) {
-            const std::string version = "zelquin-convert " ZELQUIN_VERSION "\n";
-            return WriteOutput(version.data(), version.size()) ? kStatusSuccess : kStatusInputOutput;
+        if (!optionsEnded && StartsWithHyphen(argument)) {
+            if (Is(argument, "--double")) {
+                doubleOption = true;
+            } else if (Is(argument, "--binary64")) {
+                binary64Option = true;
+            } else if (Is(argument, "--explain")) {
+                options.explain = true;
+            } else if (Is(argument, "--json")) {
+                options.json = true;
+            } else if (Is(argument, "--")) {
+                optionsEnded = true;
+            } else if (Is(argument, "--help") || Is(argument, "-h")) {
+                return WriteAll(kHelp);
+            } else if (Is(argument, "--version")) {
+                return WriteAll("zelquin-convert " ZELQUIN_VERSION "\n");
+            } else {
+                return UsageError("unknown option '" + Utf8Of(argument) + "'");
+            }
         } else if (Is(argument, "pattern")) {
             options.command = Command::Pattern;
             break;
@@ -169,14 +281,16 @@ int Run(const std::vector<Argument>& arguments) {
             options.command = Command::Value;
             break;
         } else {
-            const bool option = argument.wide ? !argument.units.empty() && argument.units[0] == u'-'
-                                              : !argument.bytes.empty() && argument.bytes[0] == '-';
-            WriteError(std::string(option ? "zelquin-convert: unknown option\n"
-                                          : "zelquin-convert: unknown command\n") +
-                       std::string(kUsage));
-            return kStatusUsage;
+            return UsageError("unknown command '" + Utf8Of(argument) + "'");
         }
     }
+    if (doubleOption && binary64Option)
+        return UsageError("--double and --binary64 exclude each other");
+    if (options.explain && options.json)
+        return UsageError("--explain and --json exclude each other");
+    options.format = doubleOption     ? FormatOption::Double
+                     : binary64Option ? FormatOption::Binary64
+                                      : FormatOption::None;
 
     Converter converter(options);
     bool inputOutputFine = true;

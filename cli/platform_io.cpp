@@ -7,11 +7,14 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// shellapi.h needs the types of windows.h.
 #include <shellapi.h>
 #else
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
-#include <unistd.h>
+#include <cstring>
 #endif
 
 namespace zelquin::cli {
@@ -23,6 +26,8 @@ namespace {
 // One call moves at most this much, which keeps the DWORD counts exact.
 constexpr std::size_t kLargestTransfer = 1u << 30;
 
+DWORD lastError = 0;
+
 DWORD Clamp(std::size_t size) {
     return static_cast<DWORD>(size < kLargestTransfer ? size : kLargestTransfer);
 }
@@ -30,7 +35,14 @@ DWORD Clamp(std::size_t size) {
 bool WriteHandle(HANDLE handle, const char* data, std::size_t size) {
     while (size != 0) {
         DWORD written = 0;
-        if (!WriteFile(handle, data, Clamp(size), &written, nullptr) || written == 0) return false;
+        if (!WriteFile(handle, data, Clamp(size), &written, nullptr)) {
+            lastError = GetLastError();
+            return false;
+        }
+        if (written == 0) {
+            lastError = ERROR_WRITE_FAULT;
+            return false;
+        }
         data += written;
         size -= written;
     }
@@ -61,7 +73,9 @@ bool WriteOutput(const char* data, std::size_t size) {
 }
 
 void WriteError(std::string_view text) {
+    const DWORD outputError = lastError;  // a failed message leaves the output's error
     WriteHandle(GetStdHandle(STD_ERROR_HANDLE), text.data(), text.size());
+    lastError = outputError;
 }
 
 bool InputIsUnits() {
@@ -73,7 +87,8 @@ std::ptrdiff_t ReadInputBytes(char* buffer, std::size_t capacity) {
     DWORD read = 0;
     if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, Clamp(capacity), &read, nullptr)) {
         // The writer closing its end of a pipe is the end of the input.
-        return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
+        lastError = GetLastError();
+        return lastError == ERROR_BROKEN_PIPE ? 0 : -1;
     }
     return static_cast<std::ptrdiff_t>(read);
 }
@@ -81,10 +96,31 @@ std::ptrdiff_t ReadInputBytes(char* buffer, std::size_t capacity) {
 std::ptrdiff_t ReadInputUnits(char16_t* buffer, std::size_t capacity) {
     static_assert(sizeof(WCHAR) == sizeof(char16_t));
     DWORD read = 0;
-    if (!ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), buffer, Clamp(capacity), &read, nullptr)) return -1;
+    if (!ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), buffer, Clamp(capacity), &read, nullptr)) {
+        lastError = GetLastError();
+        return -1;
+    }
     // Ctrl+Z at the start of what is typed ends the input, as at a prompt.
     if (read != 0 && buffer[0] == 0x1A) return 0;
     return static_cast<std::ptrdiff_t>(read);
+}
+
+std::string LastFailure() {
+    // A pipe whose reader has gone: broken, or being closed.
+    if (lastError == ERROR_BROKEN_PIPE || lastError == ERROR_NO_DATA) return std::string();
+    char* message = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, lastError, 0, reinterpret_cast<LPSTR>(&message), 0, nullptr);
+    std::string text = length != 0 && message != nullptr ? std::string(message, length)
+                                                         : "error " + std::to_string(lastError);
+    if (message != nullptr) LocalFree(message);
+    // The system's messages end in a full stop and a line end.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
+                             text.back() == '.')) {
+        text.pop_back();
+    }
+    return text;
 }
 
 #else
@@ -103,11 +139,14 @@ void PrepareStreams() { std::signal(SIGPIPE, SIG_IGN); }
 
 namespace {
 
+int lastError = 0;
+
 bool WriteDescriptor(int descriptor, const char* data, std::size_t size) {
     while (size != 0) {
         const ssize_t written = write(descriptor, data, size);
         if (written < 0) {
             if (errno == EINTR) continue;
+            lastError = errno;
             return false;
         }
         data += written;
@@ -118,20 +157,34 @@ bool WriteDescriptor(int descriptor, const char* data, std::size_t size) {
 
 }  // namespace
 
-bool WriteOutput(const char* data, std::size_t size) { return WriteDescriptor(STDOUT_FILENO, data, size); }
+bool WriteOutput(const char* data, std::size_t size) {
+    return WriteDescriptor(STDOUT_FILENO, data, size);
+}
 
-void WriteError(std::string_view text) { WriteDescriptor(STDERR_FILENO, text.data(), text.size()); }
+void WriteError(std::string_view text) {
+    const int outputError = lastError;  // a failed message leaves the output's error
+    WriteDescriptor(STDERR_FILENO, text.data(), text.size());
+    lastError = outputError;
+}
 
 bool InputIsUnits() { return false; }
 
 std::ptrdiff_t ReadInputBytes(char* buffer, std::size_t capacity) {
     for (;;) {
         const ssize_t count = read(STDIN_FILENO, buffer, capacity);
-        if (count >= 0 || errno != EINTR) return count < 0 ? -1 : count;
+        if (count >= 0) return count;
+        if (errno != EINTR) {
+            lastError = errno;
+            return -1;
+        }
     }
 }
 
 std::ptrdiff_t ReadInputUnits(char16_t*, std::size_t) { return -1; }
+
+std::string LastFailure() {
+    return lastError == EPIPE ? std::string() : std::string(std::strerror(lastError));
+}
 
 #endif
 

@@ -33,4 +33,9 @@ bool InputIsUnits();
 std::ptrdiff_t ReadInputBytes(char* buffer, std::size_t capacity);
 std::ptrdiff_t ReadInputUnits(char16_t* buffer, std::size_t capacity);
 
+// Why the last failed write or read failed, in the platform's words; empty
+// when standard output was a pipe whose reader has gone, which needs no
+// message: the reader has stopped listening.
+std::string LastFailure();
+
 }  // namespace zelquin::cli

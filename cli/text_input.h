@@ -12,7 +12,7 @@
 namespace zelquin::cli {
 
 class TextBuilder {
-public:
+  public:
     void AddBytes(const char* bytes, std::size_t count);  // UTF-8
     void AddUnits(const char16_t* units, std::size_t count);
     // Ends the text; an unfinished UTF-8 sequence at its end makes it invalid.
@@ -26,7 +26,7 @@ public:
     std::u16string_view Converted() const { return std::u16string_view(units_, kept_); }
     std::size_t UnitCount() const { return unitCount_; }
 
-private:
+  private:
     void Put(char16_t unit) {
         if (kept_ < kFieldUnitsConverted) units_[kept_++] = unit;
         ++unitCount_;
@@ -42,7 +42,7 @@ private:
     // The UTF-8 sequence being read.
     int continuationsNeeded_ = 0;
     std::uint32_t codePoint_ = 0;
-    unsigned char lowest_ = 0x80;   // range of the next continuation byte
+    unsigned char lowest_ = 0x80;  // range of the next continuation byte
     unsigned char highest_ = 0xBF;
     std::size_t sequenceStart_ = 0;
 };
@@ -50,14 +50,14 @@ private:
 // One line of input: the text before the LF, without a CR that ends it.
 // The CR is held back until it is known whether the line ends after it.
 class LineBuilder {
-public:
+  public:
     void Add(const char* bytes, std::size_t count);
     void Add(const char16_t* units, std::size_t count);
     const TextBuilder& Finish();
     void Clear();
     bool Started() const { return started_; }
 
-private:
+  private:
     TextBuilder text_;
     bool started_ = false;
     bool heldCr_ = false;

@@ -4,18 +4,23 @@
     cli_test.py [--version VERSION] GROUP COMMAND...
 
 COMMAND is the program, after the cross compiling emulator if there is one.
-GROUP is one of: worked, stdin, explain, errors. Exact values are checked
+GROUP is one of: worked, stdin, explain, json, errors, install (which also
+needs --cmake and --build). Exact values are checked
 against integer arithmetic done here, never against a float formatter.
 """
 
 import argparse
 import fractions
+import json
 import os
 import queue
 import random
+import shutil
 import subprocess
 import sys
+import tempfile
 import threading
+import time
 
 TIMEOUT = 120  # seconds for one run of the program; main() raises it under an emulator
 
@@ -53,7 +58,18 @@ DOUBLE_PATTERN_CASES = [
     ("", "0.000000"),
 ]
 
-# Value text -> pattern text with the option clear, and with --double.
+# Pattern text -> value text with --binary64: the integer's 64 bits, whatever its width.
+BINARY64_PATTERN_CASES = [
+    ("0x1", "0.000000"),
+    ("0x3f800000", "0.000000"),
+    ("0x3ff0000000000000", "1.000000"),
+    ("0x7ff0000000000001", "1.#QNAN0"),
+    ("0xfff8000000000000", "-1.#IND00"),
+    ("-1", "-1.#QNAN0"),
+    ("", "0.000000"),
+]
+
+# Value text -> pattern text with the option clear, and with --double (or --binary64).
 VALUE_CASES = [
     ("1", "0x3f800000", "0x3ff0000000000000"),
     ("0.1", "0x3dcccccd", "0x3fb999999999999a"),
@@ -149,6 +165,28 @@ CLASSES = [
     (["value", "1e-40"], "subnormal", False),
     (["--double", "value", "-1e-320"], "subnormal", False),
     (["--double", "value", "1e-400"], "zero", False),
+    (["--binary64", "pattern", "0x1"], "subnormal", False),
+    (["--binary64", "pattern", "0x7ff0000000000001"], "quiet NaN", True),
+    (["--binary64", "value", "-1e-320"], "subnormal", False),
+]
+
+# (arguments, label, the whole line): the notes on how a pattern was read, and
+# the format lines of --binary64.
+LINES = [
+    (["pattern", "-1"], "integer", "0xffffffffffffffff (a negative number, wrapped modulo 2^64)"),
+    (["pattern", "-0"], "integer", "0"),
+    (["pattern", "18446744073709551615"], "integer", "0xffffffffffffffff"),
+    (["pattern", "18446744073709551616"], "integer",
+     "0xffffffffffffffff (the digits overflowed and were read as 0xffffffffffffffff)"),
+    (["pattern", "-0x1ffffffffffffffff z"], "integer",
+     "0xffffffffffffffff (the digits overflowed and were read as 0xffffffffffffffff)"
+     " (the text after the number is ignored)"),
+    (["pattern", "0x3f80junk"], "integer", "0x3f80 (the text after the number is ignored)"),
+    (["pattern", "0x"], "integer", "0 (no number at the start of the text)"),
+    (["pattern", "- 1"], "integer", "0 (no number at the start of the text)"),
+    (["--double", "pattern", "0x3ff00000 "], "integer", "0x3ff00000 (the text after the number is ignored)"),
+    (["--binary64", "pattern", "0x1"], "format", "binary64, the integer's 64 bits (--binary64)"),
+    (["--binary64", "value", "0.1"], "format", "binary64"),
 ]
 
 SMALLEST_DOUBLE = (
@@ -169,7 +207,8 @@ EXACT_CASES = [
     (["value", "9007199254740995"], "9007199254740992", "9007199254740995", "+3 (typed minus exact)"),
     (["--double", "value", "0.1"], "0.1000000000000000055511151231257827021181583404541015625", "0.1",
      "-0.0000000000000000055511151231257827021181583404541015625 (typed minus exact)"),
-    (["value", "-0"], "-0", "0", "0 (typed minus exact)"),
+    (["value", "-0"], "-0", "-0", "0 (typed minus exact)"),
+    (["--double", "value", "-0.0e7"], "-0", "-0", "0 (typed minus exact)"),
     (["value", ""], "0", "0 (no number at the start of the text)", "0 (typed minus exact)"),
     (["value", "."], "0", "0 (no number at the start of the text)", "0 (typed minus exact)"),
     (["value", "1.5abc"], "1.5", "1.5 (the text after the number is ignored)", "0 (typed minus exact)"),
@@ -287,14 +326,15 @@ def as_fraction(text):
 # Groups.
 
 def check_worked(c):
-    for option, cases in (([], PATTERN_CASES), (["--double"], DOUBLE_PATTERN_CASES)):
+    for option, cases in (([], PATTERN_CASES), (["--double"], DOUBLE_PATTERN_CASES),
+                          (["--binary64"], BINARY64_PATTERN_CASES)):
         texts = [t for t, _ in cases]
         expected = [v for _, v in cases]
         status, out, err = c.run(option + ["pattern"] + texts)
         c.expect("pattern %s as arguments" % option, (status, lines_of(out)), (0, expected))
         status, out, err = c.run(option + ["pattern"], "".join(t + "\n" for t in texts).encode())
         c.expect("pattern %s on standard input" % option, (status, lines_of(out)), (0, expected))
-    for index, option in ((1, []), (2, ["--double"])):
+    for index, option in ((1, []), (2, ["--double"]), (2, ["--binary64"])):
         # A cut text gives what 198 ones give, the last text here.
         texts = [case[0] for case in VALUE_CASES] + ["1" * 198]
         expected = [case[index] for case in VALUE_CASES]
@@ -311,6 +351,10 @@ def check_stdin(c):
     for stdin, expected in [
         (b"", []),
         (b"0x3f800000\r", ["1.000000"]),
+        # A byte-order mark is skipped at the start of the input, and only there.
+        (b"\xef\xbb\xbf0x3f800000\n\xef\xbb\xbf0x3f800000\n", ["1.000000", "0.000000"]),
+        (b"\xef\xbb\xbf", []),
+        (b"\n\xef\xbb\xbf0x3f800000", ["0.000000", "0.000000"]),
         (b"\n0x3f800000\r\n\r\n"
          b"0x3f8\r00000\n"  # a CR inside the line ends the number
          b"0x3f800000\x000x40490fdb\n\x00\n"  # a NUL ends the text
@@ -348,6 +392,13 @@ def check_stdin(c):
     # emulator's wrapper hands over the output only when the program ends.
     if c.windows:
         return
+    # A byte-order mark that arrives in two reads is still skipped.
+    process = c.start(["pattern"])
+    process.stdin.write(b"\xef")
+    process.stdin.flush()
+    time.sleep(0.2)
+    out, err = process.communicate(b"\xbb\xbf0x3f800000\n", timeout=TIMEOUT)
+    c.expect("byte-order mark in two reads", (process.returncode, out), (0, b"1.000000\n"))
     for args, texts in [
         (["pattern"], [("0x3f800000", b"1.000000\n"), ("0x40490fdb", b"3.141593\n"), ("\xff", b"\n"),
                        ("-1", b"-1.#QNAN0\n")]),
@@ -383,7 +434,7 @@ def double_bits_of_integer(n):
 
 
 def check_explain(c):
-    cases = ([args for args, _ in EXPLAINED] + [args for args, _, _ in CLASSES] +
+    cases = ([args for args, _ in EXPLAINED] + [args for args, _, _ in CLASSES] + [args for args, _, _ in LINES] +
              [args for args, _, _, _ in EXACT_CASES] + [["--double", "value", "5e-324"], ["value", "1" * 250]])
     blocks = c.explain_all(cases)
     for (args, expected), (result, block) in zip(EXPLAINED, blocks):
@@ -394,6 +445,10 @@ def check_explain(c):
         c.expect("class of %s" % args, field(block, "class"), expected)
         c.expect("signalling NaN noted for %s" % args, field(block, "signalling") is not None, quieted)
     blocks = blocks[len(CLASSES):]
+
+    for (args, label, expected), (result, block) in zip(LINES, blocks):
+        c.expect("%s line for %s" % (label, args), field(block, label), expected)
+    blocks = blocks[len(LINES):]
 
     for (args, exact, typed, difference), (result, block) in zip(EXACT_CASES, blocks):
         c.expect("exact value for %s" % args, field(block, "exact")[:len(exact)], exact)
@@ -457,6 +512,104 @@ def check_explain(c):
             c.expect("difference of %s" % text, as_fraction(field(block, "difference")), typed - exact)
 
 
+JSON_KEYS = ["command", "text", "textUnits", "result", "format", "hex", "sign", "exponentField", "fraction", "class",
+             "exponent", "exact", "integer", "typed", "difference", "truncated", "noNumber", "textAfterIgnored",
+             "overflowed", "wrapped", "quietedFrom", "narrowedFrom"]
+NO_NUMBER = " (no number at the start of the text)"
+TEXT_AFTER = " (the text after the number is ignored)"
+OVERFLOWED = " (the digits overflowed and were read as 0xffffffffffffffff)"
+WRAPPED = " (a negative number, wrapped modulo 2^64)"
+
+
+def json_texts(rng, command):
+    """A few hundred texts for one command: random numbers and every note."""
+    if command == "pattern":
+        texts = ["0x%x" % rng.getrandbits(rng.choice([32, 64])) for _ in range(150)]
+        texts += ["-1", "-0x3f800000", "99999999999999999999999", "0x3f80 junk", "x", "", "0x7f800001",
+                  "0xfff0000000000001", "0x7ff4000000000000", "\u0661\u0662", " " * 195 + "0x40490fdb", "1\U0001F600"]
+    else:
+        texts = ["%s%de%d" % (rng.choice(["", "-"]), rng.getrandbits(rng.randint(1, 80)), rng.randint(-340, 310))
+                 for _ in range(150)]
+        texts += ["", "-0", "1e39", "1.5abc", ".", "1" * 250, "-1e-400", "-1e400", "1.5\U0001F600", "\u00a03",
+                  "12.5e-100000000000000000000"]
+    return texts
+
+
+def check_json_object(c, what, obj, text, result, block):
+    """One --json object against the --explain block of the same text."""
+    c.expect("members of %s" % what, list(obj), JSON_KEYS)
+    if list(obj) != JSON_KEYS:
+        return
+    units = len(text.encode("utf-16-le")) // 2
+    c.expect("text of %s" % what, (obj["text"], obj["textUnits"], obj["truncated"]),
+             (text.encode("utf-16-le")[:2 * 199].decode("utf-16-le"), units, field(block, "read") is not None))
+    c.expect("result of %s" % what, obj["result"], result)
+    sign, exponent_bits, fraction_bits = field(block, "binary").split(" | ")
+    c.expect("fields of %s" % what,
+             (obj["format"], obj["hex"], obj["sign"], obj["exponentField"], int(obj["fraction"], 16),
+              len(obj["fraction"]) - 2, obj["class"]),
+             ("binary64" if len(fraction_bits) == 52 else "binary32", field(block, "hex"), int(sign),
+              int(exponent_bits, 2), int(fraction_bits, 2), (len(fraction_bits) + 3) // 4, field(block, "class")))
+    exponent = field(block, "exponent").split(" ")[0]
+    c.expect("exponent of %s" % what, obj["exponent"], None if exponent == "none" else int(exponent))
+    exact = field(block, "exact")
+    c.expect("exact of %s" % what, obj["exact"],
+             None if exact in ("infinity", "-infinity", "not a number") else exact)
+    signalling = field(block, "signalling")
+    c.expect("quietedFrom of %s" % what, obj["quietedFrom"], signalling and signalling.split(" ")[0])
+    narrowed = field(block, "format").split("narrowed from binary64 ")
+    c.expect("narrowedFrom of %s" % what, obj["narrowedFrom"], narrowed[1] if len(narrowed) == 2 else None)
+    notes = field(block, "integer") if obj["command"] == "pattern" else field(block, "typed")
+    c.expect("notes of %s" % what, (obj["noNumber"], obj["textAfterIgnored"], obj["overflowed"], obj["wrapped"]),
+             (NO_NUMBER in notes, TEXT_AFTER in notes, OVERFLOWED in notes, WRAPPED in notes))
+    bare = notes.split(" ")[0]
+    if obj["command"] == "pattern":
+        c.expect("integer of %s" % what, (obj["integer"], obj["typed"], obj["difference"]), (bare, None, None))
+    else:
+        difference = field(block, "difference")
+        c.expect("typed and difference of %s" % what, (obj["integer"], obj["typed"], obj["difference"]),
+                 (None, bare, None if difference.startswith("none") else difference.split(" ")[0]))
+
+
+def json_lines(output):
+    text = output.decode("utf-8")
+    return [json.loads(line) for line in text.split("\n")[:-1]]
+
+
+def check_json(c):
+    rng = random.Random(20240611)
+    for command in ("pattern", "value"):
+        texts = json_texts(rng, command)
+        stdin = "".join(t + "\n" for t in texts).encode()
+        for option in ([], ["--double"], ["--binary64"]):
+            status, out, err = c.run(["--json"] + option + [command], stdin)
+            objects = json_lines(out)
+            status, out, err = c.run(["--explain"] + option + [command], stdin)
+            blocks = blocks_of(out)
+            c.expect("one object per %s text %s" % (command, option), (len(objects), len(blocks)),
+                     (len(texts), len(texts)))
+            for text, obj, (result, block) in zip(texts, objects, blocks):
+                check_json_object(c, "%s %s %r" % (command, option, text[:40]), obj, text, result, block)
+
+    # value --binary64 gives the pattern that pattern --binary64 shows as the
+    # number stored, for every text.
+    texts = json_texts(rng, "value")
+    status, out, err = c.run(["--json", "--binary64", "value"], "".join(t + "\n" for t in texts).encode())
+    stored = json_lines(out)
+    status, out, err = c.run(["--json", "--binary64", "pattern"], "".join(o["result"] + "\n" for o in stored).encode())
+    shown = json_lines(out)
+    c.expect("round trip through --binary64", [(o["hex"], o["exact"]) for o in shown],
+             [(o["hex"], o["exact"]) for o in stored])
+
+    # A text that is not UTF-8 keeps its place, as an object with an error.
+    status, out, err = c.run(["--json", "value"], b"1\n\xff\n2")
+    objects = json_lines(out)
+    c.expect("status with an invalid text", status, 1)
+    c.expect("invalid text in JSON", [o.get("result", o.get("error")) for o in objects],
+             ["0x3f800000", "not valid UTF-8 at byte 1", "0x40000000"])
+    c.expect("the invalid text's object", objects[1:2], [{"command": "value", "error": "not valid UTF-8 at byte 1"}])
+
+
 def quieted_bits(bits, is_double):
     quiet = 1 << (51 if is_double else 22)
     exponent_mask = (0x7FF << 52) if is_double else (0xFF << 23)
@@ -465,28 +618,55 @@ def quieted_bits(bits, is_double):
     return bits | quiet if is_nan else bits
 
 
-def check_errors(c, version):
-    usage = "usage: zelquin-convert"
-    usage_errors = [[], ["--bogus", "pattern", "1"], ["frobnicate", "1"]]
-    if not c.windows:  # each run under an emulator is slow; these take the same path
-        usage_errors += [["--double"], ["-x", "value"], ["Pattern", "1"], ["--explain", "--double", "values"]]
-    for args in usage_errors:
-        status, out, err = c.run(args)
-        c.expect("status for %s" % args, status, 2)
-        c.expect("nothing on standard output for %s" % args, out, b"")
-        c.expect_true("usage on standard error for %s" % args, usage in err.decode("utf-8", "replace"))
+HINT = "Try 'zelquin-convert --help' for more information.\n"
 
-    status, out, err = c.run(["--help"])
-    c.expect("--help", (status, out.decode().startswith(usage), usage in err.decode("utf-8", "replace")),
-             (0, True, False))
+# (arguments, what standard error says): status 2, nothing converted.
+USAGE_ERRORS = [
+    ([], "missing command"),
+    (["--dubble", "pattern", "1"], "unknown option '--dubble'"),
+    (["frobnicate", "1"], "unknown command 'frobnicate'"),
+    (["--double", "--binary64", "pattern", "1"], "--double and --binary64 exclude each other"),
+    (["--json", "--explain", "value", "1"], "--explain and --json exclude each other"),
+    (["--double"], "missing command"),
+    (["-x", "value"], "unknown option '-x'"),
+    (["Pattern", "1"], "unknown command 'Pattern'"),
+    (["--explain", "--double", "values"], "unknown command 'values'"),
+    (["--", "--double", "pattern"], "unknown command '--double'"),
+]
+
+# What --help must say, white space aside.
+HELP_PHRASES = [
+    "Options come before the command", "the first 199 UTF-16 units", "takes the integer's low 32 bits as the upper half",
+    "0 every TEXT was converted", "1 a TEXT was not valid UTF-8", "2 the command line is wrong",
+    "3 standard input could not be read or standard output not written", "-h, --help", "--binary64", "--json",
+]
+
+
+def check_errors(c, version):
+    usage_errors = USAGE_ERRORS if not c.windows else USAGE_ERRORS[:5]  # the rest take the same paths
+    for args, message in usage_errors:
+        status, out, err = c.run(args)
+        c.expect("usage error for %s" % args, (status, out, err.decode("utf-8", "replace")),
+                 (2, b"", "zelquin-convert: %s\n%s" % (message, HINT)))
+
+    status, help_text, err = c.run(["--help"])
+    c.expect("--help", (status, help_text.decode().startswith("usage: zelquin-convert"), err), (0, True, b""))
+    words = " ".join(help_text.decode().split())
+    for phrase in HELP_PHRASES:
+        c.expect_true("--help says %r" % phrase, phrase in words)
+    c.expect("-h", c.run(["-h"]), (0, help_text, b""))
     status, out, err = c.run(["--double", "--help", "pattern", "1"])
-    c.expect("--help before a command", (status, out.decode().startswith(usage)), (0, True))
+    c.expect("--help before a command", (status, out), (0, help_text))
     status, out, err = c.run(["--version"])
     c.expect("--version", (status, out), (0, ("zelquin-convert %s\n" % version).encode()))
 
-    # After the command everything is a text, also what looks like an option.
-    status, out, err = c.run(["pattern", "--double", "-1", "--help"])
-    c.expect("texts after the command", (status, lines_of(out)), (0, ["0.000000", "-1.#QNAN0", "0.000000"]))
+    # After the command everything is a text, also what looks like an option;
+    # before it, -- ends the options.
+    status, out, err = c.run(["pattern", "--double", "-1", "--help", "--"])
+    c.expect("texts after the command", (status, lines_of(out)),
+             (0, ["0.000000", "-1.#QNAN0", "0.000000", "0.000000"]))
+    status, out, err = c.run(["--double", "--", "pattern", "0x3ff00000"])
+    c.expect("-- before the command", (status, lines_of(out)), (0, ["1.000000"]))
 
     if not c.windows:  # the Windows command line is UTF-16 and cannot hold such bytes
         status, out, err = c.run(["value", "1", b"\xc3\x28", "2"])
@@ -494,10 +674,21 @@ def check_errors(c, version):
         c.expect_true("the invalid argument is reported by number",
                       "argument 3: not valid UTF-8 at byte 1" in err.decode("utf-8", "replace"))
 
-    # A closed standard output ends the program quietly, with status 3. Under
-    # the emulator's wrapper the program writes to a file, never to the pipe.
+    # Failed writes: a full device or a closed standard output is reported,
+    # with status 3; a pipe whose reader has gone is not reported. Under the
+    # emulator's wrapper the program writes to a file, never to these.
     if c.windows:
         return
+    with open("/dev/full", "wb") as full:
+        for args in (["pattern", "1"], ["--help"], ["--json", "value"]):
+            result = subprocess.run(c.command + args, input=b"1\n", stdout=full, stderr=subprocess.PIPE,
+                                    env=c.env, timeout=TIMEOUT)
+            c.expect("%s to a full device" % args, (result.returncode, result.stderr),
+                     (3, b"zelquin-convert: cannot write standard output: No space left on device\n"))
+    result = subprocess.run(c.command + ["pattern", "1"], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                            env=c.env, timeout=TIMEOUT, preexec_fn=lambda: os.close(1))
+    c.expect("closed standard output", (result.returncode, result.stderr),
+             (3, b"zelquin-convert: cannot write standard output: Bad file descriptor\n"))
     process = c.start(["pattern"])
     process.stdout.close()
     try:
@@ -507,13 +698,55 @@ def check_errors(c, version):
         pass
     status = process.wait(timeout=TIMEOUT)
     err = process.stderr.read()
-    c.expect("closed standard output", (status, b"zelquin" in err), (3, False))
+    c.expect("pipe without a reader", (status, err), (3, b""))
+
+
+# (words before the cursor, the word at it, the completions offered)
+COMPLETIONS = [
+    ([], "--b", "--binary64"),
+    (["--double"], "", "pattern value"),
+    (["--json"], "v", "value"),
+    (["value"], "", ""),
+    (["--"], "-", ""),
+]
+
+
+def check_install(c, version, cmake, build):
+    """The install tree of the build folder under a temporary prefix."""
+    prefix = tempfile.mkdtemp()
+    try:
+        result = subprocess.run([cmake, "--install", build, "--prefix", prefix], capture_output=True)
+        c.expect("cmake --install", (result.returncode, result.stderr), (0, b""))
+        program = os.path.join(prefix, "bin", os.path.basename(c.command[-1]))
+        manual = os.path.join(prefix, "share", "man", "man1", "zelquin-convert.1")
+        completion = os.path.join(prefix, "share", "bash-completion", "completions", "zelquin-convert")
+        c.expect_true("the program is in bin/", os.path.isfile(program))
+        if c.windows:
+            return
+        installed = Checker([program])
+        c.expect("the installed program runs", installed.run(["--version"])[:2],
+                 (0, ("zelquin-convert %s\n" % version).encode()))
+        result = subprocess.run(["groff", "-man", "-Tutf8", "-ww", "-P-cbou", manual], capture_output=True)
+        page = result.stdout.decode("utf-8", "replace")
+        c.expect("the manual page formats without a warning", (result.returncode, result.stderr), (0, b""))
+        for text in ("ZELQUIN-CONVERT(1)", "Zelquin %s" % version, "EXIT STATUS", "--binary64", "textAfterIgnored"):
+            c.expect_true("the manual page shows %r" % text, text in page)
+        for words, current, expected in COMPLETIONS:
+            script = ('source "$1"; COMP_WORDS=(zelquin-convert "${@:2}"); COMP_CWORD=$(($# - 1)); '
+                      '_zelquin_convert; echo "${COMPREPLY[*]}"')
+            result = subprocess.run(["bash", "-c", script, "bash", completion] + words + [current],
+                                    capture_output=True)
+            c.expect("completion of %r after %s" % (current, words), result.stdout.decode().strip(), expected)
+    finally:
+        shutil.rmtree(prefix)
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--version", default="")
-    parser.add_argument("group", choices=["worked", "stdin", "explain", "errors"])
+    parser.add_argument("--cmake", help="for the install group: the cmake program")
+    parser.add_argument("--build", help="for the install group: the build folder")
+    parser.add_argument("group", choices=["worked", "stdin", "explain", "json", "errors", "install"])
     parser.add_argument("command", nargs="+")
     options = parser.parse_args()
     if len(options.command) > 1:
@@ -526,6 +759,10 @@ def main():
         check_stdin(c)
     elif options.group == "explain":
         check_explain(c)
+    elif options.group == "json":
+        check_json(c)
+    elif options.group == "install":
+        check_install(c, options.version, options.cmake, options.build)
     else:
         check_errors(c, options.version)
     for failure in c.failures:
