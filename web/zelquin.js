@@ -60,14 +60,14 @@
   // Sign | exponent | fraction, as --explain groups the bits.
   function drawBits(record) {
     var exponentBits = record.format === 'binary64' ? 11 : 8;
-    var hex = record.pattern.slice(2);
+    var hex = record.hex.slice(2);
     var bits = '';
     for (var i = 0; i < hex.length; i++) bits += ('000' + parseInt(hex[i], 16).toString(2)).slice(-4);
     var top = bits.length - 1;
     document.getElementById('bits').innerHTML =
         cellGroup('sign', 'sign', bits.slice(0, 1), top) +
-        cellGroup('exponent', 'exponent ' + record.exponent_field, bits.slice(1, 1 + exponentBits), top - 1) +
-        cellGroup('fraction', 'fraction ' + record.fraction_field, bits.slice(1 + exponentBits),
+        cellGroup('exponent', 'exponent ' + record.exponentField, bits.slice(1, 1 + exponentBits), top - 1) +
+        cellGroup('fraction', 'fraction ' + record.fraction, bits.slice(1 + exponentBits),
                   top - 1 - exponentBits);
   }
 
@@ -81,8 +81,8 @@
     drawBits(record);
     show('format', record.format);
     show('class', record['class']);
-    show('exponent', (record.exponent === null ? 'none' : record.exponent) + ' (field ' + record.exponent_field + ')');
-    show('hex', record.pattern);
+    show('exponent', (record.exponent === null ? 'none' : record.exponent) + ' (field ' + record.exponentField + ')');
+    show('hex', record.hex);
     show('exact', exactText(record));
     if (!fromPattern) {
       show('typed', record.typed);

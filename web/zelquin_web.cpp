@@ -7,8 +7,7 @@
 #include <string_view>
 
 #include "conversion.h"
-#include "explain.h"
-#include "explanation_json.h"
+#include "explanation.h"
 
 namespace {
 
@@ -20,6 +19,11 @@ std::string explanation;
 std::u16string_view ConvertedText(const char16_t* text, std::size_t units) {
     return std::u16string_view(
         text, units < zelquin::kFieldUnitsConverted ? units : zelquin::kFieldUnitsConverted);
+}
+
+// The check box: set is the window's "Treat as 'double'".
+zelquin::explain::FormatOption Option(int treatAsDouble) {
+    return treatAsDouble != 0 ? zelquin::explain::FormatOption::Double : zelquin::explain::FormatOption::None;
 }
 
 }  // namespace
@@ -42,17 +46,15 @@ EMSCRIPTEN_KEEPALIVE std::size_t zelquin_value_to_pattern(const char16_t* text, 
 
 EMSCRIPTEN_KEEPALIVE const char* zelquin_explain_pattern(const char16_t* text, std::size_t units,
                                                          int treatAsDouble) {
-    const std::u16string_view converted = ConvertedText(text, units);
-    explanation = zelquin::web::ExplanationJson(
-        zelquin::cli::ExplainPattern(converted, converted.size(), treatAsDouble != 0), false);
+    explanation = zelquin::explain::ExplanationJson(
+        zelquin::explain::ExplainPattern(ConvertedText(text, units), units, Option(treatAsDouble)));
     return explanation.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE const char* zelquin_explain_value(const char16_t* text, std::size_t units,
                                                        int treatAsDouble) {
-    const std::u16string_view converted = ConvertedText(text, units);
-    explanation = zelquin::web::ExplanationJson(
-        zelquin::cli::ExplainValue(converted, converted.size(), treatAsDouble != 0), true);
+    explanation = zelquin::explain::ExplanationJson(
+        zelquin::explain::ExplainValue(ConvertedText(text, units), units, Option(treatAsDouble)));
     return explanation.c_str();
 }
 

@@ -31,7 +31,7 @@ std::size_t zelquin_value_to_pattern(const char16_t* text, std::size_t units, in
                                      char16_t* out);
 
 // The explanation of the number the same conversion chose, as a NUL-terminated
-// JSON object in ASCII, valid until the next call of either function.
+// JSON object in UTF-8, valid until the next call of either function.
 const char* zelquin_explain_pattern(const char16_t* text, std::size_t units, int treatAsDouble);
 const char* zelquin_explain_value(const char16_t* text, std::size_t units, int treatAsDouble);
 
