@@ -129,8 +129,10 @@ const std::vector<TextSet>& TextSets() {
             longTexts.push_back(many.substr(0, 10) + "." + many.substr(10) + "e" +
                                 std::to_string(static_cast<int>(rng() % 40) - 20));
             // Exponents near the ends of the binary64 range and beyond.
-            static const char* const kExtreme[] = {"e-320", "e-310", "e-300", "e300", "e307", "e-330", "e400", "e-5000"};
-            extremeTexts.push_back(RandomDigits(rng, 1 + static_cast<int>(rng() % 17)) + kExtreme[rng() % 8]);
+            static const char* const kExtreme[] = {"e-320", "e-310", "e-300", "e300",
+                                                   "e307",  "e-330", "e400",  "e-5000"};
+            extremeTexts.push_back(RandomDigits(rng, 1 + static_cast<int>(rng() % 17)) +
+                                   kExtreme[rng() % 8]);
         }
         result.push_back(FromStrings("short", std::move(shortTexts)));
         result.push_back(FromStrings("exponent17", std::move(exponentTexts)));

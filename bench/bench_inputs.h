@@ -15,7 +15,7 @@ struct ValueSet {
 
 struct TextSet {
     const char* name;
-    std::vector<std::string> narrow;  // for the peers, which read bytes
+    std::vector<std::string> narrow;   // for the peers, which read bytes
     std::vector<std::u16string> wide;  // for Zelquin, which reads UTF-16
 };
 

@@ -51,20 +51,22 @@ void RegisterPatternToValue() {
     for (const ValueSet& set : ValueSets()) {
         const std::string prefix = std::string("PatternToValue/") + set.name + "/";
         const ValueSet* s = &set;
-        benchmark::RegisterBenchmark((prefix + "DoubleToFixedText").c_str(), [s](benchmark::State& st) {
-            RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
-                char16_t buffer[kLongestValueText];
-                benchmark::DoNotOptimize(DoubleToFixedText(v.binary64[i], buffer));
-                benchmark::ClobberMemory();
+        benchmark::RegisterBenchmark(
+            (prefix + "DoubleToFixedText").c_str(), [s](benchmark::State& st) {
+                RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
+                    char16_t buffer[kLongestValueText];
+                    benchmark::DoNotOptimize(DoubleToFixedText(v.binary64[i], buffer));
+                    benchmark::ClobberMemory();
+                });
             });
-        });
-        benchmark::RegisterBenchmark((prefix + "PatternToValueText").c_str(), [s](benchmark::State& st) {
-            RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
-                char16_t buffer[kLongestValueText];
-                benchmark::DoNotOptimize(PatternToValueText(v.patternTexts[i], false, buffer));
-                benchmark::ClobberMemory();
+        benchmark::RegisterBenchmark(
+            (prefix + "PatternToValueText").c_str(), [s](benchmark::State& st) {
+                RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
+                    char16_t buffer[kLongestValueText];
+                    benchmark::DoNotOptimize(PatternToValueText(v.patternTexts[i], false, buffer));
+                    benchmark::ClobberMemory();
+                });
             });
-        });
         // The seventeen digits by the chain alone, without the fast path.
         benchmark::RegisterBenchmark((prefix + "digits-chain").c_str(), [s](benchmark::State& st) {
             RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
@@ -79,7 +81,8 @@ void RegisterPatternToValue() {
         benchmark::RegisterBenchmark((prefix + "snprintf").c_str(), [s](benchmark::State& st) {
             RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
                 char buffer[400];
-                benchmark::DoNotOptimize(std::snprintf(buffer, sizeof buffer, "%.6f", ValueOf(v.binary64[i])));
+                benchmark::DoNotOptimize(
+                    std::snprintf(buffer, sizeof buffer, "%.6f", ValueOf(v.binary64[i])));
                 benchmark::ClobberMemory();
             });
         });
@@ -100,16 +103,19 @@ void RegisterPatternToValue() {
                 benchmark::ClobberMemory();
             });
         });
-        benchmark::RegisterBenchmark((prefix + "double-conversion").c_str(), [s](benchmark::State& st) {
-            const auto& converter = double_conversion::DoubleToStringConverter::EcmaScriptConverter();
-            RunOverValues(st, *s, [&](const ValueSet& v, std::size_t i) {
-                char buffer[400];
-                double_conversion::StringBuilder builder(buffer, sizeof buffer);
-                // Fails (and stops early) for magnitudes of 1e60 and more.
-                benchmark::DoNotOptimize(converter.ToFixed(ValueOf(v.binary64[i]), 6, &builder));
-                benchmark::ClobberMemory();
+        benchmark::RegisterBenchmark(
+            (prefix + "double-conversion").c_str(), [s](benchmark::State& st) {
+                const auto& converter =
+                    double_conversion::DoubleToStringConverter::EcmaScriptConverter();
+                RunOverValues(st, *s, [&](const ValueSet& v, std::size_t i) {
+                    char buffer[400];
+                    double_conversion::StringBuilder builder(buffer, sizeof buffer);
+                    // Fails (and stops early) for magnitudes of 1e60 and more.
+                    benchmark::DoNotOptimize(
+                        converter.ToFixed(ValueOf(v.binary64[i]), 6, &builder));
+                    benchmark::ClobberMemory();
+                });
             });
-        });
     }
 }
 
@@ -117,13 +123,14 @@ void RegisterValueToPattern() {
     for (const TextSet& set : TextSets()) {
         const std::string prefix = std::string("ValueToPattern/") + set.name + "/";
         const TextSet* s = &set;
-        benchmark::RegisterBenchmark((prefix + "ValueToPatternText").c_str(), [s](benchmark::State& st) {
-            RunOverTexts(st, *s, [](const TextSet& t, std::size_t i) {
-                char16_t buffer[kLongestPatternText];
-                benchmark::DoNotOptimize(ValueToPatternText(t.wide[i], true, buffer));
-                benchmark::ClobberMemory();
+        benchmark::RegisterBenchmark(
+            (prefix + "ValueToPatternText").c_str(), [s](benchmark::State& st) {
+                RunOverTexts(st, *s, [](const TextSet& t, std::size_t i) {
+                    char16_t buffer[kLongestPatternText];
+                    benchmark::DoNotOptimize(ValueToPatternText(t.wide[i], true, buffer));
+                    benchmark::ClobberMemory();
+                });
             });
-        });
         benchmark::RegisterBenchmark((prefix + "TextToDouble").c_str(), [s](benchmark::State& st) {
             RunOverTexts(st, *s, [](const TextSet& t, std::size_t i) {
                 benchmark::DoNotOptimize(TextToDouble(t.wide[i]));
@@ -144,7 +151,8 @@ void RegisterValueToPattern() {
             RunOverTexts(st, *s, [](const TextSet& t, std::size_t i) {
                 double v = 0;
                 const std::string& text = t.narrow[i];
-                benchmark::DoNotOptimize(std::from_chars(text.data(), text.data() + text.size(), v));
+                benchmark::DoNotOptimize(
+                    std::from_chars(text.data(), text.data() + text.size(), v));
                 benchmark::DoNotOptimize(v);
             });
         });
@@ -152,20 +160,23 @@ void RegisterValueToPattern() {
             RunOverTexts(st, *s, [](const TextSet& t, std::size_t i) {
                 double v = 0;
                 const std::string& text = t.narrow[i];
-                benchmark::DoNotOptimize(fast_float::from_chars(text.data(), text.data() + text.size(), v));
+                benchmark::DoNotOptimize(
+                    fast_float::from_chars(text.data(), text.data() + text.size(), v));
                 benchmark::DoNotOptimize(v);
             });
         });
-        benchmark::RegisterBenchmark((prefix + "double-conversion").c_str(), [s](benchmark::State& st) {
-            const double_conversion::StringToDoubleConverter converter(
-                double_conversion::StringToDoubleConverter::NO_FLAGS, 0.0, 0.0, nullptr, nullptr);
-            RunOverTexts(st, *s, [&](const TextSet& t, std::size_t i) {
-                int processed = 0;
-                const std::string& text = t.narrow[i];
-                benchmark::DoNotOptimize(
-                    converter.StringToDouble(text.data(), static_cast<int>(text.size()), &processed));
+        benchmark::RegisterBenchmark(
+            (prefix + "double-conversion").c_str(), [s](benchmark::State& st) {
+                const double_conversion::StringToDoubleConverter converter(
+                    double_conversion::StringToDoubleConverter::NO_FLAGS, 0.0, 0.0, nullptr,
+                    nullptr);
+                RunOverTexts(st, *s, [&](const TextSet& t, std::size_t i) {
+                    int processed = 0;
+                    const std::string& text = t.narrow[i];
+                    benchmark::DoNotOptimize(converter.StringToDouble(
+                        text.data(), static_cast<int>(text.size()), &processed));
+                });
             });
-        });
     }
 }
 

@@ -36,9 +36,12 @@ std::uint64_t SingleToDouble(std::uint32_t binary32Bits) {
     const BinaryFields f = SplitFields(binary32Bits, kBinary32);
     const std::uint64_t sign = f.negative ? kBinary64.SignBit() : 0;
     const std::uint64_t fraction = f.fraction << kFractionWidening;
-    if (f.exponentField == kBinary32.MaxExponentField()) return sign | kBinary64.Infinity() | fraction;
+    if (f.exponentField == kBinary32.MaxExponentField())
+        return sign | kBinary64.Infinity() | fraction;
     if (f.exponentField != 0) {
-        return sign | (static_cast<std::uint64_t>(f.exponentField + kBiasDifference) << kBinary64.fractionBits) |
+        return sign |
+               (static_cast<std::uint64_t>(f.exponentField + kBiasDifference)
+                << kBinary64.fractionBits) |
                fraction;
     }
     if (f.fraction == 0) return sign;
@@ -70,8 +73,10 @@ std::uint32_t DoubleToSingle(std::uint64_t binary64Bits) {
         // The rounded 24-bit significand's leading bit lands on the exponent
         // field, so a carry out of the significand raises the exponent (and
         // reaches the infinity pattern exactly when it should).
-        const std::uint32_t rounded = static_cast<std::uint32_t>(ShiftRightNearestEven(m, kFractionWidening));
-        return sign + (static_cast<std::uint32_t>(singleBiased - 1) << kBinary32.fractionBits) + rounded;
+        const std::uint32_t rounded =
+            static_cast<std::uint32_t>(ShiftRightNearestEven(m, kFractionWidening));
+        return sign + (static_cast<std::uint32_t>(singleBiased - 1) << kBinary32.fractionBits) +
+               rounded;
     }
     const int shift = kFractionWidening + 1 - singleBiased;
     return sign | static_cast<std::uint32_t>(ShiftRightNearestEven(m, shift));

@@ -51,12 +51,21 @@ constexpr BinaryFields SplitFields(std::uint64_t bits, const BinaryFormat& forma
 
 // Indefinite is the one quiet NaN that the fixed rendering names apart: the
 // sign set and the quiet bit the only fraction bit.
-enum class NumberClass { Zero, Subnormal, Normal, Infinity, QuietNaN, SignallingNaN, IndefiniteNaN };
+enum class NumberClass {
+    Zero,
+    Subnormal,
+    Normal,
+    Infinity,
+    QuietNaN,
+    SignallingNaN,
+    IndefiniteNaN
+};
 
 NumberClass Classify(std::uint64_t bits, const BinaryFormat& format);
 
 constexpr bool IsNaN(std::uint64_t bits, const BinaryFormat& format) {
-    return (bits & format.ExponentMask()) == format.ExponentMask() && (bits & format.FractionMask()) != 0;
+    return (bits & format.ExponentMask()) == format.ExponentMask() &&
+           (bits & format.FractionMask()) != 0;
 }
 
 // A signalling NaN gets its quiet bit; the sign, the other fraction bits and

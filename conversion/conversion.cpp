@@ -23,8 +23,9 @@ char16_t* PatternToValueText(std::u16string_view patternText, bool treatAsDouble
     const PatternNumber number = ChoosePatternNumber(TextToUInt64(patternText), treatAsDouble);
     // A binary32 is made quiet as a binary32 and then widened exactly.
     const std::uint64_t binary64 =
-        number.isDouble ? MakeQuiet(number.bits, kBinary64)
-                        : SingleToDouble(static_cast<std::uint32_t>(MakeQuiet(number.bits, kBinary32)));
+        number.isDouble
+            ? MakeQuiet(number.bits, kBinary64)
+            : SingleToDouble(static_cast<std::uint32_t>(MakeQuiet(number.bits, kBinary32)));
     return DoubleToFixedText(binary64, out);
 }
 
@@ -35,23 +36,28 @@ char16_t* ValueToPatternText(std::u16string_view valueText, bool treatAsDouble, 
 }
 
 std::u16string PatternToValueText(std::u16string_view patternText, bool treatAsDouble) {
-    return TextOf<kLongestValueText>([&](char16_t* out) { return PatternToValueText(patternText, treatAsDouble, out); });
+    return TextOf<kLongestValueText>(
+        [&](char16_t* out) { return PatternToValueText(patternText, treatAsDouble, out); });
 }
 
 std::u16string ValueToPatternText(std::u16string_view valueText, bool treatAsDouble) {
-    return TextOf<kLongestPatternText>([&](char16_t* out) { return ValueToPatternText(valueText, treatAsDouble, out); });
+    return TextOf<kLongestPatternText>(
+        [&](char16_t* out) { return ValueToPatternText(valueText, treatAsDouble, out); });
 }
 
 std::u16string UInt32ToHexText(std::uint32_t pattern) {
-    return TextOf<kLongestPatternText>([&](char16_t* out) { return UInt32ToHexText(pattern, out); });
+    return TextOf<kLongestPatternText>(
+        [&](char16_t* out) { return UInt32ToHexText(pattern, out); });
 }
 
 std::u16string UInt64ToHexText(std::uint64_t pattern) {
-    return TextOf<kLongestPatternText>([&](char16_t* out) { return UInt64ToHexText(pattern, out); });
+    return TextOf<kLongestPatternText>(
+        [&](char16_t* out) { return UInt64ToHexText(pattern, out); });
 }
 
 std::u16string DoubleToFixedText(std::uint64_t binary64Bits) {
-    return TextOf<kLongestValueText>([&](char16_t* out) { return DoubleToFixedText(binary64Bits, out); });
+    return TextOf<kLongestValueText>(
+        [&](char16_t* out) { return DoubleToFixedText(binary64Bits, out); });
 }
 
 }  // namespace zelquin

@@ -46,7 +46,9 @@ inline unsigned DigitOf(Unit unit) {
 inline bool IsExponentLetter(unsigned c) { return (c | 0x20u) == 'e' || (c | 0x20u) == 'd'; }
 
 std::int64_t Clamp(std::int64_t adjustment) {
-    return adjustment > kAdjustmentLimit ? kAdjustmentLimit : adjustment < -kAdjustmentLimit ? -kAdjustmentLimit : adjustment;
+    return adjustment > kAdjustmentLimit    ? kAdjustmentLimit
+           : adjustment < -kAdjustmentLimit ? -kAdjustmentLimit
+                                            : adjustment;
 }
 
 // What a scan finds, with the stored digits left in the text: they are the
@@ -129,7 +131,8 @@ ZELQUIN_INLINE Scan<Unit> ScanUnits(const Unit* p, const Unit* const end) {
     p = ReadDigitRun(p, end, kDigitsInSignificand, s.significand);
     const std::ptrdiff_t integerDigits = p - s.firstStored;
     s.digitSeen = p != zeros;
-    s.digitCount = integerDigits < kMaxStoredDigits ? static_cast<int>(integerDigits) : kMaxStoredDigits;
+    s.digitCount =
+        integerDigits < kMaxStoredDigits ? static_cast<int>(integerDigits) : kMaxStoredDigits;
     std::int64_t adjustment = integerDigits - s.digitCount;
     c = current();
     if (c == '.') {
@@ -141,7 +144,8 @@ ZELQUIN_INLINE Scan<Unit> ScanUnits(const Unit* p, const Unit* const end) {
             s.firstStored = p;
         }
         const Unit* const run = p;
-        const int gathered = s.digitCount < kDigitsInSignificand ? s.digitCount : kDigitsInSignificand;
+        const int gathered =
+            s.digitCount < kDigitsInSignificand ? s.digitCount : kDigitsInSignificand;
         p = ReadDigitRun(p, end, kDigitsInSignificand - gathered, s.significand);
         const std::ptrdiff_t fractionDigits = p - run;
         const std::ptrdiff_t room = kMaxStoredDigits - s.digitCount;
@@ -178,8 +182,9 @@ ZELQUIN_INLINE Scan<Unit> ScanUnits(const Unit* p, const Unit* const end) {
 // The scan with its stored digits taken out of the text.
 template <typename Unit>
 ScanResult WithDigits(const Scan<Unit>& scan) {
-    ScanResult s{scan.negative, scan.digitSeen, scan.digitCount, {}, scan.significand,
-                 scan.exponentAdjustment, scan.exponentValue, scan.exponentNegative};
+    ScanResult s{
+        scan.negative,    scan.digitSeen,          scan.digitCount,    {},
+        scan.significand, scan.exponentAdjustment, scan.exponentValue, scan.exponentNegative};
     const Unit* p = scan.firstStored;
     for (int i = 0; i < scan.digitCount; ++p) {
         if (Narrow(*p) != '.') s.digits[i++] = static_cast<std::uint8_t>(DigitOf(*p));
@@ -229,7 +234,8 @@ ExtendedValue DigitsToExtended(const std::uint8_t* digits, int count) {
         sLow = 0;
     }
     return ExtendedValue{sHigh, static_cast<std::uint16_t>(sLow),
-                         static_cast<std::uint16_t>(kExtendedBias + kExtendedLeadingBit - shift), false};
+                         static_cast<std::uint16_t>(kExtendedBias + kExtendedLeadingBit - shift),
+                         false};
 }
 
 std::uint64_t ExtendedToDouble(const ExtendedValue& value) {
@@ -244,7 +250,8 @@ std::uint64_t ExtendedToDouble(const ExtendedValue& value) {
     const std::uint64_t h = value.significandHigh;
     std::uint64_t top = h >> kDropped;
     const bool roundBit = ((h >> (kDropped - 1)) & 1) != 0;
-    const bool tail = (h & ((std::uint64_t{1} << (kDropped - 1)) - 1)) != 0 || value.significandLow != 0;
+    const bool tail =
+        (h & ((std::uint64_t{1} << (kDropped - 1)) - 1)) != 0 || value.significandLow != 0;
     if (roundBit && tail) {
         ++top;
         if (top == kBinary64.ImplicitBit() << 1) {
@@ -256,9 +263,9 @@ std::uint64_t ExtendedToDouble(const ExtendedValue& value) {
     // e is the power of two of the leading bit: normal binary64 numbers have
     // 1 - bias to bias; a magnitude below 2^-1076, a quarter of the smallest
     // subnormal, is a zero.
-    constexpr int kSmallestNormalExponent = 1 - kBinary64.Bias();                      // -1022
-    constexpr int kLargestExponent = kBinary64.Bias();                                  // 1023
-    constexpr int kZeroBelowExponent = kBinary64.SubnormalUnitExponent() - 2;          // -1076
+    constexpr int kSmallestNormalExponent = 1 - kBinary64.Bias();              // -1022
+    constexpr int kLargestExponent = kBinary64.Bias();                         // 1023
+    constexpr int kZeroBelowExponent = kBinary64.SubnormalUnitExponent() - 2;  // -1076
     if (e > kLargestExponent) return sign | kBinary64.Infinity();
     if (e < kZeroBelowExponent) return sign;
     if (e < kSmallestNormalExponent) {
@@ -382,9 +389,11 @@ ZELQUIN_INLINE const char16_t* AfterWhiteSpace(std::u16string_view text) {
 ZELQUIN_INLINE std::uint64_t ScannedToDouble(const Scan<char16_t>& scan, bool fastPath) {
     if (!scan.digitSeen) return 0;
     if (fastPath && scan.digitCount != 0 && scan.digitCount <= kDigitsInSignificand) {
-        const int n = (scan.exponentNegative ? -scan.exponentValue : scan.exponentValue) + scan.exponentAdjustment;
+        const int n = (scan.exponentNegative ? -scan.exponentValue : scan.exponentValue) +
+                      scan.exponentAdjustment;
         std::uint64_t bits;
-        if (FastTextToDouble(scan.significand, n, bits)) return (scan.negative ? kBinary64.SignBit() : 0) | bits;
+        if (FastTextToDouble(scan.significand, n, bits))
+            return (scan.negative ? kBinary64.SignBit() : 0) | bits;
     }
     ScanResult s = WithDigits(scan);
     return ChainToDouble(s);

@@ -36,13 +36,24 @@ DecimalDigits SpecialDigits(bool negative, const char* text) {
 bool FixedDigits(std::uint64_t bits, DecimalDigits& result) {
     const bool negative = (bits & kBinary64.SignBit()) != 0;
     switch (Classify(bits, kBinary64)) {
-        case NumberClass::Zero: result = DecimalDigits{false, 0, {'0'}, 1}; return true;
-        case NumberClass::Infinity: result = SpecialDigits(negative, "1#INF"); return true;
-        case NumberClass::IndefiniteNaN: result = SpecialDigits(negative, "1#IND"); return true;
-        case NumberClass::QuietNaN: result = SpecialDigits(negative, "1#QNAN"); return true;
-        case NumberClass::SignallingNaN: result = SpecialDigits(negative, "1#SNAN"); return true;
+        case NumberClass::Zero:
+            result = DecimalDigits{false, 0, {'0'}, 1};
+            return true;
+        case NumberClass::Infinity:
+            result = SpecialDigits(negative, "1#INF");
+            return true;
+        case NumberClass::IndefiniteNaN:
+            result = SpecialDigits(negative, "1#IND");
+            return true;
+        case NumberClass::QuietNaN:
+            result = SpecialDigits(negative, "1#QNAN");
+            return true;
+        case NumberClass::SignallingNaN:
+            result = SpecialDigits(negative, "1#SNAN");
+            return true;
         case NumberClass::Normal:
-        case NumberClass::Subnormal: return false;
+        case NumberClass::Subnormal:
+            return false;
     }
     return false;
 }
@@ -60,9 +71,10 @@ std::uint64_t ChainSeventeenDigits(const ExtendedValue& x, int& k) {
     }
     // floor(y * 10^18) = floor(F * 10^18 / 2^88) with F = y * 2^88, an integer
     // below 2^88 (S shifted left by 5 to 8 bits).
-    const int shift = y.exponent - kDigitShiftBase;  // 5 to 8
+    const int shift = y.exponent - kDigitShiftBase;                 // 5 to 8
     const std::uint64_t fHigh = y.significandHigh >> (48 - shift);  // bits 64..87 of F
-    const std::uint64_t fLow = (y.significandHigh << (16 + shift)) | (std::uint64_t{y.significandLow} << shift);
+    const std::uint64_t fLow =
+        (y.significandHigh << (16 + shift)) | (std::uint64_t{y.significandLow} << shift);
     const Wide128 lowProduct = Multiply64(fLow, kTenToThe18);
     const Wide128 highProduct = Multiply64(fHigh, kTenToThe18);
     const std::uint64_t middle = highProduct.low + lowProduct.high;
@@ -132,13 +144,15 @@ bool FastSeventeenDigits(const ExtendedValue& x, int& k, std::uint64_t& seventee
     if (integer < kTenToThe17) return false;
     if (integer < kTenToThe18 - 1) {
         const std::uint64_t lastDigit = integer % 10;
-        if ((lastDigit == 4 && fraction >= 0 - kBand) || (lastDigit == 5 && fraction < kBand)) return false;
+        if ((lastDigit == 4 && fraction >= 0 - kBand) || (lastDigit == 5 && fraction < kBand))
+            return false;
         seventeen = (integer + 5) / 10;
         return true;
     }
     if (integer <= kTenToThe18) return false;
     const std::uint64_t lastTwo = integer % 100;
-    if ((lastTwo == 49 && fraction >= 0 - kTenthBand) || (lastTwo == 50 && fraction < kTenthBand)) return false;
+    if ((lastTwo == 49 && fraction >= 0 - kTenthBand) || (lastTwo == 50 && fraction < kTenthBand))
+        return false;
     seventeen = (integer + 50) / 100;
     ++k;
     return true;
@@ -152,7 +166,8 @@ ExtendedValue Binary64ToExtended(const BinaryFields& f) {
     constexpr int kToTop = 64 - (kBinary64.fractionBits + 1);  // 11
     if (f.exponentField != 0) {
         return ExtendedValue{(kBinary64.ImplicitBit() | f.fraction) << kToTop, 0,
-                             static_cast<std::uint16_t>(f.exponentField + kExtendedFromBinary64), false};
+                             static_cast<std::uint16_t>(f.exponentField + kExtendedFromBinary64),
+                             false};
     }
     // A subnormal is normalised: its leading bit moves up to bit 79, the
     // exponent of 2^-1022 falling by one per place.

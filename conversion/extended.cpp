@@ -48,8 +48,8 @@ Wide96 TruncatedProduct(const ExtendedValue& a, const ExtendedValue& b) {
     std::uint64_t low = full.low - belowFour;
     std::uint64_t high = full.high - (full.low < belowFour ? 1 : 0);
     // Now low's bits 0..31 are zero; divide by 2^32.
-    std::uint64_t sumHigh = high;                         // bits 32..95 of P
-    std::uint64_t sumLow = low >> 32;                     // bits 0..31 of P
+    std::uint64_t sumHigh = high;      // bits 32..95 of P
+    std::uint64_t sumLow = low >> 32;  // bits 0..31 of P
     sumLow += std::uint64_t{a.significandLow} * b4 + std::uint64_t{b.significandLow} * a4;
     sumHigh += sumLow >> 32;
     return Wide96{sumHigh, static_cast<std::uint32_t>(sumLow)};
@@ -96,7 +96,8 @@ ExtendedValue ExtendedMultiply(const ExtendedValue& a, const ExtendedValue& b) {
     int xb = b.exponent;
 
     // The limits come first, so an infinite operand wins even over a zero.
-    if (xa == kExtendedInfinityExponent || xb == kExtendedInfinityExponent || xa + xb > kInfiniteExponentSum) {
+    if (xa == kExtendedInfinityExponent || xb == kExtendedInfinityExponent ||
+        xa + xb > kInfiniteExponentSum) {
         return Infinity(negative);
     }
     if (xa + xb <= kZeroExponentSum) return kZero;

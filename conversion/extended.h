@@ -10,10 +10,10 @@
 
 namespace zelquin {
 
-// Value = significand * 2^(exponent - kExtendedBias - kExtendedLeadingBit). The significand is held as
-// its top 64 bits (limbs s4..s1) and its lowest 16-bit limb s0.
-// Exponent 0 with a zero significand is zero; exponent 0 with a non-zero
-// significand is an extended subnormal; exponent 32767 is an infinity.
+// Value = significand * 2^(exponent - kExtendedBias - kExtendedLeadingBit). The significand is held
+// as its top 64 bits (limbs s4..s1) and its lowest 16-bit limb s0. Exponent 0 with a zero
+// significand is zero; exponent 0 with a non-zero significand is an extended subnormal; exponent
+// 32767 is an infinity.
 struct ExtendedValue {
     std::uint64_t significandHigh;  // bits 16 to 79 of the significand
     std::uint16_t significandLow;   // bits 0 to 15 (limb s0)

@@ -18,7 +18,8 @@ struct DigitPair {
 };
 constexpr std::array<DigitPair, 256> kHexPairs = [] {
     std::array<DigitPair, 256> pairs{};
-    for (unsigned byte = 0; byte < 256; ++byte) pairs[byte] = DigitPair{{kHexDigits[byte >> 4], kHexDigits[byte & 0xF]}};
+    for (unsigned byte = 0; byte < 256; ++byte)
+        pairs[byte] = DigitPair{{kHexDigits[byte >> 4], kHexDigits[byte & 0xF]}};
     return pairs;
 }();
 
@@ -44,6 +45,8 @@ char16_t* UInt64ToHexText(std::uint64_t pattern, char16_t* out) {
     return p;
 }
 
-char16_t* UInt32ToHexText(std::uint32_t pattern, char16_t* out) { return UInt64ToHexText(pattern, out); }
+char16_t* UInt32ToHexText(std::uint32_t pattern, char16_t* out) {
+    return UInt64ToHexText(pattern, out);
+}
 
 }  // namespace zelquin

@@ -3,7 +3,6 @@
 
 #include <array>
 
-
 namespace zelquin {
 namespace {
 
@@ -49,7 +48,7 @@ struct DigitRun {
 // an add and the overflow limits are compile-time constants.
 template <unsigned Base>
 DigitRun ReadDigits(std::u16string_view text, std::size_t i) {
-    constexpr std::uint64_t kLimit = kAllOnes / Base;    // largest value that may take another digit
+    constexpr std::uint64_t kLimit = kAllOnes / Base;  // largest value that may take another digit
     constexpr std::uint64_t kLastDigit = kAllOnes % Base;  // largest digit it may take
     DigitRun run{0, false, false};
     for (; i < text.size(); ++i) {
@@ -99,9 +98,9 @@ std::uint64_t TextToUInt64(std::u16string_view text) {
         }
     }
 
-    const DigitRun run = base == 16 ? ReadDigits<16>(text, i)
-                       : base == 10 ? ReadDigits<10>(text, i)
-                                    : ReadDigits<8>(text, i);
+    const DigitRun run = base == 16   ? ReadDigits<16>(text, i)
+                         : base == 10 ? ReadDigits<10>(text, i)
+                                      : ReadDigits<8>(text, i);
     if (!run.anyDigit) return 0;
     if (run.overflow) return kAllOnes;
     return negative ? 0 - run.value : run.value;

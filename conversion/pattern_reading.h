@@ -12,7 +12,8 @@ namespace zelquin {
 // The white space below U+0100 as a bit per unit: U+0009..U+000D, U+0020 and
 // U+00A0.
 inline constexpr std::uint64_t kWhiteSpaceBelow0100[4] = {
-    (std::uint64_t{0x1F} << 0x09) | (std::uint64_t{1} << 0x20), 0, std::uint64_t{1} << (0xA0 - 0x80), 0};
+    (std::uint64_t{0x1F} << 0x09) | (std::uint64_t{1} << 0x20), 0,
+    std::uint64_t{1} << (0xA0 - 0x80), 0};
 
 // True for U+0009..U+000D, U+0020 and U+00A0 below U+0100; from U+0100 up,
 // the platform's Unicode space classification; never for U+FFFF.

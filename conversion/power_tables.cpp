@@ -62,11 +62,11 @@ const ExtendedValue NegativePowersOfTen[kPowerTableSize] = {
     {0x9049EE32DB23D21Cu, 0x7133u, 14682, false},  // 10^-512
     {0xA2A682A5DA57C0BDu, 0x87A6u, 12981, false},  // 10^-1024
     {0xB759449F52A711B2u, 0x68E2u, 11280, false},  // 10^-1536
-    {0xCEAE534F34362DE4u, 0x4925u, 9579, false},  // 10^-2048
-    {0xE8FB7DC2DEC0A404u, 0x598Fu, 7878, false},  // 10^-2560
-    {0x8350BF3C91575A87u, 0xE79Eu, 6178, false},  // 10^-3072
-    {0x9406AF8F83FD6265u, 0x4B4Eu, 4477, false},  // 10^-3584
-    {0xA6DD04C8D2CE9FDEu, 0x2DE4u, 2776, false},  // 10^-4096
+    {0xCEAE534F34362DE4u, 0x4925u, 9579, false},   // 10^-2048
+    {0xE8FB7DC2DEC0A404u, 0x598Fu, 7878, false},   // 10^-2560
+    {0x8350BF3C91575A87u, 0xE79Eu, 6178, false},   // 10^-3072
+    {0x9406AF8F83FD6265u, 0x4B4Eu, 4477, false},   // 10^-3584
+    {0xA6DD04C8D2CE9FDEu, 0x2DE4u, 2776, false},   // 10^-4096
 };
 
 }  // namespace zelquin

@@ -1,8 +1,9 @@
 // The fixed rendering with six decimals, from the seventeen significant digits.
+#include "rendering.h"
+
 #include "binary_format.h"
 #include "conversion.h"
 #include "digit_writing.h"
-#include "rendering.h"
 
 namespace zelquin {
 namespace {
@@ -47,8 +48,10 @@ char16_t* DoubleToFixedText(std::uint64_t binary64Bits, char16_t* out) {
             out[1] = u'.';
             return Zeros(out + 2, 6);
         case NumberClass::Normal:
-        case NumberClass::Subnormal: break;
-        default: return SpecialText(DoubleToDigits(binary64Bits), out);
+        case NumberClass::Subnormal:
+            break;
+        default:
+            return SpecialText(DoubleToDigits(binary64Bits), out);
     }
     const SeventeenDigits d = FiniteToSeventeenDigits(binary64Bits);
     if (d.negative) *out++ = u'-';

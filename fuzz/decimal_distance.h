@@ -54,7 +54,7 @@ inline int CompareWithPowerOfTen(double v, int e) {
 // The smallest binary64 at or above 10^e, for e from kLowest to kHighest;
 // 10^309 has none and is held as infinity.
 class PowersOfTenRoundedUp {
-public:
+  public:
     static constexpr int kLowest = -345;
     static constexpr int kHighest = 309;
 
@@ -93,7 +93,7 @@ public:
         return e;
     }
 
-private:
+  private:
     std::array<double, kHighest - kLowest + 1> up_{};
 };
 
@@ -111,7 +111,8 @@ inline double Ulp(double r) {
 
 // The bound above for a finite x and the finite r it reads back as.
 inline double DistanceBound(double x, double r) {
-    const double seventeenthDigit = x == 0 ? 0.0 : PowersOfTen()[PowersOfTen().DecimalExponent(std::fabs(x)) - 16];
+    const double seventeenthDigit =
+        x == 0 ? 0.0 : PowersOfTen()[PowersOfTen().DecimalExponent(std::fabs(x)) - 16];
     return 0.5e-6 + seventeenthDigit + Ulp(r);
 }
 

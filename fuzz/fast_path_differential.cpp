@@ -65,7 +65,8 @@ void CheckValue(std::uint64_t bits, int kind, Tally& tally) {
     char16_t text[kLongestValueText];
     const char16_t* const end = DoubleToFixedText(bits, text);
     if (!SameDigits(DoubleToDigits(bits), chain) ||
-        std::u16string_view(text, static_cast<std::size_t>(end - text)) != reference::FixedText(chain)) {
+        std::u16string_view(text, static_cast<std::size_t>(end - text)) !=
+            reference::FixedText(chain)) {
         char line[128];
         std::snprintf(line, sizeof line, "%s: 0x%016" PRIx64, hard::kValueKindNames[kind], bits);
         tally.Failure(line);
@@ -75,7 +76,8 @@ void CheckValue(std::uint64_t bits, int kind, Tally& tally) {
 void CheckText(const std::u16string& text, int kind, Tally& tally) {
     ++tally.texts[kind];
     if (TextToDouble(text) != TextToDoubleReference(text)) {
-        tally.Failure(std::string(hard::kTextKindNames[kind]) + ": \"" + check::Printable(text) + "\"");
+        tally.Failure(std::string(hard::kTextKindNames[kind]) + ": \"" + check::Printable(text) +
+                      "\"");
     }
 }
 
@@ -91,16 +93,21 @@ int main(int argc, char** argv) {
     std::uint64_t valueCount = 100000000, textCount = 100000000, threadCount = 2, seed = 20261207;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
-        if (hasValue && std::strcmp(argv[i], "--values") == 0 && ParseCount(argv[i + 1], valueCount)) {
+        if (hasValue && std::strcmp(argv[i], "--values") == 0 &&
+            ParseCount(argv[i + 1], valueCount)) {
             ++i;
-        } else if (hasValue && std::strcmp(argv[i], "--texts") == 0 && ParseCount(argv[i + 1], textCount)) {
+        } else if (hasValue && std::strcmp(argv[i], "--texts") == 0 &&
+                   ParseCount(argv[i + 1], textCount)) {
             ++i;
-        } else if (hasValue && std::strcmp(argv[i], "--threads") == 0 && ParseCount(argv[i + 1], threadCount)) {
+        } else if (hasValue && std::strcmp(argv[i], "--threads") == 0 &&
+                   ParseCount(argv[i + 1], threadCount)) {
             ++i;
-        } else if (hasValue && std::strcmp(argv[i], "--seed") == 0 && ParseCount(argv[i + 1], seed)) {
+        } else if (hasValue && std::strcmp(argv[i], "--seed") == 0 &&
+                   ParseCount(argv[i + 1], seed)) {
             ++i;
         } else {
-            std::fprintf(stderr, "usage: %s [--values N] [--texts N] [--threads N] [--seed S]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--values N] [--texts N] [--threads N] [--seed S]\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -144,8 +151,10 @@ int main(int argc, char** argv) {
                 const std::uint64_t done = chunksDone.fetch_add(1) + 1;
                 if (done % 16 == 0 || done == chunkCount) {
                     const double seconds = secondsSince();
-                    std::printf("%5.1f%%  %7.1f s  (about %.0f s left)\n", 100.0 * static_cast<double>(done) / chunkCount,
-                                seconds, seconds * static_cast<double>(chunkCount - done) / static_cast<double>(done));
+                    std::printf("%5.1f%%  %7.1f s  (about %.0f s left)\n",
+                                100.0 * static_cast<double>(done) / chunkCount, seconds,
+                                seconds * static_cast<double>(chunkCount - done) /
+                                    static_cast<double>(done));
                     std::fflush(stdout);
                 }
             }
@@ -155,8 +164,8 @@ int main(int argc, char** argv) {
     }
     for (std::thread& thread : threads) thread.join();
 
-    std::printf("\nfast paths against the chains, seed %" PRIu64 ", %" PRIu64 " threads, %.1f s\n", seed,
-                threadCount, secondsSince());
+    std::printf("\nfast paths against the chains, seed %" PRIu64 ", %" PRIu64 " threads, %.1f s\n",
+                seed, threadCount, secondsSince());
     std::printf("  binary64 values (DoubleToDigits, DoubleToFixedText):\n");
     for (int k = 0; k < hard::kValueKinds; ++k) {
         std::printf("    %-36s %" PRIu64 "\n", hard::kValueKindNames[k], tally.values[k]);

@@ -17,7 +17,7 @@
 namespace zelquin::check {
 
 class FuzzInput {
-public:
+  public:
     FuzzInput(const std::uint8_t* data, std::size_t size)
         : option_(size > 0 && (data[0] & 1) != 0),
           count_(size > 0 ? (size - 1) / 2 : 0),
@@ -36,7 +36,7 @@ public:
         return text.substr(0, text.find(u'\0'));
     }
 
-private:
+  private:
     bool option_;
     std::size_t count_;
     std::unique_ptr<char16_t[]> units_;
@@ -44,12 +44,14 @@ private:
 
 // Reports a broken property with the input and stops the run; the fuzzer
 // keeps the input as a crash file.
-[[noreturn]] inline void Fail(const FuzzInput& input, const char* what, std::u16string_view got = {},
-                              std::u16string_view expected = {}) {
+[[noreturn]] inline void Fail(const FuzzInput& input, const char* what,
+                              std::u16string_view got = {}, std::u16string_view expected = {}) {
     std::fprintf(stderr, "\n*** %s\n    option: %d\n    input (%zu units): \"%s\"\n", what,
-                 input.Option() ? 1 : 0, input.Text().size(), Printable(input.Text().substr(0, 400)).c_str());
+                 input.Option() ? 1 : 0, input.Text().size(),
+                 Printable(input.Text().substr(0, 400)).c_str());
     if (!got.empty()) std::fprintf(stderr, "    got:      \"%s\"\n", Printable(got).c_str());
-    if (!expected.empty()) std::fprintf(stderr, "    expected: \"%s\"\n", Printable(expected).c_str());
+    if (!expected.empty())
+        std::fprintf(stderr, "    expected: \"%s\"\n", Printable(expected).c_str());
     std::abort();
 }
 

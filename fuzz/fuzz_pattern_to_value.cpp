@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::uint64_t integer = zelquin::TextToUInt64(text);
     const bool single = !option && integer <= 0xFFFFFFFFu;
-    const std::size_t limit = single ? zelquin::kLongestSingleValueText : zelquin::kLongestValueText;
+    const std::size_t limit =
+        single ? zelquin::kLongestSingleValueText : zelquin::kLongestValueText;
     if (const char* fault = zelquin::check::ValueTextFault(value, limit)) Fail(input, fault, value);
     if (value == u"1.#SNAN0" || value == u"-1.#SNAN0") Fail(input, "signalling NaN text", value);
     if (value == u"1.#IND00") Fail(input, "\"1.#IND00\" without its sign", value);
@@ -84,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::u16string rendered = zelquin::DoubleToFixedText(number);
-    if (value != rendered) Fail(input, "value text is not the rendering of the pattern's number", value, rendered);
+    if (value != rendered)
+        Fail(input, "value text is not the rendering of the pattern's number", value, rendered);
 
     const double x = std::bit_cast<double>(number);
     const double read = std::bit_cast<double>(zelquin::TextToDouble(value));

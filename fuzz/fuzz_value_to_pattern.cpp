@@ -35,11 +35,13 @@ void CheckNarrowing(const FuzzInput& input, std::uint64_t bits) {
     if (IsNan(bits)) {
         const bool quietNan = (narrowed & 0x7FC00000u) == 0x7FC00000u;
         if (!quietNan || (narrowed >> 31) != (bits >> 63)) {
-            Fail(input, "narrowing of a NaN", zelquin::UInt32ToHexText(narrowed), zelquin::UInt64ToHexText(bits));
+            Fail(input, "narrowing of a NaN", zelquin::UInt32ToHexText(narrowed),
+                 zelquin::UInt64ToHexText(bits));
         }
         return;
     }
-    const std::uint32_t expected = std::bit_cast<std::uint32_t>(static_cast<float>(std::bit_cast<double>(bits)));
+    const std::uint32_t expected =
+        std::bit_cast<std::uint32_t>(static_cast<float>(std::bit_cast<double>(bits)));
     if (narrowed != expected) {
         Fail(input, "narrowing differs from the processor's", zelquin::UInt32ToHexText(narrowed),
              zelquin::UInt32ToHexText(expected));
@@ -53,15 +55,19 @@ void CheckNarrowing(const FuzzInput& input, std::uint64_t bits) {
 // and its extended arithmetic is not exact).
 void CheckShortNumber(const FuzzInput& input, std::u16string_view text, std::uint64_t read) {
     std::size_t start = 0;
-    while (start < text.size() && text[start] != u'\0' && zelquin::IsWhiteSpace(text[start])) ++start;
+    while (start < text.size() && text[start] != u'\0' && zelquin::IsWhiteSpace(text[start]))
+        ++start;
     const zelquin::ScanResult s = zelquin::ScanDecimal(text.substr(start));
     if (!s.digitSeen) {
-        if (read != 0) Fail(input, "text without digits did not read as +0", zelquin::UInt64ToHexText(read));
+        if (read != 0)
+            Fail(input, "text without digits did not read as +0", zelquin::UInt64ToHexText(read));
         return;
     }
     const std::uint64_t sign = s.negative ? kSignBit : 0;
     if (s.digitCount == 0) {
-        if (read != sign) Fail(input, "zero digits did not read as a zero of the sign", zelquin::UInt64ToHexText(read));
+        if (read != sign)
+            Fail(input, "zero digits did not read as a zero of the sign",
+                 zelquin::UInt64ToHexText(read));
         return;
     }
     if (s.digitCount > 15) return;
@@ -78,8 +84,8 @@ void CheckShortNumber(const FuzzInput& input, std::u16string_view text, std::uin
     const std::uint64_t magnitude = read & ~kSignBit;
     const std::uint64_t step = magnitude > expected ? magnitude - expected : expected - magnitude;
     if ((read & kSignBit) != sign || step > 1) {
-        Fail(input, "short number not read as the nearest binary64 or a neighbour", zelquin::UInt64ToHexText(read),
-             zelquin::UInt64ToHexText(sign | expected));
+        Fail(input, "short number not read as the nearest binary64 or a neighbour",
+             zelquin::UInt64ToHexText(read), zelquin::UInt64ToHexText(sign | expected));
     }
 }
 
@@ -92,15 +98,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::u16string pattern = ConvertChecked(input, zelquin::ValueToPatternText);
     const std::size_t limit = option ? zelquin::kLongestPatternText : kLongestSinglePatternText;
-    if (const char* fault = zelquin::check::PatternTextFault(pattern, limit)) Fail(input, fault, pattern);
+    if (const char* fault = zelquin::check::PatternTextFault(pattern, limit))
+        Fail(input, fault, pattern);
 
     const std::uint64_t read = zelquin::TextToDouble(text);
     if (IsNan(read)) Fail(input, "value reading gave a NaN", zelquin::UInt64ToHexText(read));
     const std::uint64_t bits = option ? read : zelquin::DoubleToSingle(read);
-    const std::u16string expected = option ? zelquin::UInt64ToHexText(bits)
-                                           : zelquin::UInt32ToHexText(static_cast<std::uint32_t>(bits));
-    if (pattern != expected) Fail(input, "pattern text is not the hexadecimal of the value read", pattern, expected);
-    if (zelquin::TextToUInt64(pattern) != bits) Fail(input, "pattern text does not read back as its pattern", pattern);
+    const std::u16string expected =
+        option ? zelquin::UInt64ToHexText(bits)
+               : zelquin::UInt32ToHexText(static_cast<std::uint32_t>(bits));
+    if (pattern != expected)
+        Fail(input, "pattern text is not the hexadecimal of the value read", pattern, expected);
+    if (zelquin::TextToUInt64(pattern) != bits)
+        Fail(input, "pattern text does not read back as its pattern", pattern);
 
     CheckNarrowing(input, read);
     if (size >= 9) {  // the same bytes as a binary64, for the narrowing alone

@@ -45,12 +45,14 @@ using zelquin::check::kRatioAllowance;
 constexpr std::uint64_t kChunkSize = std::uint64_t{1} << 22;
 constexpr std::uint64_t kWholeTextSample = 997;
 constexpr int kFailuresShown = 20;
-constexpr double kSeventeenDigitRegime = 1e11;  // from here on no digit is dropped by the six decimals
+constexpr double kSeventeenDigitRegime =
+    1e11;  // from here on no digit is dropped by the six decimals
 
 // The binary64 the pattern field renders for a binary32 pattern.
 std::uint64_t ShownNumber(std::uint32_t pattern) {
     if (zelquin::IsNaN(pattern, zelquin::kBinary32)) {
-        return zelquin::SingleToDouble(static_cast<std::uint32_t>(zelquin::MakeQuiet(pattern, zelquin::kBinary32)));
+        return zelquin::SingleToDouble(
+            static_cast<std::uint32_t>(zelquin::MakeQuiet(pattern, zelquin::kBinary32)));
     }
     return std::bit_cast<std::uint64_t>(static_cast<double>(std::bit_cast<float>(pattern)));
 }
@@ -65,11 +67,11 @@ struct Tally {
     std::uint64_t finite = 0;
     std::uint64_t wholeTextChecks = 0;
     std::uint64_t failures = 0;
-    std::uint64_t sameBinary32 = 0;  // text reads back and narrows to the very pattern
-    std::uint64_t fastDigitsDiffer = 0;   // the text differs from the chain's
+    std::uint64_t sameBinary32 = 0;        // text reads back and narrows to the very pattern
+    std::uint64_t fastDigitsDiffer = 0;    // the text differs from the chain's
     std::uint64_t fastReadingDiffers = 0;  // the text reads back otherwise than by the chain
-    Worst worstSixDecimals;          // |x| below 1e11
-    Worst worstSeventeenDigits;      // |x| from 1e11 up
+    Worst worstSixDecimals;                // |x| below 1e11
+    Worst worstSeventeenDigits;            // |x| from 1e11 up
     std::vector<std::string> failureLines;
 
     void Add(const Tally& other) {
@@ -80,7 +82,8 @@ struct Tally {
         sameBinary32 += other.sameBinary32;
         fastDigitsDiffer += other.fastDigitsDiffer;
         fastReadingDiffers += other.fastReadingDiffers;
-        if (other.worstSixDecimals.ratio > worstSixDecimals.ratio) worstSixDecimals = other.worstSixDecimals;
+        if (other.worstSixDecimals.ratio > worstSixDecimals.ratio)
+            worstSixDecimals = other.worstSixDecimals;
         if (other.worstSeventeenDigits.ratio > worstSeventeenDigits.ratio) {
             worstSeventeenDigits = other.worstSeventeenDigits;
         }
@@ -115,10 +118,12 @@ void CheckPattern(std::uint32_t pattern, Tally& tally) {
 
     if (pattern % kWholeTextSample == 0) {
         ++tally.wholeTextChecks;
-        const std::u16string whole = zelquin::PatternToValueText(zelquin::UInt32ToHexText(pattern), false);
+        const std::u16string whole =
+            zelquin::PatternToValueText(zelquin::UInt32ToHexText(pattern), false);
         if (whole != text) tally.Failure(pattern, "PatternToValueText differs", whole);
     }
-    if (const char* fault = zelquin::check::ValueTextFault(text, zelquin::kLongestSingleValueText)) {
+    if (const char* fault =
+            zelquin::check::ValueTextFault(text, zelquin::kLongestSingleValueText)) {
         tally.Failure(pattern, fault, text);
         return;
     }
@@ -132,7 +137,8 @@ void CheckPattern(std::uint32_t pattern, Tally& tally) {
     const double read = std::bit_cast<double>(readBits);
     if (zelquin::DoubleToSingle(readBits) == pattern) ++tally.sameBinary32;
     const double ratio = DistanceRatio(x, read);
-    Worst& worst = std::fabs(x) < kSeventeenDigitRegime ? tally.worstSixDecimals : tally.worstSeventeenDigits;
+    Worst& worst =
+        std::fabs(x) < kSeventeenDigitRegime ? tally.worstSixDecimals : tally.worstSeventeenDigits;
     if (ratio > worst.ratio) worst = Worst{ratio, pattern};
     if (!(ratio <= kRatioAllowance)) tally.Failure(pattern, "reads back too far", text);
 }
@@ -145,13 +151,14 @@ bool ParseHex(const char* text, std::uint64_t& value) {
 
 void PrintWorst(const char* label, const Worst& worst) {
     if (worst.ratio == 0) {
-        std::printf("  largest distance/bound, %s: 0 (each reads back as exactly its number)\n", label);
+        std::printf("  largest distance/bound, %s: 0 (each reads back as exactly its number)\n",
+                    label);
         return;
     }
     const std::uint32_t pattern = worst.pattern;
     const std::u16string text = zelquin::DoubleToFixedText(ShownNumber(pattern));
-    std::printf("  largest distance/bound, %s: %.9f at 0x%08" PRIx32 " (%.9g shown as \"%s\")\n", label,
-                worst.ratio, pattern, static_cast<double>(std::bit_cast<float>(pattern)),
+    std::printf("  largest distance/bound, %s: %.9f at 0x%08" PRIx32 " (%.9g shown as \"%s\")\n",
+                label, worst.ratio, pattern, static_cast<double>(std::bit_cast<float>(pattern)),
                 zelquin::check::Printable(text).c_str());
 }
 
@@ -163,8 +170,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
             threadCount = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
-        } else if (std::strcmp(argv[i], "--range") == 0 && i + 2 < argc && ParseHex(argv[i + 1], first) &&
-                   ParseHex(argv[i + 2], last) && first <= last) {
+        } else if (std::strcmp(argv[i], "--range") == 0 && i + 2 < argc &&
+                   ParseHex(argv[i + 1], first) && ParseHex(argv[i + 2], last) && first <= last) {
             i += 2;
         } else {
             std::fprintf(stderr, "usage: %s [--threads N] [--range FIRST LAST]\n", argv[0]);
@@ -194,11 +201,13 @@ int main(int argc, char** argv) {
                 if (chunk >= chunkCount) break;
                 const std::uint64_t begin = first + chunk * kChunkSize;
                 const std::uint64_t end = std::min(begin + kChunkSize, last + 1);
-                for (std::uint64_t p = begin; p < end; ++p) CheckPattern(static_cast<std::uint32_t>(p), own);
+                for (std::uint64_t p = begin; p < end; ++p)
+                    CheckPattern(static_cast<std::uint32_t>(p), own);
                 const std::uint64_t done = chunksDone.fetch_add(1) + 1;
                 if (done % 16 == 0 || done == chunkCount) {
                     const double seconds = secondsSince();
-                    std::printf("%5.1f%%  %7.1f s  (about %.0f s left)\n", 100.0 * done / chunkCount, seconds,
+                    std::printf("%5.1f%%  %7.1f s  (about %.0f s left)\n",
+                                100.0 * done / chunkCount, seconds,
                                 seconds * (chunkCount - done) / done);
                     std::fflush(stdout);
                 }
@@ -210,14 +219,17 @@ int main(int argc, char** argv) {
     for (std::thread& thread : threads) thread.join();
     const double seconds = secondsSince();
 
-    std::printf("\nbinary32 patterns 0x%08" PRIx64 " to 0x%08" PRIx64 ", %u threads, %.1f s\n", first, last,
-                threadCount, seconds);
-    std::printf("  checked: %" PRIu64 " (%" PRIu64 " finite, %" PRIu64 " also through PatternToValueText)\n",
+    std::printf("\nbinary32 patterns 0x%08" PRIx64 " to 0x%08" PRIx64 ", %u threads, %.1f s\n",
+                first, last, threadCount, seconds);
+    std::printf("  checked: %" PRIu64 " (%" PRIu64 " finite, %" PRIu64
+                " also through PatternToValueText)\n",
                 tally.checked, tally.finite, tally.wholeTextChecks);
     std::printf("  failures: %" PRIu64 "\n", tally.failures);
-    std::printf("  fast digits differing from the chain: %" PRIu64 ", fast readings differing: %" PRIu64 "\n",
+    std::printf("  fast digits differing from the chain: %" PRIu64
+                ", fast readings differing: %" PRIu64 "\n",
                 tally.fastDigitsDiffer, tally.fastReadingDiffers);
-    std::printf("  read back to the same binary32: %" PRIu64 " of the finite\n", tally.sameBinary32);
+    std::printf("  read back to the same binary32: %" PRIu64 " of the finite\n",
+                tally.sameBinary32);
     PrintWorst("below 1e11", tally.worstSixDecimals);
     PrintWorst("from 1e11", tally.worstSeventeenDigits);
     for (const std::string& line : tally.failureLines) std::printf("  FAIL %s\n", line.c_str());

@@ -37,7 +37,8 @@ inline const char* ValueTextFault(std::u16string_view text, std::size_t limit) {
         const char16_t c = body[i];
         if (!IsAsciiDigit(c)) return "value text with a character that is not a digit";
         if (significant > 0 || c != u'0') ++significant;
-        if (significant > 17 && c != u'0') return "value text with more than seventeen significant digits";
+        if (significant > 17 && c != u'0')
+            return "value text with more than seventeen significant digits";
     }
     return nullptr;
 }
@@ -47,11 +48,13 @@ inline const char* ValueTextFault(std::u16string_view text, std::size_t limit) {
 inline const char* PatternTextFault(std::u16string_view text, std::size_t limit) {
     if (text.size() > limit) return "pattern text longer than its limit";
     if (text == u"0") return nullptr;
-    if (text.size() < 3 || text[0] != u'0' || text[1] != u'x') return "pattern text without \"0x\" and a digit";
+    if (text.size() < 3 || text[0] != u'0' || text[1] != u'x')
+        return "pattern text without \"0x\" and a digit";
     if (text[2] == u'0') return "pattern text with a leading zero";
     for (std::size_t i = 2; i < text.size(); ++i) {
         const char16_t c = text[i];
-        if (!IsAsciiDigit(c) && !(c >= u'a' && c <= u'f')) return "pattern text with a character that is not a hexadecimal digit";
+        if (!IsAsciiDigit(c) && !(c >= u'a' && c <= u'f'))
+            return "pattern text with a character that is not a hexadecimal digit";
     }
     return nullptr;
 }
@@ -61,11 +64,16 @@ inline const char* PatternTextFault(std::u16string_view text, std::size_t limit)
 inline const char16_t* SpecialText(std::uint64_t bits) {
     const bool negative = (bits & kBinary64.SignBit()) != 0;
     switch (Classify(bits, kBinary64)) {
-        case NumberClass::Infinity: return negative ? u"-1.#INF00" : u"1.#INF00";
-        case NumberClass::SignallingNaN: return negative ? u"-1.#SNAN0" : u"1.#SNAN0";
-        case NumberClass::IndefiniteNaN: return u"-1.#IND00";
-        case NumberClass::QuietNaN: return negative ? u"-1.#QNAN0" : u"1.#QNAN0";
-        default: return nullptr;
+        case NumberClass::Infinity:
+            return negative ? u"-1.#INF00" : u"1.#INF00";
+        case NumberClass::SignallingNaN:
+            return negative ? u"-1.#SNAN0" : u"1.#SNAN0";
+        case NumberClass::IndefiniteNaN:
+            return u"-1.#IND00";
+        case NumberClass::QuietNaN:
+            return negative ? u"-1.#QNAN0" : u"1.#QNAN0";
+        default:
+            return nullptr;
     }
 }
 

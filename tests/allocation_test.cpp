@@ -51,8 +51,14 @@ const std::uint64_t kValues[] = {
 };
 
 const std::u16string kValueTexts[] = {
-    u"", u"1", u"-1.5E-3", u"   .25e+2xyz", u"8997742649981799375319e-7",
-    u"1000000000000000000000000001", u"1e-400", u"2.2250738585072014e-308",
+    u"",
+    u"1",
+    u"-1.5E-3",
+    u"   .25e+2xyz",
+    u"8997742649981799375319e-7",
+    u"1000000000000000000000000001",
+    u"1e-400",
+    u"2.2250738585072014e-308",
     std::u16string(199, u'9'),
 };
 
@@ -77,7 +83,9 @@ TEST(NoHeapUse, BufferFormsAllocateNothing) {
     for (std::uint64_t v : kValues) {
         EXPECT_EQ(AllocationsDuring([&] { (void)DoubleToFixedText(v, out); }), 0);
         EXPECT_EQ(AllocationsDuring([&] { (void)UInt64ToHexText(v, out); }), 0);
-        EXPECT_EQ(AllocationsDuring([&] { (void)UInt32ToHexText(static_cast<std::uint32_t>(v), out); }), 0);
+        EXPECT_EQ(
+            AllocationsDuring([&] { (void)UInt32ToHexText(static_cast<std::uint32_t>(v), out); }),
+            0);
     }
     for (const std::u16string& text : kValueTexts) {
         for (const bool option : {false, true}) {
@@ -91,13 +99,15 @@ TEST(NoHeapUse, ConversionsAllocateOnlyTheReturnedText) {
     for (std::uint64_t v : kValues) {
         EXPECT_LE(AllocationsDuring([&] { (void)DoubleToFixedText(v); }), 1);
         EXPECT_LE(AllocationsDuring([&] { (void)UInt64ToHexText(v); }), 1);
-        EXPECT_LE(AllocationsDuring([&] { (void)UInt32ToHexText(static_cast<std::uint32_t>(v)); }), 1);
+        EXPECT_LE(AllocationsDuring([&] { (void)UInt32ToHexText(static_cast<std::uint32_t>(v)); }),
+                  1);
     }
     for (const std::u16string& text : kValueTexts) {
         EXPECT_LE(AllocationsDuring([&] { (void)ValueToPatternText(text, false); }), 1);
         EXPECT_LE(AllocationsDuring([&] { (void)ValueToPatternText(text, true); }), 1);
         EXPECT_LE(AllocationsDuring([&] { (void)PatternToValueText(text, false); }), 1);
-        EXPECT_LE(AllocationsDuring([&] { (void)PatternToValueText(u"0xffefffffffffffff", false); }), 1);
+        EXPECT_LE(
+            AllocationsDuring([&] { (void)PatternToValueText(u"0xffefffffffffffff", false); }), 1);
     }
 }
 

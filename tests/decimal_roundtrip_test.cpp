@@ -97,9 +97,8 @@ TEST(TextToDoubleCrossCheckTest, IntegerHalfwayTextsRoundTowardZero) {
             BigUnsigned integer;
             std::uint64_t expected;
         };
-        const Probe probes[] = {{halfway, lower},
-                                {halfway - BigUnsigned(1), lower},
-                                {halfway + BigUnsigned(1), upper}};
+        const Probe probes[] = {
+            {halfway, lower}, {halfway - BigUnsigned(1), lower}, {halfway + BigUnsigned(1), upper}};
         for (const Probe& probe : probes) {
             std::string digits = probe.integer.ToDecimal();
             if (sign != 0) digits.insert(digits.begin(), '-');
@@ -159,7 +158,6 @@ std::string FixedTextRoundTripFault(std::uint64_t bits) {
     return "";
 }
 
-
 TEST(FixedTextRoundTripTest, Binary32ValuesReadBackWithinSixDecimalsAndSeventeenDigits) {
     constexpr int kSampleSize = 10000;
     std::mt19937_64 random(0x5eed0032u);
@@ -194,8 +192,8 @@ TEST(FixedTextRoundTripTest, Binary64ValuesReadBackWithinSixDecimalsAndSeventeen
             // (integer + (2j + 1) / 2e6), integer below 2^(1..40), nudged.
             int length = 1 + static_cast<int>(random() % 40);
             BigUnsigned integer(random() >> (64 - length));
-            BigUnsigned halfway = (integer * 1000000u + BigUnsigned(random() % 1000000)) * 2u +
-                                  BigUnsigned(1);
+            BigUnsigned halfway =
+                (integer * 1000000u + BigUnsigned(random() % 1000000)) * 2u + BigUnsigned(1);
             bits = exact::NearestBinary64(halfway, BigUnsigned(2000000));
             bits += random() % 7;
             bits -= 3;
@@ -235,10 +233,12 @@ std::string NarrowingFault(std::uint64_t bits, std::uint32_t single) {
     if (magnitude == 0x7f800000u) {
         return twice >= value + SingleInUnits(0x7f7fffffu) ? "" : "overflowed";
     }
-    BigUnsigned lowerHalfway = magnitude == 0 ? BigUnsigned() : value + SingleInUnits(magnitude - 1);
+    BigUnsigned lowerHalfway =
+        magnitude == 0 ? BigUnsigned() : value + SingleInUnits(magnitude - 1);
     BigUnsigned upperHalfway = value + SingleInUnits(magnitude + 1);
     bool even = (magnitude & 1) == 0;
-    if (twice < lowerHalfway || (twice == lowerHalfway && !even && magnitude != 0)) return "too large";
+    if (twice < lowerHalfway || (twice == lowerHalfway && !even && magnitude != 0))
+        return "too large";
     if (twice > upperHalfway || (twice == upperHalfway && !even)) return "too small";
     return "";
 }

@@ -147,7 +147,8 @@ ScanResult ScanByStates(const Unit* p, const Unit* end) {
                 ++p;
                 if (s.exponentValue <= kLargestDecimalExponent) {
                     s.exponentValue = s.exponentValue * 10 + static_cast<int>(unit - '0');
-                    if (s.exponentValue > kLargestDecimalExponent) s.exponentValue = kExponentValueCap;
+                    if (s.exponentValue > kLargestDecimalExponent)
+                        s.exponentValue = kExponentValueCap;
                 }
                 break;
         }

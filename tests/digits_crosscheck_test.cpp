@@ -78,7 +78,8 @@ TEST(DoubleToDigitsCrossCheckTest, SeventeenDigitsWithinOneUnitOfTheCorrectlyRou
         std::string fault = FormFault(got);
         long long apart = -1;
         if (fault.empty()) {
-            apart = UnitsApart(SeventeenDigitInteger(got), got.exponent, want.digits, want.exponent);
+            apart =
+                UnitsApart(SeventeenDigitInteger(got), got.exponent, want.digits, want.exponent);
             if (got.negative != want.negative) {
                 fault = "sign";
             } else if (apart < 0 || apart > 1) {
@@ -110,17 +111,17 @@ TEST(DoubleToDigitsCrossCheckTest, ShortExactValuesKeepTheirDigits) {
         int exponent;
     };
     const Case cases[] = {
-        {0x3ff0000000000000u, "1", 1},                    // 1
-        {0xbff0000000000000u, "1", 1},                    // -1
-        {0x3fe0000000000000u, "5", 0},                    // 0.5
-        {0x4024000000000000u, "1", 2},                    // 10
-        {0x3fd0000000000000u, "25", 0},                   // 0.25
-        {0x3f50000000000000u, "9765625", -3},             // 2^-10
-        {0x4059000000000000u, "1", 3},                    // 100
-        {0x4341c37937e08000u, "1", 17},                   // 1e16
-        {0x433fffffffffffffu, "9007199254740991", 16},    // 2^53 - 1
-        {0x4340000000000000u, "9007199254740992", 16},    // 2^53
-        {0xc0fe240000000000u, "123456", 6},               // -123456
+        {0x3ff0000000000000u, "1", 1},                  // 1
+        {0xbff0000000000000u, "1", 1},                  // -1
+        {0x3fe0000000000000u, "5", 0},                  // 0.5
+        {0x4024000000000000u, "1", 2},                  // 10
+        {0x3fd0000000000000u, "25", 0},                 // 0.25
+        {0x3f50000000000000u, "9765625", -3},           // 2^-10
+        {0x4059000000000000u, "1", 3},                  // 100
+        {0x4341c37937e08000u, "1", 17},                 // 1e16
+        {0x433fffffffffffffu, "9007199254740991", 16},  // 2^53 - 1
+        {0x4340000000000000u, "9007199254740992", 16},  // 2^53
+        {0xc0fe240000000000u, "123456", 6},             // -123456
     };
     for (const Case& c : cases) {
         DecimalDigits got = DoubleToDigits(c.bits);

@@ -22,7 +22,9 @@ inline constexpr std::uint64_t kFractionMask = kBinary64.FractionMask();
 inline constexpr std::uint64_t kImplicitBit = kBinary64.ImplicitBit();
 inline constexpr std::uint64_t kLargestFiniteMagnitude = kBinary64.Infinity() - 1;
 
-inline bool IsFinite(std::uint64_t bits) { return (bits & kBinary64.ExponentMask()) != kBinary64.ExponentMask(); }
+inline bool IsFinite(std::uint64_t bits) {
+    return (bits & kBinary64.ExponentMask()) != kBinary64.ExponentMask();
+}
 inline bool IsNegative(std::uint64_t bits) { return (bits & kSignBit) != 0; }
 
 // A finite binary64 as negative? -significand * 2^exponent : significand * 2^exponent.
@@ -41,7 +43,8 @@ inline int UlpExponent(std::uint64_t bits) {
 inline Binary64Parts Decompose(std::uint64_t bits) {
     assert(IsFinite(bits));
     const BinaryFields f = SplitFields(bits, kBinary64);
-    return {f.negative, f.exponentField == 0 ? f.fraction : f.fraction | kImplicitBit, UlpExponent(bits)};
+    return {f.negative, f.exponentField == 0 ? f.fraction : f.fraction | kImplicitBit,
+            UlpExponent(bits)};
 }
 
 inline const BigUnsigned& PowerOfTen(int n) {
@@ -269,20 +272,27 @@ inline bool WithinDistance(const ScaledValue& a, const ScaledValue& b,
 // uniformly random patterns, subnormals, and values within a few units in the
 // last place of powers of ten and of integers.
 class Binary64Sampler {
-public:
+  public:
     explicit Binary64Sampler(std::uint64_t seed) : random_(seed) {}
 
     std::uint64_t Next() {
         std::uint64_t sign = random_() & kSignBit;
         std::uint64_t magnitude = 0;
         switch (random_() % 20) {
-            case 0: case 1: case 2:  // subnormal, with a random number of significant bits
+            case 0:
+            case 1:
+            case 2:  // subnormal, with a random number of significant bits
                 magnitude = (random_() & kFractionMask) >> (random_() % 52);
                 break;
-            case 3: case 4: case 5:
-                magnitude = Nudge(CachedTruncatedPowerOfTen(static_cast<int>(random_() % 632) - 323));
+            case 3:
+            case 4:
+            case 5:
+                magnitude =
+                    Nudge(CachedTruncatedPowerOfTen(static_cast<int>(random_() % 632) - 323));
                 break;
-            case 6: case 7: case 8: {
+            case 6:
+            case 7:
+            case 8: {
                 int length = 1 + static_cast<int>(random_() % 64);
                 std::uint64_t n = (random_() >> (64 - length)) | (std::uint64_t{1} << (length - 1));
                 magnitude = Nudge(TruncatedFromInteger(n));
@@ -296,7 +306,7 @@ public:
         return sign | magnitude;
     }
 
-private:
+  private:
     // A few units in the last place either way, staying positive and finite.
     std::uint64_t Nudge(std::uint64_t magnitude) {
         std::int64_t delta = static_cast<std::int64_t>(random_() % 9) - 4;

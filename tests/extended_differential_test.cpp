@@ -18,18 +18,37 @@ ExtendedValue RandomOperand(std::mt19937_64& rng) {
     std::uint64_t high = rng();
     std::uint16_t low = static_cast<std::uint16_t>(rng());
     switch (kind) {
-        case 0: high &= 0xFFFF000000000000u; low = 0; break;   // sparse
-        case 1: high |= 0xFFFFFFFFFFFF0000u; low = 0xFFFF; break;  // dense
-        case 2: low &= 0x8000u; break;                          // halves
-        default: break;
+        case 0:
+            high &= 0xFFFF000000000000u;
+            low = 0;
+            break;  // sparse
+        case 1:
+            high |= 0xFFFFFFFFFFFF0000u;
+            low = 0xFFFF;
+            break;  // dense
+        case 2:
+            low &= 0x8000u;
+            break;  // halves
+        default:
+            break;
     }
     std::uint16_t exponent;
     switch (rng() % 6) {
-        case 0: exponent = static_cast<std::uint16_t>(rng() % 64); break;             // tiny
-        case 1: exponent = static_cast<std::uint16_t>(32767 - rng() % 64); break;     // huge
-        case 2: exponent = static_cast<std::uint16_t>(8100 + rng() % 300); break;     // sums near 16319
-        case 3: exponent = static_cast<std::uint16_t>(24500 + rng() % 300); break;    // sums near 49149
-        default: exponent = static_cast<std::uint16_t>(rng() % 32768); break;
+        case 0:
+            exponent = static_cast<std::uint16_t>(rng() % 64);
+            break;  // tiny
+        case 1:
+            exponent = static_cast<std::uint16_t>(32767 - rng() % 64);
+            break;  // huge
+        case 2:
+            exponent = static_cast<std::uint16_t>(8100 + rng() % 300);
+            break;  // sums near 16319
+        case 3:
+            exponent = static_cast<std::uint16_t>(24500 + rng() % 300);
+            break;  // sums near 49149
+        default:
+            exponent = static_cast<std::uint16_t>(rng() % 32768);
+            break;
     }
     if (exponent != 0 || rng() % 2 == 0) high |= 0x8000000000000000u;  // normalised, or subnormal
     if (rng() % 50 == 0) {
@@ -70,7 +89,8 @@ std::pair<ExtendedValue, ExtendedValue> SubnormalTiePair(std::mt19937_64& rng) {
             high |= std::uint64_t{1} << (lost - 16);
         }
     }
-    const ExtendedValue b{high, static_cast<std::uint16_t>(low), static_cast<std::uint16_t>(sum - xa), rng() % 2 == 0};
+    const ExtendedValue b{high, static_cast<std::uint16_t>(low),
+                          static_cast<std::uint16_t>(sum - xa), rng() % 2 == 0};
     return {a, b};
 }
 
@@ -78,7 +98,8 @@ TEST(ExtendedMultiplyDifferential, MatchesTheLimbByLimbReference) {
     std::mt19937_64 rng(20261207);
     for (int i = 0; i < 400000; ++i) {
         ExtendedValue a = RandomOperand(rng);
-        ExtendedValue b = i % 3 == 0 ? PositivePowersOfTen[rng() % kPowerTableSize] : RandomOperand(rng);
+        ExtendedValue b =
+            i % 3 == 0 ? PositivePowersOfTen[rng() % kPowerTableSize] : RandomOperand(rng);
         if (i % 7 == 1) std::tie(a, b) = SubnormalTiePair(rng);
         const ExtendedValue fast = ExtendedMultiply(a, b);
         const ExtendedValue slow = reference::Multiply(a, b);

@@ -21,7 +21,9 @@ inline ExtendedValue Multiply(const ExtendedValue& a, const ExtendedValue& b) {
         la[i] = Limb(a, i);
         lb[i] = Limb(b, i);
     }
-    const auto isZero = [](const std::uint32_t* l) { return (l[0] | l[1] | l[2] | l[3] | l[4]) == 0; };
+    const auto isZero = [](const std::uint32_t* l) {
+        return (l[0] | l[1] | l[2] | l[3] | l[4]) == 0;
+    };
     if (xa == 0) {
         if (isZero(la)) return zero;
         xa = 1;

@@ -1,8 +1,8 @@
 // The extended arithmetic: limits, zero operands, rounding of the truncated
 // product, the subnormal path and the scaling by powers of ten.
-#include <gtest/gtest.h>
-
 #include "extended.h"
+
+#include <gtest/gtest.h>
 
 namespace zelquin {
 namespace {
@@ -31,10 +31,8 @@ constexpr ExtendedValue Infinity(bool negative) {
 
 TEST(ExtendedMultiply, ByOneLeavesFiniteOperandsUnchanged) {
     const ExtendedValue operands[] = {
-        {0xA000000000000000u, 0x0000, 16386, false},
-        {0xFFFFFFFFFFFFFFFFu, 0xFFFF, 16383, true},
-        {0x8000000000000000u, 0x0001, 100, false},
-        {0xC46052028A20979Au, 0xC94C, 29989, true},
+        {0xA000000000000000u, 0x0000, 16386, false}, {0xFFFFFFFFFFFFFFFFu, 0xFFFF, 16383, true},
+        {0x8000000000000000u, 0x0001, 100, false},   {0xC46052028A20979Au, 0xC94C, 29989, true},
         {0x0000000000000001u, 0x2345, 0, false},  // extended subnormal
         {0x7FFFFFFFFFFFFFFFu, 0xFFFF, 0, true},   // extended subnormal
     };
@@ -73,14 +71,15 @@ TEST(ExtendedMultiply, ExponentSumLimits) {
     // A sum of 16319 or less gives zero with the sign clear.
     const ExtendedValue small{0x8000000000000000u, 0, 16319, true};
     const ExtendedValue one1{0x8000000000000000u, 0, 1, false};
-    EXPECT_TRUE(IsExactly(ExtendedMultiply(small, ExtendedValue{0x8000000000000000u, 0, 0, false}),
-                          kZero));
-    EXPECT_TRUE(IsExactly(ExtendedMultiply(ExtendedValue{0x8000000000000000u, 0, 16318, true}, one1),
-                          kZero));
+    EXPECT_TRUE(
+        IsExactly(ExtendedMultiply(small, ExtendedValue{0x8000000000000000u, 0, 0, false}), kZero));
+    EXPECT_TRUE(IsExactly(
+        ExtendedMultiply(ExtendedValue{0x8000000000000000u, 0, 16318, true}, one1), kZero));
     // A sum of 16320 is not cut off: 2^94 shifted right by 63 bits leaves an
     // extended subnormal with significand 2^15.
-    EXPECT_TRUE(IsExactly(ExtendedMultiply(ExtendedValue{0x8000000000000000u, 0, 16319, true}, one1),
-                          ExtendedValue{0, 0x8000, 0, true}));
+    EXPECT_TRUE(
+        IsExactly(ExtendedMultiply(ExtendedValue{0x8000000000000000u, 0, 16319, true}, one1),
+                  ExtendedValue{0, 0x8000, 0, true}));
 }
 
 TEST(ExtendedMultiply, ProductOverflowAfterRoundingIsInfinity) {
@@ -128,8 +127,8 @@ TEST(ExtendedMultiply, SubnormalResultsShiftWithStickyBit) {
     // holding 2^-16383 as 2^78 * 2^(1 - 16383 - 79).
     const ExtendedValue tiny{0x8000000000000000u, 0, 1, false};
     const ExtendedValue half{0x8000000000000000u, 0, 16382, true};
-    EXPECT_TRUE(IsExactly(ExtendedMultiply(tiny, half),
-                          ExtendedValue{0x4000000000000000u, 0, 0, true}));
+    EXPECT_TRUE(
+        IsExactly(ExtendedMultiply(tiny, half), ExtendedValue{0x4000000000000000u, 0, 0, true}));
     // Bits shifted out set the lowest bit of P, which then rounds.
     const ExtendedValue quarter{0x8000000000000000u, 0, 16381, false};
     const ExtendedValue tinyOdd{0x8000000000000000u, 0x0001, 1, false};
@@ -158,7 +157,8 @@ TEST(ScaleByPowerOfTen, MultipliesByOneEntryPerOctalDigitLowestFirst) {
     // 8191 = octal 17777: entries 7, 7*8, 7*64, 7*512 and 4096, in that order.
     for (const bool negative : {false, true}) {
         const ExtendedValue* table = negative ? NegativePowersOfTen : PositivePowersOfTen;
-        const ExtendedValue x{0x8000000000000000u, 0, static_cast<std::uint16_t>(negative ? 30000 : 2000), false};
+        const ExtendedValue x{0x8000000000000000u, 0,
+                              static_cast<std::uint16_t>(negative ? 30000 : 2000), false};
         ExtendedValue expected = x;
         for (int index : {6, 13, 20, 27, 28}) expected = ExtendedMultiply(expected, table[index]);
         EXPECT_TRUE(IsExactly(ScaleByPowerOfTen(x, negative ? -8191 : 8191, false), expected));

@@ -42,7 +42,8 @@ TEST(FastPathDifferential, DigitsAndFixedTextsEqualTheChainsOnEveryKindOfValue) 
         for (int i = 0; i < kSamplesPerKind; ++i) {
             const std::uint64_t bits = hard::HardValue(rng, kind);
             const DecimalDigits chain = DoubleToDigitsReference(bits);
-            ASSERT_TRUE(SameDigits(DoubleToDigits(bits), chain)) << hard::kValueKindNames[kind] << ": " << Hex(bits);
+            ASSERT_TRUE(SameDigits(DoubleToDigits(bits), chain))
+                << hard::kValueKindNames[kind] << ": " << Hex(bits);
             ASSERT_EQ(DoubleToFixedText(bits), reference::FixedText(chain))
                 << hard::kValueKindNames[kind] << ": " << Hex(bits);
         }
@@ -54,7 +55,8 @@ TEST(FastPathDifferential, ReadingEqualsTheChainOnEveryKindOfText) {
     for (int kind = 0; kind < hard::kTextKinds; ++kind) {
         for (int i = 0; i < kSamplesPerKind; ++i) {
             const std::u16string text = hard::HardText(rng, kind);
-            ASSERT_EQ(TextToDouble(text), TextToDoubleReference(text)) << hard::kTextKindNames[kind] << ": " << Narrow(text);
+            ASSERT_EQ(TextToDouble(text), TextToDoubleReference(text))
+                << hard::kTextKindNames[kind] << ": " << Narrow(text);
         }
     }
 }
@@ -65,12 +67,15 @@ void ExpectScansAlike(std::u16string_view text) {
     const ScanResult fast = ScanDecimal(text);
     const ScanResult states = reference::ScanByStates(text.data(), text.data() + text.size());
     std::uint64_t significand = 0;
-    for (int i = 0; i < states.digitCount && i < 19; ++i) significand = significand * 10 + states.digits[i];
-    ASSERT_TRUE(fast.negative == states.negative && fast.digitSeen == states.digitSeen &&
-                fast.digitCount == states.digitCount &&
-                std::memcmp(fast.digits, states.digits, static_cast<std::size_t>(states.digitCount)) == 0 &&
-                fast.significand == significand && fast.exponentAdjustment == states.exponentAdjustment &&
-                fast.exponentValue == states.exponentValue && fast.exponentNegative == states.exponentNegative)
+    for (int i = 0; i < states.digitCount && i < 19; ++i)
+        significand = significand * 10 + states.digits[i];
+    ASSERT_TRUE(
+        fast.negative == states.negative && fast.digitSeen == states.digitSeen &&
+        fast.digitCount == states.digitCount &&
+        std::memcmp(fast.digits, states.digits, static_cast<std::size_t>(states.digitCount)) == 0 &&
+        fast.significand == significand && fast.exponentAdjustment == states.exponentAdjustment &&
+        fast.exponentValue == states.exponentValue &&
+        fast.exponentNegative == states.exponentNegative)
         << Narrow(text);
 }
 
@@ -85,7 +90,8 @@ TEST(ScannerDifferential, EveryShortTextScansAsTheGrammarsStatesSay) {
         text.assign(length, u' ');
         for (std::size_t code = 0; code < total; ++code) {
             std::size_t c = code;
-            for (std::size_t i = 0; i < length; ++i, c /= alphabet.size()) text[i] = alphabet[c % alphabet.size()];
+            for (std::size_t i = 0; i < length; ++i, c /= alphabet.size())
+                text[i] = alphabet[c % alphabet.size()];
             ExpectScansAlike(text);
         }
     }

@@ -1,10 +1,11 @@
 // The synchronisation of the two fields, on a simulated window whose field
 // replacement reports the change synchronously, as the platforms do.
+#include "field_sync.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "field_sync.h"
 #include "window_edit_cases.h"
 
 namespace zelquin {
@@ -48,11 +49,21 @@ struct SimulatedWindow {
                 for (char16_t unit : step.text) SetText(id, text[id] + unit);
                 break;
             }
-            case Action::ErasePattern: SetText(kPatternFieldId, u""); break;
-            case Action::EraseValue: SetText(kValueFieldId, u""); break;
-            case Action::PastePattern: SetText(kPatternFieldId, step.text); break;
-            case Action::PasteValue: SetText(kValueFieldId, step.text); break;
-            case Action::ToggleDouble: checked = !checked; break;
+            case Action::ErasePattern:
+                SetText(kPatternFieldId, u"");
+                break;
+            case Action::EraseValue:
+                SetText(kValueFieldId, u"");
+                break;
+            case Action::PastePattern:
+                SetText(kPatternFieldId, step.text);
+                break;
+            case Action::PasteValue:
+                SetText(kValueFieldId, step.text);
+                break;
+            case Action::ToggleDouble:
+                checked = !checked;
+                break;
         }
     }
 };
@@ -84,7 +95,10 @@ TEST(FieldSync, EachEditConvertsExactlyOnce) {
 
 TEST(FieldSync, OtherControlsAndGuardedFieldsAreIgnored) {
     int reads = 0;
-    const auto read = [&](int, char16_t*, std::size_t) { ++reads; return std::size_t{0}; };
+    const auto read = [&](int, char16_t*, std::size_t) {
+        ++reads;
+        return std::size_t{0};
+    };
     const auto option = [] { return false; };
     const auto replace = [](int, const char16_t*) { FAIL() << "nothing may be replaced"; };
     EXPECT_FALSE(OnFieldChanged(kDoubleOptionId, read, option, replace));
@@ -122,8 +136,7 @@ TEST(FieldSync, AReaderThatOverfillsIsStillCutTo199Units) {
             for (std::size_t i = 0; i < capacity; ++i) buffer[i] = u'1';
             return capacity;  // claims 200 units
         },
-        [] { return true; },
-        [&](int, const char16_t* text) { received = text; });
+        [] { return true; }, [&](int, const char16_t* text) { received = text; });
     // 199 ones overflow binary64 (about 1.1e198 is finite; 200 ones too): the
     // 199-unit prefix is what was read.
     EXPECT_EQ(received, ValueToPatternText(std::u16string(199, u'1'), true));

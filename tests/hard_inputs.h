@@ -16,14 +16,22 @@
 namespace zelquin::hard {
 
 inline constexpr int kValueKinds = 7;
-inline constexpr const char* kValueKindNames[kValueKinds] = {
-    "random binary64", "binary32 widened", "everyday (2^-10 to 2^20)", "near powers of ten",
-    "exact ties at the 18th digit", "subnormal", "small integers times powers of two"};
+inline constexpr const char* kValueKindNames[kValueKinds] = {"random binary64",
+                                                             "binary32 widened",
+                                                             "everyday (2^-10 to 2^20)",
+                                                             "near powers of ten",
+                                                             "exact ties at the 18th digit",
+                                                             "subnormal",
+                                                             "small integers times powers of two"};
 
 inline constexpr int kTextKinds = 7;
-inline constexpr const char* kTextKindNames[kTextKinds] = {
-    "17 to 19 digits", "exact binary64 midpoints", "exact ties at the 18th digit", "near powers of ten",
-    "subnormal boundary", "20 to 25 digits", "exponents at the range limits"};
+inline constexpr const char* kTextKindNames[kTextKinds] = {"17 to 19 digits",
+                                                           "exact binary64 midpoints",
+                                                           "exact ties at the 18th digit",
+                                                           "near powers of ten",
+                                                           "subnormal boundary",
+                                                           "20 to 25 digits",
+                                                           "exponents at the range limits"};
 
 // The binary64 of m * 2^e for 0 < m < 2^53, exactly (normal results only).
 inline std::uint64_t Encode(std::uint64_t m, int e) {
@@ -31,11 +39,14 @@ inline std::uint64_t Encode(std::uint64_t m, int e) {
         m <<= 1;
         --e;
     }
-    return (static_cast<std::uint64_t>(e + kBinary64.fractionBits + kBinary64.Bias()) << kBinary64.fractionBits) |
+    return (static_cast<std::uint64_t>(e + kBinary64.fractionBits + kBinary64.Bias())
+            << kBinary64.fractionBits) |
            (m & kBinary64.FractionMask());
 }
 
-inline std::uint64_t UniformBelow(std::mt19937_64& rng, std::uint64_t bound) { return rng() % bound; }
+inline std::uint64_t UniformBelow(std::mt19937_64& rng, std::uint64_t bound) {
+    return rng() % bound;
+}
 
 inline std::uint64_t RandomFinite(std::mt19937_64& rng) {
     for (;;) {
@@ -48,14 +59,17 @@ inline std::uint64_t RandomFinite(std::mt19937_64& rng) {
 inline std::uint64_t HardValue(std::mt19937_64& rng, int kind) {
     const std::uint64_t sign = rng() & kBinary64.SignBit();
     switch (kind) {
-        case 0: return RandomFinite(rng);
+        case 0:
+            return RandomFinite(rng);
         case 1: {
             std::uint32_t single;
             do single = static_cast<std::uint32_t>(rng());
             while ((single & 0x7F800000u) == 0x7F800000u);
             return SingleToDouble(single);
         }
-        case 2: return sign | (static_cast<std::uint64_t>(1013 + UniformBelow(rng, 31)) << 52) | (rng() & kBinary64.FractionMask());
+        case 2:
+            return sign | (static_cast<std::uint64_t>(1013 + UniformBelow(rng, 31)) << 52) |
+                   (rng() & kBinary64.FractionMask());
         case 3: {
             // Within 50 units in the last place of the binary64 nearest to 10^k.
             const int k = -323 + static_cast<int>(UniformBelow(rng, 632));
@@ -76,7 +90,8 @@ inline std::uint64_t HardValue(std::mt19937_64& rng, int kind) {
             const std::uint64_t m = (low + UniformBelow(rng, high - low)) | 1;
             return sign | Encode(m, -j);
         }
-        case 5: return sign | (rng() & kBinary64.FractionMask());
+        case 5:
+            return sign | (rng() & kBinary64.FractionMask());
         default: {
             const std::uint64_t m = 1 + UniformBelow(rng, 1u << (1 + UniformBelow(rng, 20)));
             return sign | Encode(m, static_cast<int>(UniformBelow(rng, 200)) - 100);
@@ -106,9 +121,11 @@ inline std::u16string RandomDigits(std::mt19937_64& rng, int count) {
 // The digits with a point after `integerDigits` of them (leading zeros added
 // when it is not positive).
 inline std::u16string WithPoint(const std::u16string& digits, int integerDigits) {
-    if (integerDigits <= 0) return u"0." + std::u16string(static_cast<std::size_t>(-integerDigits), u'0') + digits;
+    if (integerDigits <= 0)
+        return u"0." + std::u16string(static_cast<std::size_t>(-integerDigits), u'0') + digits;
     if (static_cast<std::size_t>(integerDigits) >= digits.size()) return digits;
-    return digits.substr(0, static_cast<std::size_t>(integerDigits)) + u'.' + digits.substr(static_cast<std::size_t>(integerDigits));
+    return digits.substr(0, static_cast<std::size_t>(integerDigits)) + u'.' +
+           digits.substr(static_cast<std::size_t>(integerDigits));
 }
 
 // An integer of the digits, written either plainly with its decimal places or
@@ -134,7 +151,8 @@ inline std::u16string HardText(std::mt19937_64& rng, int kind) {
         case 1: {
             // (2m + 1) * 2^(e - 1) with 2^52 <= m < 2^53, whole or with 1 to 4
             // binary places, written exactly: at most 19 significant digits.
-            const std::uint64_t odd = 2 * ((std::uint64_t{1} << 52) + UniformBelow(rng, std::uint64_t{1} << 52)) + 1;
+            const std::uint64_t odd =
+                2 * ((std::uint64_t{1} << 52) + UniformBelow(rng, std::uint64_t{1} << 52)) + 1;
             const int places = static_cast<int>(UniformBelow(rng, 14)) - 4;  // -4 to 9
             if (places >= 0) return text + DecimalText(rng, odd << places, 0);
             std::uint64_t scaled = odd;
@@ -153,8 +171,9 @@ inline std::u16string HardText(std::mt19937_64& rng, int kind) {
         }
         case 3: {
             const int k = static_cast<int>(UniformBelow(rng, 650)) - 330;
-            static const char16_t* const kNear[] = {u"1", u"9.99999999999999999", u"1.00000000000000001",
-                                                    u"9.9999999999999999", u"1.0000000000000001"};
+            static const char16_t* const kNear[] = {u"1", u"9.99999999999999999",
+                                                    u"1.00000000000000001", u"9.9999999999999999",
+                                                    u"1.0000000000000001"};
             text += kNear[UniformBelow(rng, 5)];
             AppendExponent(text, k);
             return text;
@@ -166,13 +185,16 @@ inline std::u16string HardText(std::mt19937_64& rng, int kind) {
             return text;
         }
         case 5: {
-            const std::u16string digits = RandomDigits(rng, 20 + static_cast<int>(UniformBelow(rng, 6)));
+            const std::u16string digits =
+                RandomDigits(rng, 20 + static_cast<int>(UniformBelow(rng, 6)));
             text += WithPoint(digits, static_cast<int>(UniformBelow(rng, 30)) - 5);
-            if (rng() % 2 == 0) AppendExponent(text, static_cast<int>(UniformBelow(rng, 700)) - 350);
+            if (rng() % 2 == 0)
+                AppendExponent(text, static_cast<int>(UniformBelow(rng, 700)) - 350);
             return text;
         }
         default: {
-            static const int kExponents[] = {308, 309, 307, -342, -343, -5200, 5200, 5201, -5201, 4000, -4000};
+            static const int kExponents[] = {308,  309,  307,   -342, -343, -5200,
+                                             5200, 5201, -5201, 4000, -4000};
             text += WithPoint(RandomDigits(rng, 1 + static_cast<int>(UniformBelow(rng, 19))), 1);
             AppendExponent(text, kExponents[UniformBelow(rng, 11)]);
             return text;

@@ -108,9 +108,11 @@ const PatternCase kTextForms[] = {
     // Only the low 32 bits count with the option set.
     {u"0x123456783ff00000", true, u"1.000000"},
     // A NUL ends the text.
-    {std::u16string(u"0x3f80\0" u"0000", 12), false, u"0.000000"},
-    {u"0xffefffffffffffff", false,
-     u"-17976931348623157" + std::u16string(292, u'0') + u".000000"},
+    {std::u16string(u"0x3f80\0"
+                    u"0000",
+                    12),
+     false, u"0.000000"},
+    {u"0xffefffffffffffff", false, u"-17976931348623157" + std::u16string(292, u'0') + u".000000"},
 };
 INSTANTIATE_TEST_SUITE_P(TextForms, PatternToValue, ::testing::ValuesIn(kTextForms),
                          test_names::ByText(&PatternCase::pattern, &PatternCase::treatAsDouble,

@@ -44,7 +44,8 @@ bool IsNearestEightyBitValue(const BigUnsigned& s, int q, int k, bool reciprocal
     BigUnsigned above = four + BigUnsigned(2);
     BigUnsigned power = BigUnsigned::Power(10, k);
     if (!reciprocal) {
-        return CompareScaled(below, q - 2, power, 0) < 0 && CompareScaled(power, 0, above, q - 2) < 0;
+        return CompareScaled(below, q - 2, power, 0) < 0 &&
+               CompareScaled(power, 0, above, q - 2) < 0;
     }
     // below * 2^(q-2) < 10^-k < above * 2^(q-2), multiplied through by 10^k.
     BigUnsigned one(1);
@@ -54,9 +55,9 @@ bool IsNearestEightyBitValue(const BigUnsigned& s, int q, int k, bool reciprocal
 
 std::string Describe(std::size_t index, const ExtendedValue& entry) {
     std::ostringstream text;
-    text << "index " << index << " (power " << PowerAtIndex(index) << "): significand 0x" << std::hex
-         << entry.significandHigh << "'" << entry.significandLow << std::dec << ", exponent "
-         << entry.exponent << (entry.negative ? ", negative" : "");
+    text << "index " << index << " (power " << PowerAtIndex(index) << "): significand 0x"
+         << std::hex << entry.significandHigh << "'" << entry.significandLow << std::dec
+         << ", exponent " << entry.exponent << (entry.negative ? ", negative" : "");
     return text.str();
 }
 
@@ -82,7 +83,7 @@ TEST(PowerTablesTest, EveryNegativeEntryIsTheNearestEightyBitValueOfItsPower) {
 // nothing: one unit up or down, and the same significand one binade off.
 TEST(PowerTablesTest, NeighbouringEightyBitValuesAreNotNearest) {
     for (bool reciprocal : {false, true}) {
-        const ExtendedValue (&table)[kPowerTableSize] =
+        const ExtendedValue(&table)[kPowerTableSize] =
             reciprocal ? NegativePowersOfTen : PositivePowersOfTen;
         for (std::size_t index = 0; index < kPowerTableSize; ++index) {
             BigUnsigned s = Significand(table[index]);
@@ -107,19 +108,25 @@ TEST(PowerTablesTest, NeighbouringEightyBitValuesAreNotNearest) {
 // (S - 0.4967) * 2^q <= 10^k <= (S + 0.4967) * 2^q, scaled by 10000.
 TEST(PowerTablesTest, EveryEightyBitEntryIsWithin0Point4967UnitsOfItsPower) {
     for (bool reciprocal : {false, true}) {
-        const ExtendedValue (&table)[kPowerTableSize] = reciprocal ? NegativePowersOfTen : PositivePowersOfTen;
+        const ExtendedValue(&table)[kPowerTableSize] =
+            reciprocal ? NegativePowersOfTen : PositivePowersOfTen;
         for (std::size_t index = 0; index < kPowerTableSize; ++index) {
             const BigUnsigned scaled = Significand(table[index]) * 10000u;
             const int q = static_cast<int>(table[index].exponent) - kExtendedBias - 79;
             const BigUnsigned power = BigUnsigned::Power(10, PowerAtIndex(index));
-            const BigUnsigned below = scaled - BigUnsigned(4967), above = scaled + BigUnsigned(4967);
+            const BigUnsigned below = scaled - BigUnsigned(4967),
+                              above = scaled + BigUnsigned(4967);
             const BigUnsigned tenThousand(10000);
             if (!reciprocal) {
-                EXPECT_LE(CompareScaled(below, q, power * 10000u, 0), 0) << Describe(index, table[index]);
-                EXPECT_GE(CompareScaled(above, q, power * 10000u, 0), 0) << Describe(index, table[index]);
+                EXPECT_LE(CompareScaled(below, q, power * 10000u, 0), 0)
+                    << Describe(index, table[index]);
+                EXPECT_GE(CompareScaled(above, q, power * 10000u, 0), 0)
+                    << Describe(index, table[index]);
             } else {
-                EXPECT_LE(CompareScaled(below * power, q, tenThousand, 0), 0) << Describe(index, table[index]);
-                EXPECT_GE(CompareScaled(above * power, q, tenThousand, 0), 0) << Describe(index, table[index]);
+                EXPECT_LE(CompareScaled(below * power, q, tenThousand, 0), 0)
+                    << Describe(index, table[index]);
+                EXPECT_GE(CompareScaled(above * power, q, tenThousand, 0), 0)
+                    << Describe(index, table[index]);
             }
         }
     }

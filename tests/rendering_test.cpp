@@ -1,11 +1,12 @@
 // Renderings: hexadecimal pattern texts, the seventeen-digit generation and
 // the fixed text with six decimals.
+#include "rendering.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "conversion.h"
-#include "rendering.h"
 #include "test_names.h"
 
 namespace zelquin {
@@ -42,24 +43,24 @@ TEST_P(FixedText, RendersSixDecimals) {
 
 // Binary32 values widened exactly to binary64.
 const FixedCase kSingleExamples[] = {
-    {0x3FF0000000000000u, u"1.000000"},                            // 0x3F800000
-    {0x8000000000000000u, u"0.000000"},                            // 0x80000000
-    {0x3FB99999A0000000u, u"0.100000"},                            // 0x3DCCCCCD
-    {0x3FD5555560000000u, u"0.333333"},                            // 0x3EAAAAAB
-    {0x400921FB60000000u, u"3.141593"},                            // 0x40490FDB
-    {0xC00921FB60000000u, u"-3.141593"},                           // 0xC0490FDB
-    {0x3F80000000000000u, u"0.007813"},                            // 0x3C000000
-    {0x416FFFFFE0000000u, u"16777215.000000"},                     // 0x4B7FFFFF
-    {0x43F0000000000000u, u"18446744073709552000.000000"},         // 0x5F800000
+    {0x3FF0000000000000u, u"1.000000"},                     // 0x3F800000
+    {0x8000000000000000u, u"0.000000"},                     // 0x80000000
+    {0x3FB99999A0000000u, u"0.100000"},                     // 0x3DCCCCCD
+    {0x3FD5555560000000u, u"0.333333"},                     // 0x3EAAAAAB
+    {0x400921FB60000000u, u"3.141593"},                     // 0x40490FDB
+    {0xC00921FB60000000u, u"-3.141593"},                    // 0xC0490FDB
+    {0x3F80000000000000u, u"0.007813"},                     // 0x3C000000
+    {0x416FFFFFE0000000u, u"16777215.000000"},              // 0x4B7FFFFF
+    {0x43F0000000000000u, u"18446744073709552000.000000"},  // 0x5F800000
     {0x47EFFFFFE0000000u, u"340282346638528860000000000000000000000.000000"},
     {0xC7EFFFFFE0000000u, u"-340282346638528860000000000000000000000.000000"},
-    {0x36A0000000000000u, u"0.000000"},                            // 0x00000001
-    {0xB6A0000000000000u, u"-0.000000"},                           // 0x80000001
+    {0x36A0000000000000u, u"0.000000"},   // 0x00000001
+    {0xB6A0000000000000u, u"-0.000000"},  // 0x80000001
     {0x7FF0000000000000u, u"1.#INF00"},
     {0xFFF0000000000000u, u"-1.#INF00"},
     {0x7FF8000000000000u, u"1.#QNAN0"},
     {0xFFF8000000000000u, u"-1.#IND00"},
-    {0xFFF8000020000000u, u"-1.#QNAN0"},                           // 0xFFC00001
+    {0xFFF8000020000000u, u"-1.#QNAN0"},  // 0xFFC00001
 };
 INSTANTIATE_TEST_SUITE_P(WidenedSingles, FixedText, ::testing::ValuesIn(kSingleExamples),
                          test_names::ByBinary64(&FixedCase::binary64));

@@ -112,7 +112,8 @@ struct DoubleCase {
 class TextToBinary64 : public ::testing::TestWithParam<DoubleCase> {};
 
 TEST_P(TextToBinary64, ReadsTheBits) {
-    EXPECT_EQ(TextToDouble(GetParam().text), GetParam().binary64) << std::hex << TextToDouble(GetParam().text);
+    EXPECT_EQ(TextToDouble(GetParam().text), GetParam().binary64)
+        << std::hex << TextToDouble(GetParam().text);
 }
 
 const DoubleCase kTextForms[] = {
@@ -160,7 +161,10 @@ const DoubleCase kTextForms[] = {
     {u"1.5\u20AC", 0x3FF8000000000000u},
     {u"\u20AC1.5", 0},
     {u"1\u0661", 0x3FF0000000000000u},
-    {std::u16string(u"2\0" u"5", 3), 0x4000000000000000u},
+    {std::u16string(u"2\0"
+                    u"5",
+                    3),
+     0x4000000000000000u},
 };
 INSTANTIATE_TEST_SUITE_P(TextForms, TextToBinary64, ::testing::ValuesIn(kTextForms),
                          test_names::ByText(&DoubleCase::text));
@@ -192,7 +196,9 @@ TEST(ScanDecimal, ExponentValueIsCappedAt5201) {
 }
 
 TEST(ScanDecimal, NarrowAndWideTextsScanAlike) {
-    const char* texts[] = {"", "-", "+.5", "0", "00.00e-0", "7.25E+0012z", "1e+", ".e1", "12345678901234567890123456789"};
+    const char* texts[] = {"",    "-",        "+.5",
+                           "0",   "00.00e-0", "7.25E+0012z",
+                           "1e+", ".e1",      "12345678901234567890123456789"};
     for (const char* t : texts) {
         const std::string narrow(t);
         const std::u16string wide(narrow.begin(), narrow.end());
@@ -243,12 +249,14 @@ TEST(ExtendedToDouble, HalvesRoundTowardZeroAndAboveHalvesUp) {
     const ExtendedValue topAllOnes{0xFFFFFFFFFFFFFFFFu, 0xFFFF, 16383 + 1023, true};
     EXPECT_EQ(ExtendedToDouble(topAllOnes), 0xFFF0000000000000u);
     // Exponent 0 is a zero with its sign, whatever the significand.
-    EXPECT_EQ(ExtendedToDouble(ExtendedValue{0x4000000000000000u, 0, 0, true}), 0x8000000000000000u);
+    EXPECT_EQ(ExtendedToDouble(ExtendedValue{0x4000000000000000u, 0, 0, true}),
+              0x8000000000000000u);
 }
 
 TEST(ExtendedToDouble, SubnormalsRoundOnceToNearestEven) {
     const auto at = [](int e, std::uint64_t high, std::uint16_t low, bool negative = false) {
-        return ExtendedToDouble(ExtendedValue{high, low, static_cast<std::uint16_t>(16383 + e), negative});
+        return ExtendedToDouble(
+            ExtendedValue{high, low, static_cast<std::uint16_t>(16383 + e), negative});
     };
     // 2^-1074, the smallest subnormal, and its multiples.
     EXPECT_EQ(at(-1074, 0x8000000000000000u, 0), 1u);
@@ -263,7 +271,8 @@ TEST(ExtendedToDouble, SubnormalsRoundOnceToNearestEven) {
     // Ties to even on the subnormal grid, not halves toward zero: 2^-1023 + 2^-1075
     // is the tie between two subnormals 2^51 and 2^51 + 1 units: even.
     EXPECT_EQ(at(-1023, 0x8000000000000000u | (std::uint64_t{1} << 11), 0), std::uint64_t{1} << 51);
-    EXPECT_EQ(at(-1023, 0x8000000000000000u | (std::uint64_t{3} << 11), 0), (std::uint64_t{1} << 51) + 2);
+    EXPECT_EQ(at(-1023, 0x8000000000000000u | (std::uint64_t{3} << 11), 0),
+              (std::uint64_t{1} << 51) + 2);
     // Just below 2^-1022, rounding up gives the smallest normal.
     EXPECT_EQ(at(-1023, 0xFFFFFFFFFFFFFFFFu, 0xFFFF), 0x0010000000000000u);
     // Below 2^-1076 (after the 53-bit rounding) the result is a signed zero.
@@ -279,7 +288,9 @@ struct NarrowCase {
 
 class Narrowing : public ::testing::TestWithParam<NarrowCase> {};
 
-TEST_P(Narrowing, RoundsToNearestEven) { EXPECT_EQ(DoubleToSingle(GetParam().binary64), GetParam().binary32); }
+TEST_P(Narrowing, RoundsToNearestEven) {
+    EXPECT_EQ(DoubleToSingle(GetParam().binary64), GetParam().binary32);
+}
 
 const NarrowCase kNarrowCases[] = {
     {0x0000000000000000u, 0x00000000u},

@@ -23,7 +23,8 @@ std::u16string_view ConvertedText(const char16_t* text, std::size_t units) {
 
 // The check box: set is the window's "Treat as 'double'".
 zelquin::explain::FormatOption Option(int treatAsDouble) {
-    return treatAsDouble != 0 ? zelquin::explain::FormatOption::Double : zelquin::explain::FormatOption::None;
+    return treatAsDouble != 0 ? zelquin::explain::FormatOption::Double
+                              : zelquin::explain::FormatOption::None;
 }
 
 }  // namespace

@@ -14,7 +14,8 @@ std::uint8_t* FieldGuard(int fieldId) {
     return nullptr;
 }
 
-char16_t* ConvertFieldText(int editedId, std::u16string_view text, bool treatAsDouble, char16_t* out) {
+char16_t* ConvertFieldText(int editedId, std::u16string_view text, bool treatAsDouble,
+                           char16_t* out) {
     return editedId == kPatternFieldId ? PatternToValueText(text, treatAsDouble, out)
                                        : ValueToPatternText(text, treatAsDouble, out);
 }

@@ -31,7 +31,8 @@ std::uint8_t* FieldGuard(int fieldId);
 
 // Writes the text for the other field after an edit of field `editedId` into
 // out (kLongestValueText units) and returns one past its end.
-char16_t* ConvertFieldText(int editedId, std::u16string_view text, bool treatAsDouble, char16_t* out);
+char16_t* ConvertFieldText(int editedId, std::u16string_view text, bool treatAsDouble,
+                           char16_t* out);
 
 // Handles a change notification of the control `editedId`. Unless it is the
 // pattern or value field with its guard clear, nothing happens and false is
@@ -56,7 +57,8 @@ bool OnFieldChanged(int editedId, ReadField&& readField, ReadOption&& readOption
     const bool treatAsDouble = readOption();
 
     char16_t result[kResultBufferUnits];
-    *ConvertFieldText(editedId, std::u16string_view(fieldText, length), treatAsDouble, result) = u'\0';
+    *ConvertFieldText(editedId, std::u16string_view(fieldText, length), treatAsDouble, result) =
+        u'\0';
 
     const int otherId = editedId == kPatternFieldId ? kValueFieldId : kPatternFieldId;
     std::uint8_t* otherGuard = FieldGuard(otherId);

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QString>
-
 #include <algorithm>
 #include <cstddef>
 #include <limits>
@@ -75,8 +74,7 @@ void MainWindow::OnFieldChanged(int fieldId) noexcept {
             // QString holds UTF-16 already: its first units are copied as they
             // are, a surrogate pair cut in two included.
             const QString text = Field(id)->text();
-            const std::size_t count =
-                std::min(static_cast<std::size_t>(text.size()), capacity - 1);
+            const std::size_t count = std::min(static_cast<std::size_t>(text.size()), capacity - 1);
             std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), count, buffer);
             return count;
         },

@@ -15,7 +15,7 @@ class QLineEdit;
 namespace zelquin::qt {
 
 class MainWindow : public QWidget {
-public:
+  public:
     // Creates the four controls in the table's order, empty and unchecked.
     // Nothing is converted until a field's text changes.
     explicit MainWindow(QWidget* parent = nullptr);
@@ -25,7 +25,7 @@ public:
     QLineEdit* ValueField() const { return valueField_; }
     QCheckBox* DoubleOption() const { return doubleOption_; }
 
-private:
+  private:
     // Every text change of a field, typed or set by the program, comes here.
     void OnFieldChanged(int fieldId) noexcept;
     QLineEdit* Field(int fieldId) const;

@@ -25,9 +25,8 @@ void OnFieldChanged(HWND hwnd, int fieldId) noexcept {
     zelquin::OnFieldChanged(
         fieldId,
         [hwnd](int id, char16_t* buffer, std::size_t capacity) {
-            const int copied = GetWindowTextW(GetDlgItem(hwnd, id),
-                                              reinterpret_cast<LPWSTR>(buffer),
-                                              static_cast<int>(capacity));
+            const int copied = GetWindowTextW(
+                GetDlgItem(hwnd, id), reinterpret_cast<LPWSTR>(buffer), static_cast<int>(capacity));
             return copied > 0 ? static_cast<std::size_t>(copied) : std::size_t{0};
         },
         [hwnd] { return IsDlgButtonChecked(hwnd, kDoubleOptionId) != 0; },

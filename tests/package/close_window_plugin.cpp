@@ -6,14 +6,13 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QWindow>
-
 #include <cstdio>
 
 class CloseWindowPlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "close_window_plugin.json")
 
-public:
+  public:
     QObject* create(const QString&, const QString&) override {
         // Qt deletes the returned object when the application ends.
         auto* poll = new QTimer;

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QtTest>
-
 #include <cstdio>
 
 #include "qt_main_window.h"

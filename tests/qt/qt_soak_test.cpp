@@ -7,7 +7,6 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QtTest>
-
 #include <random>
 #include <string>
 
@@ -23,7 +22,7 @@ using zelquin::qt::MainWindow;
 class QtSoakTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void RandomEditsKeepTheFieldsInStep() {
         MainWindow window;
         window.show();
@@ -60,7 +59,8 @@ private slots:
                 // A paste over everything, often longer than 199 units.
                 std::u16string text;
                 const int length = static_cast<int>(rng() % 400);
-                for (int i = 0; i < length; ++i) text += zelquin::window_cases::RandomSoakUnit(rng, true);
+                for (int i = 0; i < length; ++i)
+                    text += zelquin::window_cases::RandomSoakUnit(rng, true);
                 const QString pasted = QString::fromStdU16String(text);
                 if (pasted == typed[field]) continue;  // no change, no notification
                 QGuiApplication::clipboard()->setText(pasted);
@@ -70,8 +70,8 @@ private slots:
             }
             const bool checked = window.DoubleOption()->isChecked();
             QCOMPARE(edited->text(), typed[field]);
-            const std::u16string expected =
-                zelquin::window_cases::ExpectedOtherText(field, typed[field].toStdU16String(), checked);
+            const std::u16string expected = zelquin::window_cases::ExpectedOtherText(
+                field, typed[field].toStdU16String(), checked);
             QCOMPARE(other->text(), QString::fromStdU16String(expected));
         }
     }

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QtTest>
-
 #include <limits>
 
 #include "control_table.h"
@@ -23,10 +22,14 @@ using zelquin::window_cases::Action;
 // The window's widget for a control identifier; the label has none (0).
 QWidget* ControlWithId(const MainWindow& window, int id) {
     switch (id) {
-        case zelquin::kPatternFieldId: return window.PatternField();
-        case zelquin::kValueFieldId: return window.ValueField();
-        case zelquin::kDoubleOptionId: return window.DoubleOption();
-        default: return window.ValueLabel();
+        case zelquin::kPatternFieldId:
+            return window.PatternField();
+        case zelquin::kValueFieldId:
+            return window.ValueField();
+        case zelquin::kDoubleOptionId:
+            return window.DoubleOption();
+        default:
+            return window.ValueLabel();
     }
 }
 
@@ -45,7 +48,9 @@ QString TextOf(const QWidget* control) {
     return {};
 }
 
-QRect GeometryOf(const zelquin::WindowRow& row) { return QRect(row.x, row.y, row.width, row.height); }
+QRect GeometryOf(const zelquin::WindowRow& row) {
+    return QRect(row.x, row.y, row.width, row.height);
+}
 
 // The window's controls in the order they were created.
 QList<QWidget*> ControlsInCreationOrder(const MainWindow& window) {
@@ -62,8 +67,12 @@ void SelectAll(QLineEdit* field) { QTest::keyClick(field, Qt::Key_A, Qt::Control
 void Apply(MainWindow& window, const zelquin::window_cases::Step& step) {
     const QString text = QString::fromStdU16String(step.text);
     switch (step.action) {
-        case Action::TypePattern: QTest::keyClicks(window.PatternField(), text); break;
-        case Action::TypeValue: QTest::keyClicks(window.ValueField(), text); break;
+        case Action::TypePattern:
+            QTest::keyClicks(window.PatternField(), text);
+            break;
+        case Action::TypeValue:
+            QTest::keyClicks(window.ValueField(), text);
+            break;
         case Action::ErasePattern:
         case Action::EraseValue: {
             QLineEdit* field =
@@ -94,7 +103,7 @@ void Apply(MainWindow& window, const zelquin::window_cases::Step& step) {
 class QtWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void editsLeaveTheExpectedTexts_data() {
         QTest::addColumn<int>("caseIndex");
         const auto cases = zelquin::window_cases::EditCases();

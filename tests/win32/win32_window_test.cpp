@@ -49,7 +49,7 @@ int TakeQuitMessage() {
 // message off the queue and unregisters its class, so that the next one starts
 // from scratch.
 class LiveWindow {
-public:
+  public:
     LiveWindow() : main_(StartMainWindow()) {}
     ~LiveWindow() {
         if (main_ != nullptr && IsWindow(main_)) {
@@ -68,17 +68,31 @@ public:
 
     void Apply(const window_cases::Step& step) const {
         switch (step.action) {
-            case Action::TypePattern: Type(kPatternFieldId, step.text); break;
-            case Action::TypeValue: Type(kValueFieldId, step.text); break;
-            case Action::ErasePattern: Erase(kPatternFieldId); break;
-            case Action::EraseValue: Erase(kValueFieldId); break;
-            case Action::PastePattern: Paste(kPatternFieldId, step.text); break;
-            case Action::PasteValue: Paste(kValueFieldId, step.text); break;
-            case Action::ToggleDouble: SendMessageW(control(kDoubleOptionId), BM_CLICK, 0, 0); break;
+            case Action::TypePattern:
+                Type(kPatternFieldId, step.text);
+                break;
+            case Action::TypeValue:
+                Type(kValueFieldId, step.text);
+                break;
+            case Action::ErasePattern:
+                Erase(kPatternFieldId);
+                break;
+            case Action::EraseValue:
+                Erase(kValueFieldId);
+                break;
+            case Action::PastePattern:
+                Paste(kPatternFieldId, step.text);
+                break;
+            case Action::PasteValue:
+                Paste(kValueFieldId, step.text);
+                break;
+            case Action::ToggleDouble:
+                SendMessageW(control(kDoubleOptionId), BM_CLICK, 0, 0);
+                break;
         }
     }
 
-private:
+  private:
     // The user puts the caret behind the field's text, then types.
     void Type(int id, const std::u16string& text) const {
         const HWND field = control(id);
@@ -257,10 +271,9 @@ TEST(Win32WindowMessages, OnlyFieldChangesConvert) {
     // A change reported under another identifier, or another notification of
     // the pattern field, converts nothing; its change does.
     const HWND pattern = window.control(kPatternFieldId);
-    for (const WPARAM command : {MAKEWPARAM(kDoubleOptionId, EN_CHANGE),
-                                 MAKEWPARAM(0, EN_CHANGE),
-                                 MAKEWPARAM(kPatternFieldId, EN_UPDATE),
-                                 MAKEWPARAM(kPatternFieldId, EN_SETFOCUS)}) {
+    for (const WPARAM command :
+         {MAKEWPARAM(kDoubleOptionId, EN_CHANGE), MAKEWPARAM(0, EN_CHANGE),
+          MAKEWPARAM(kPatternFieldId, EN_UPDATE), MAKEWPARAM(kPatternFieldId, EN_SETFOCUS)}) {
         SendMessageW(window.main(), WM_COMMAND, command, reinterpret_cast<LPARAM>(pattern));
         EXPECT_EQ(window.text(kValueFieldId), u"8") << "command " << command;
     }
@@ -300,7 +313,8 @@ TEST(Win32WindowSoak, RandomEditsKeepTheFieldsInStep) {
             const LRESULT end = GetWindowTextLengthW(edited);
             SendMessageW(edited, EM_SETSEL, end, end);
             SendMessageW(edited, WM_CHAR, kind <= 12 ? unit : VK_BACK, 1);
-            const std::u16string intended = kind <= 12 ? before + unit : before.substr(0, before.size() - 1);
+            const std::u16string intended =
+                kind <= 12 ? before + unit : before.substr(0, before.size() - 1);
             // The field does not scroll: while its text is wider than the
             // field it may refuse a key, or undo its last change instead.
             // Either way the other field converts what the field shows.
