@@ -151,7 +151,7 @@ const DoubleCase kTextForms[] = {
     {u"-9007199254740995", 0xC340000000000001u},
     {u"9007199254740993", 0x4340000000000000u},
     {u"40942531841347187247e-64", 0x36B75FC1FABDCC7Cu},
-    // At most 24 significant digits count.
+    // 25 digits are stored and the 25th only rounds the 24th: later ones count for nothing.
     {u"1000000000000000000000000001", 0x4589D971E4FE8402u},
     {u"1000000000000000000000000000", 0x4589D971E4FE8402u},
     // A 25th digit of 5 or more raises the 24th, which may become ten.
