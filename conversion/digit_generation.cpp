@@ -32,30 +32,33 @@ DecimalDigits SpecialDigits(bool negative, const char* text) {
     return result;
 }
 
+// The digit text of an infinity or a NaN, or null for a number.
+const char* SpecialDigitText(NumberClass numberClass) {
+    switch (numberClass) {
+        case NumberClass::Infinity:
+            return "1#INF";
+        case NumberClass::IndefiniteNaN:
+            return "1#IND";
+        case NumberClass::QuietNaN:
+            return "1#QNAN";
+        case NumberClass::SignallingNaN:
+            return "1#SNAN";
+        default:
+            return nullptr;
+    }
+}
+
 // The digits of zeros, infinities and NaNs; false for every other number.
 bool FixedDigits(std::uint64_t bits, DecimalDigits& result) {
-    const bool negative = (bits & kBinary64.SignBit()) != 0;
-    switch (Classify(bits, kBinary64)) {
-        case NumberClass::Zero:
-            result = DecimalDigits{false, 0, {'0'}, 1};
-            return true;
-        case NumberClass::Infinity:
-            result = SpecialDigits(negative, "1#INF");
-            return true;
-        case NumberClass::IndefiniteNaN:
-            result = SpecialDigits(negative, "1#IND");
-            return true;
-        case NumberClass::QuietNaN:
-            result = SpecialDigits(negative, "1#QNAN");
-            return true;
-        case NumberClass::SignallingNaN:
-            result = SpecialDigits(negative, "1#SNAN");
-            return true;
-        case NumberClass::Normal:
-        case NumberClass::Subnormal:
-            return false;
+    const NumberClass numberClass = Classify(bits, kBinary64);
+    if (numberClass == NumberClass::Zero) {
+        result = DecimalDigits{false, 0, {'0'}, 1};
+        return true;
     }
-    return false;
+    const char* const special = SpecialDigitText(numberClass);
+    if (special == nullptr) return false;
+    result = SpecialDigits((bits & kBinary64.SignBit()) != 0, special);
+    return true;
 }
 
 // The chain: y = x * 10^-k by the tables, times the truncated tenth when the

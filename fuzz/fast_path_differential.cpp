@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "chunked_run.h"
 #include "conversion.h"
 #include "decimal_reading.h"
 #include "fixed_text_reference.h"
@@ -119,53 +120,29 @@ int main(int argc, char** argv) {
     const std::uint64_t valueChunks = (valueCount + kChunkSize - 1) / kChunkSize;
     const std::uint64_t textChunks = (textCount + kChunkSize - 1) / kChunkSize;
     const std::uint64_t chunkCount = valueChunks + textChunks;
-    std::atomic<std::uint64_t> nextChunk{0}, chunksDone{0};
-    std::mutex tallyMutex;
-    Tally tally;
-    const auto started = std::chrono::steady_clock::now();
-    const auto secondsSince = [&] {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    };
-
-    std::vector<std::thread> threads;
-    for (std::uint64_t t = 0; t < threadCount; ++t) {
-        threads.emplace_back([&] {
-            Tally own;
-            for (;;) {
-                const std::uint64_t chunk = nextChunk.fetch_add(1);
-                if (chunk >= chunkCount) break;
-                std::mt19937_64 rng(seed * 0x9E3779B97F4A7C15u + chunk);
-                const bool values = chunk < valueChunks;
-                const std::uint64_t begin = (values ? chunk : chunk - valueChunks) * kChunkSize;
-                const std::uint64_t count = values ? valueCount : textCount;
-                const std::uint64_t end = begin + kChunkSize < count ? begin + kChunkSize : count;
-                for (std::uint64_t i = begin; i < end; ++i) {
-                    if (values) {
-                        const int kind = static_cast<int>(i % hard::kValueKinds);
-                        CheckValue(hard::HardValue(rng, kind), kind, own);
-                    } else {
-                        const int kind = static_cast<int>(i % hard::kTextKinds);
-                        CheckText(hard::HardText(rng, kind), kind, own);
-                    }
-                }
-                const std::uint64_t done = chunksDone.fetch_add(1) + 1;
-                if (done % 16 == 0 || done == chunkCount) {
-                    const double seconds = secondsSince();
-                    std::printf("%5.1f%%  %7.1f s  (about %.0f s left)\n",
-                                100.0 * static_cast<double>(done) / chunkCount, seconds,
-                                seconds * static_cast<double>(chunkCount - done) /
-                                    static_cast<double>(done));
-                    std::fflush(stdout);
+    double seconds = 0;
+    const Tally tally = check::RunInChunks<Tally>(
+        chunkCount, static_cast<unsigned>(threadCount),
+        [&](std::uint64_t chunk, Tally& own) {
+            std::mt19937_64 rng(seed * 0x9E3779B97F4A7C15u + chunk);
+            const bool values = chunk < valueChunks;
+            const std::uint64_t begin = (values ? chunk : chunk - valueChunks) * kChunkSize;
+            const std::uint64_t count = values ? valueCount : textCount;
+            const std::uint64_t end = begin + kChunkSize < count ? begin + kChunkSize : count;
+            for (std::uint64_t i = begin; i < end; ++i) {
+                if (values) {
+                    const int kind = static_cast<int>(i % hard::kValueKinds);
+                    CheckValue(hard::HardValue(rng, kind), kind, own);
+                } else {
+                    const int kind = static_cast<int>(i % hard::kTextKinds);
+                    CheckText(hard::HardText(rng, kind), kind, own);
                 }
             }
-            const std::lock_guard<std::mutex> lock(tallyMutex);
-            tally.Add(own);
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
+        },
+        seconds);
 
     std::printf("\nfast paths against the chains, seed %" PRIu64 ", %" PRIu64 " threads, %.1f s\n",
-                seed, threadCount, secondsSince());
+                seed, threadCount, seconds);
     std::printf("  binary64 values (DoubleToDigits, DoubleToFixedText):\n");
     for (int k = 0; k < hard::kValueKinds; ++k) {
         std::printf("    %-36s %" PRIu64 "\n", hard::kValueKindNames[k], tally.values[k]);

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "binary_format.h"
+#include "chunked_run.h"
 #include "conversion.h"
 #include "decimal_distance.h"
 #include "decimal_reading.h"
@@ -183,41 +184,16 @@ int main(int argc, char** argv) {
     zelquin::check::PowersOfTen();  // build the table before the threads start
     const std::uint64_t total = last - first + 1;
     const std::uint64_t chunkCount = (total + kChunkSize - 1) / kChunkSize;
-    std::atomic<std::uint64_t> nextChunk{0};
-    std::atomic<std::uint64_t> chunksDone{0};
-    std::mutex tallyMutex;
-    Tally tally;
-    const auto started = std::chrono::steady_clock::now();
-    const auto secondsSince = [&] {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    };
-
-    std::vector<std::thread> threads;
-    for (unsigned t = 0; t < threadCount; ++t) {
-        threads.emplace_back([&] {
-            Tally own;
-            for (;;) {
-                const std::uint64_t chunk = nextChunk.fetch_add(1);
-                if (chunk >= chunkCount) break;
-                const std::uint64_t begin = first + chunk * kChunkSize;
-                const std::uint64_t end = std::min(begin + kChunkSize, last + 1);
-                for (std::uint64_t p = begin; p < end; ++p)
-                    CheckPattern(static_cast<std::uint32_t>(p), own);
-                const std::uint64_t done = chunksDone.fetch_add(1) + 1;
-                if (done % 16 == 0 || done == chunkCount) {
-                    const double seconds = secondsSince();
-                    std::printf("%5.1f%%  %7.1f s  (about %.0f s left)\n",
-                                100.0 * done / chunkCount, seconds,
-                                seconds * (chunkCount - done) / done);
-                    std::fflush(stdout);
-                }
-            }
-            const std::lock_guard<std::mutex> lock(tallyMutex);
-            tally.Add(own);
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    const double seconds = secondsSince();
+    double seconds = 0;
+    const Tally tally = zelquin::check::RunInChunks<Tally>(
+        chunkCount, threadCount,
+        [&](std::uint64_t chunk, Tally& own) {
+            const std::uint64_t begin = first + chunk * kChunkSize;
+            const std::uint64_t end = std::min(begin + kChunkSize, last + 1);
+            for (std::uint64_t p = begin; p < end; ++p)
+                CheckPattern(static_cast<std::uint32_t>(p), own);
+        },
+        seconds);
 
     std::printf("\nbinary32 patterns 0x%08" PRIx64 " to 0x%08" PRIx64 ", %u threads, %.1f s\n",
                 first, last, threadCount, seconds);
