@@ -323,8 +323,7 @@ ZELQUIN_INLINE bool FastTextToDouble(std::uint64_t n, int exponent, std::uint64_
     const int shift = 1 - static_cast<int>(h.high >> 63);
     h.high = (h.high << shift) | ((h.low >> 63) & static_cast<std::uint64_t>(shift));
     h.low <<= shift;
-    const int e0 = BinaryExponentOfPowerOfTen(exponent) + 64 - lz - shift;  // of H's bit 127
-    int e = e0;
+    int e = BinaryExponentOfPowerOfTen(exponent) + 64 - lz - shift;  // of H's bit 127
 
     // The round bit and the tail: the low 11 bits of the high word and the
     // low word. Near the midpoint means within kBand of 0x400 * 2^64; with
@@ -340,12 +339,18 @@ ZELQUIN_INLINE bool FastTextToDouble(std::uint64_t n, int exponent, std::uint64_
     std::uint64_t significand = (h.high >> (kTailBits + 1)) + roundBit;
     if (significand == kBinary64.ImplicitBit() << 1) {
         significand >>= 1;
-        e = e0 + 1;
+        ++e;
     }
     if (e > kBinary64.Bias() || e < 1 - kBinary64.Bias()) return false;
     bits = (static_cast<std::uint64_t>(e + kBinary64.Bias()) << kBinary64.fractionBits) |
            (significand & kBinary64.FractionMask());
     return true;
+}
+
+// The power of ten of the stored digits read as an integer: the exponent part
+// with its sign, and the adjustment that places the point.
+int DecimalExponent(bool exponentNegative, int exponentValue, int adjustment) {
+    return (exponentNegative ? -exponentValue : exponentValue) + adjustment;
 }
 
 // The binary64 of a scanned number: cut to 24 digits (a 25th of 5 or more
@@ -366,7 +371,7 @@ std::uint64_t ChainToDouble(ScanResult& s) {
     const std::uint64_t sign = s.negative ? kBinary64.SignBit() : 0;
     if (count == 0) return sign;
 
-    const int n = (s.exponentNegative ? -s.exponentValue : s.exponentValue) + adjustment;
+    const int n = DecimalExponent(s.exponentNegative, s.exponentValue, adjustment);
     if (n > kLargestDecimalExponent) return sign | kBinary64.Infinity();
     if (n < -kLargestDecimalExponent) return sign;
 
@@ -375,22 +380,18 @@ std::uint64_t ChainToDouble(ScanResult& s) {
     return ExtendedToDouble(x);
 }
 
-ZELQUIN_INLINE const char16_t* AfterWhiteSpace(std::u16string_view text) {
-    const char16_t* p = text.data();
-    const char16_t* const end = p + text.size();
-    while (p != end && IsWhiteSpace(*p)) ++p;  // a NUL is not white space
-    return p;
-}
-
-// The fast path where it applies, and the chain otherwise. The fast path
+// The text after its white space, read by the fast path where it applies and
+// by the chain otherwise. The fast path
 // takes the digits as they were stored, trailing zeros included: its result
 // depends only on the number's exact value, which the chain's value for the
 // digits without their trailing zeros approaches within the same bound.
-ZELQUIN_INLINE std::uint64_t ScannedToDouble(const Scan<char16_t>& scan, bool fastPath) {
+ZELQUIN_INLINE std::uint64_t ReadText(std::u16string_view text, bool fastPath) {
+    const Scan<char16_t> scan =
+        ScanUnits(text.data() + WhiteSpaceLength(text), text.data() + text.size());
     if (!scan.digitSeen) return 0;
     if (fastPath && scan.digitCount != 0 && scan.digitCount <= kDigitsInSignificand) {
-        const int n = (scan.exponentNegative ? -scan.exponentValue : scan.exponentValue) +
-                      scan.exponentAdjustment;
+        const int n =
+            DecimalExponent(scan.exponentNegative, scan.exponentValue, scan.exponentAdjustment);
         std::uint64_t bits;
         if (FastTextToDouble(scan.significand, n, bits))
             return (scan.negative ? kBinary64.SignBit() : 0) | bits;
@@ -401,14 +402,8 @@ ZELQUIN_INLINE std::uint64_t ScannedToDouble(const Scan<char16_t>& scan, bool fa
 
 }  // namespace
 
-std::uint64_t TextToDouble(std::u16string_view text) {
-    const char16_t* const start = AfterWhiteSpace(text);
-    return ScannedToDouble(ScanUnits(start, text.data() + text.size()), true);
-}
+std::uint64_t TextToDouble(std::u16string_view text) { return ReadText(text, true); }
 
-std::uint64_t TextToDoubleReference(std::u16string_view text) {
-    const char16_t* const start = AfterWhiteSpace(text);
-    return ScannedToDouble(ScanUnits(start, text.data() + text.size()), false);
-}
+std::uint64_t TextToDoubleReference(std::u16string_view text) { return ReadText(text, false); }
 
 }  // namespace zelquin

@@ -25,15 +25,6 @@ constexpr std::array<std::uint8_t, 128> kAsciiUnitValues = [] {
     return values;
 }();
 
-// The value of a digit or ASCII letter (10 to 35 for "a"/"A" to "z"/"Z"), or
-// 36 for any other code unit, which is never below a base. Letters are ASCII
-// only, so above U+007F only the digit ranges count.
-inline unsigned UnitValue(char16_t unit) {
-    if (unit < 0x80) return kAsciiUnitValues[unit];
-    const int digit = DigitValue(unit);
-    return digit >= 0 ? static_cast<unsigned>(digit) : 36u;
-}
-
 constexpr std::uint64_t kAllOnes = ~std::uint64_t{0};
 
 // The digits of a base from position i up to the first unit that is not one:
@@ -52,7 +43,7 @@ DigitRun ReadDigits(std::u16string_view text, std::size_t i) {
     constexpr std::uint64_t kLastDigit = kAllOnes % Base;  // largest digit it may take
     DigitRun run{0, false, false};
     for (; i < text.size(); ++i) {
-        const unsigned digit = UnitValue(text[i]);
+        const unsigned digit = IntegerDigitValue(text[i]);
         if (digit >= Base) break;
         run.anyDigit = true;
         if (run.value < kLimit || (run.value == kLimit && digit <= kLastDigit)) {
@@ -65,6 +56,13 @@ DigitRun ReadDigits(std::u16string_view text, std::size_t i) {
 }
 
 }  // namespace
+
+// Letters are ASCII only, so above U+007F only the digit ranges count.
+unsigned IntegerDigitValue(char16_t unit) {
+    if (unit < 0x80) return kAsciiUnitValues[unit];
+    const int digit = DigitValue(unit);
+    return digit >= 0 ? static_cast<unsigned>(digit) : 36u;
+}
 
 int DigitValue(char16_t unit) {
     if (unit < 0x0660) return unit >= 0x0030 && unit <= 0x0039 ? unit - 0x0030 : -1;
@@ -79,8 +77,7 @@ std::uint64_t TextToUInt64(std::u16string_view text) {
     // A NUL ends the text. It needs no search of its own: it is neither white
     // space nor a sign nor a digit of any base, so every step below stops at it.
     const std::size_t end = text.size();
-    std::size_t i = 0;
-    while (i < end && IsWhiteSpace(text[i])) ++i;
+    std::size_t i = WhiteSpaceLength(text);
 
     bool negative = false;
     if (i < end && (text[i] == u'-' || text[i] == u'+')) {

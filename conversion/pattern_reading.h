@@ -2,6 +2,7 @@
 // unsigned 64-bit integer reader with its automatic base.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -22,8 +23,21 @@ inline bool IsWhiteSpace(char16_t unit) {
     return unit != 0xFFFF && IsPlatformSpaceAbove00FF(unit);
 }
 
+// The number of white space units at the start of the text (a NUL is not
+// white space).
+inline std::size_t WhiteSpaceLength(std::u16string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsWhiteSpace(text[i])) ++i;
+    return i;
+}
+
 // 0 to 9 for a code unit in one of the 18 decimal digit ranges, -1 otherwise.
 int DigitValue(char16_t unit);
+
+// The value of a unit as a digit of the integer reader: 0 to 9 for a decimal
+// digit of any range, 10 to 35 for "a"/"A" to "z"/"Z" (ASCII only), and 36,
+// never below a base, for any other unit.
+unsigned IntegerDigitValue(char16_t unit);
 
 // The text as an unsigned 64-bit integer: leading white space, an optional
 // sign, then "0x"/"0X" after any zero digit for base 16, a leading zero for

@@ -25,28 +25,12 @@ std::u16string_view UpToNul(std::u16string_view text) {
     return nul == std::u16string_view::npos ? text : text.substr(0, nul);
 }
 
-std::size_t SkipWhiteSpace(std::u16string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsWhiteSpace(text[i])) ++i;
-    return i;
-}
-
-// The value of a unit as a digit of the integer reader: a decimal digit of any
-// range, or an ASCII letter (10 to 35); 36 for any other unit.
-unsigned IntegerDigitValue(char16_t unit) {
-    const int digit = DigitValue(unit);
-    if (digit >= 0) return static_cast<unsigned>(digit);
-    if (unit >= u'a' && unit <= u'z') return 10u + (unit - u'a');
-    if (unit >= u'A' && unit <= u'Z') return 10u + (unit - u'A');
-    return 36;
-}
-
 }  // namespace
 
 TypedDecimal ReadTypedDecimal(std::u16string_view text) {
     const std::u16string_view read = UpToNul(text);
     TypedDecimal typed;
-    std::size_t i = SkipWhiteSpace(read);
+    std::size_t i = WhiteSpaceLength(read);
     bool negative = false;
     if (i < read.size() && (read[i] == u'+' || read[i] == u'-')) negative = read[i++] == u'-';
 
@@ -122,7 +106,7 @@ std::string FormatTyped(const TypedDecimal& typed, bool explicitPlus) {
 TypedInteger ReadTypedInteger(std::u16string_view text) {
     const std::u16string_view read = UpToNul(text);
     TypedInteger typed;
-    std::size_t i = SkipWhiteSpace(read);
+    std::size_t i = WhiteSpaceLength(read);
     if (i < read.size() && (read[i] == u'+' || read[i] == u'-')) typed.negative = read[i++] == u'-';
 
     unsigned base = 10;
