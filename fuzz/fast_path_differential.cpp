@@ -55,17 +55,12 @@ struct Tally {
     }
 };
 
-bool SameDigits(const DecimalDigits& a, const DecimalDigits& b) {
-    return a.negative == b.negative && a.exponent == b.exponent && a.length == b.length &&
-           std::memcmp(a.digits, b.digits, static_cast<std::size_t>(a.length)) == 0;
-}
-
 void CheckValue(std::uint64_t bits, int kind, Tally& tally) {
     ++tally.values[kind];
     const DecimalDigits chain = DoubleToDigitsReference(bits);
     char16_t text[kLongestValueText];
     const char16_t* const end = DoubleToFixedText(bits, text);
-    if (!SameDigits(DoubleToDigits(bits), chain) ||
+    if (!test_text::SameDigits(DoubleToDigits(bits), chain) ||
         std::u16string_view(text, static_cast<std::size_t>(end - text)) !=
             reference::FixedText(chain)) {
         char line[128];

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "binary_format.h"
+#include "test_text.h"
 
 namespace zelquin::check {
 
@@ -77,20 +78,6 @@ inline const char16_t* SpecialText(std::uint64_t bits) {
     }
 }
 
-// The text with every unit outside printable ASCII written as \uXXXX, for
-// messages.
-inline std::string Printable(std::u16string_view text) {
-    std::string out;
-    for (char16_t c : text) {
-        if (c >= 0x20 && c < 0x7F && c != u'\\') {
-            out.push_back(static_cast<char>(c));
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
-            out += escape;
-        }
-    }
-    return out;
-}
+using test_text::Printable;
 
 }  // namespace zelquin::check

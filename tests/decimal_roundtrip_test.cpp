@@ -17,6 +17,7 @@
 #include "conversion.h"
 #include "decimal_reading.h"
 #include "exact_binary64.h"
+#include "test_text.h"
 
 namespace zelquin {
 namespace {
@@ -25,18 +26,8 @@ using exact::BigUnsigned;
 using exact::Binary64Sampler;
 using exact::Digits17;
 using exact::ScaledValue;
-
-std::string Hex(std::uint64_t bits) {
-    std::ostringstream text;
-    text << "0x" << std::hex << bits;
-    return text.str();
-}
-
-std::string Narrow(const std::u16string& text) {
-    std::string narrow;
-    for (char16_t unit : text) narrow.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
-    return narrow;
-}
+using test_text::Hex;
+using test_text::Printable;
 
 // "d.dddddddddddddddde<exponent>", from the correctly rounded digits.
 std::u16string SeventeenDigitText(std::uint64_t bits) {
@@ -67,7 +58,7 @@ TEST(TextToDoubleCrossCheckTest, SeventeenDigitTextReadsBackWithinOneUnitInTheLa
         std::uint64_t apart = a > b ? a - b : b - a;
         if (!sameSign || !exact::IsFinite(read) || apart > 1) {
             ++faults;
-            ADD_FAILURE() << Narrow(text) << " (from " << Hex(bits) << ") read as " << Hex(read);
+            ADD_FAILURE() << Printable(text) << " (from " << Hex(bits) << ") read as " << Hex(read);
             continue;
         }
         if (apart == 1) ++neighbours;
@@ -142,18 +133,18 @@ std::optional<ScaledValue> ParseFixedText(const std::u16string& text) {
 std::string FixedTextRoundTripFault(std::uint64_t bits) {
     std::u16string text = DoubleToFixedText(bits);
     std::optional<ScaledValue> shown = ParseFixedText(text);
-    if (!shown) return "not a fixed text with six decimals: " + Narrow(text);
+    if (!shown) return "not a fixed text with six decimals: " + Printable(text);
     ScaledValue x = exact::ScaledFromBits(bits);
     std::vector<ScaledValue> bounds{ScaledValue{false, BigUnsigned(5), 0, -7}};
     if (!x.magnitude.IsZero()) {
         bounds.push_back(ScaledValue{false, BigUnsigned(1), 0, exact::DecimalExponent(bits) - 17});
     }
-    if (!exact::WithinDistance(*shown, x, bounds)) return "text too far: " + Narrow(text);
+    if (!exact::WithinDistance(*shown, x, bounds)) return "text too far: " + Printable(text);
     std::uint64_t read = TextToDouble(text);
-    if (!exact::IsFinite(read)) return "read as non-finite " + Hex(read) + ": " + Narrow(text);
+    if (!exact::IsFinite(read)) return "read as non-finite " + Hex(read) + ": " + Printable(text);
     bounds.push_back(ScaledValue{false, BigUnsigned(1), exact::UlpExponent(read), 0});
     if (!exact::WithinDistance(exact::ScaledFromBits(read), x, bounds)) {
-        return "read back too far, as " + Hex(read) + ": " + Narrow(text);
+        return "read back too far, as " + Hex(read) + ": " + Printable(text);
     }
     return "";
 }

@@ -11,6 +11,7 @@
 
 #include "exact_binary64.h"
 #include "rendering.h"
+#include "test_text.h"
 
 namespace zelquin {
 namespace {
@@ -20,14 +21,10 @@ using exact::CorrectlyRounded17;
 using exact::Digits17;
 using exact::kTenToThe16;
 
+using test_text::Hex;
+
 constexpr int kSampleSize = 100000;
 constexpr std::uint64_t kSeed = 0x5eed0d16u;
-
-std::string Hex(std::uint64_t bits) {
-    std::ostringstream text;
-    text << "0x" << std::hex << bits;
-    return text.str();
-}
 
 std::string Describe(const DecimalDigits& d) {
     std::string digits(d.digits, d.digits + (d.length >= 0 && d.length <= 17 ? d.length : 0));

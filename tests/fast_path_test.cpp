@@ -14,27 +14,16 @@
 #include "fixed_text_reference.h"
 #include "hard_inputs.h"
 #include "rendering.h"
+#include "test_text.h"
 
 namespace zelquin {
 namespace {
 
+using test_text::Hex;
+using test_text::Printable;
+using test_text::SameDigits;
+
 constexpr int kSamplesPerKind = 20000;
-
-std::string Hex(std::uint64_t bits) {
-    const std::u16string text = UInt64ToHexText(bits);
-    return std::string(text.begin(), text.end());
-}
-
-std::string Narrow(std::u16string_view text) {
-    std::string narrow;
-    for (char16_t unit : text) narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return narrow;
-}
-
-bool SameDigits(const DecimalDigits& a, const DecimalDigits& b) {
-    return a.negative == b.negative && a.exponent == b.exponent && a.length == b.length &&
-           std::memcmp(a.digits, b.digits, static_cast<std::size_t>(a.length)) == 0;
-}
 
 TEST(FastPathDifferential, DigitsAndFixedTextsEqualTheChainsOnEveryKindOfValue) {
     std::mt19937_64 rng(15);
@@ -56,7 +45,7 @@ TEST(FastPathDifferential, ReadingEqualsTheChainOnEveryKindOfText) {
         for (int i = 0; i < kSamplesPerKind; ++i) {
             const std::u16string text = hard::HardText(rng, kind);
             ASSERT_EQ(TextToDouble(text), TextToDoubleReference(text))
-                << hard::kTextKindNames[kind] << ": " << Narrow(text);
+                << hard::kTextKindNames[kind] << ": " << Printable(text);
         }
     }
 }
@@ -76,7 +65,7 @@ void ExpectScansAlike(std::u16string_view text) {
         fast.significand == significand && fast.exponentAdjustment == states.exponentAdjustment &&
         fast.exponentValue == states.exponentValue &&
         fast.exponentNegative == states.exponentNegative)
-        << Narrow(text);
+        << Printable(text);
 }
 
 TEST(ScannerDifferential, EveryShortTextScansAsTheGrammarsStatesSay) {

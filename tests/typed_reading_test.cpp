@@ -12,6 +12,7 @@
 
 #include "decimal_reading.h"
 #include "pattern_reading.h"
+#include "test_text.h"
 #include "typed_number.h"
 
 namespace zelquin {
@@ -21,18 +22,7 @@ using explain::ReadTypedDecimal;
 using explain::ReadTypedInteger;
 using explain::TypedDecimal;
 using explain::TypedInteger;
-
-std::string Printable(std::u16string_view text) {
-    std::string out;
-    for (char16_t unit : text) {
-        if (unit >= 0x20 && unit < 0x7F) {
-            out += static_cast<char>(unit);
-        } else {
-            out += "\\u" + std::to_string(static_cast<unsigned>(unit));
-        }
-    }
-    return out;
-}
+using test_text::Printable;
 
 std::string WithoutTrailingZeros(std::string digits) {
     while (!digits.empty() && digits.back() == '0') digits.pop_back();
