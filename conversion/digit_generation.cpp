@@ -61,6 +61,53 @@ bool FixedDigits(std::uint64_t bits, DecimalDigits& result) {
     return true;
 }
 
+// The number as a normalised extended value (sign clear, lowest limb zero),
+// for a finite non-zero binary64.
+ExtendedValue Binary64ToExtended(const BinaryFields& f) {
+    // The 53 significant bits move to the top of the 64 high bits of the
+    // significand; the lowest limb stays zero.
+    constexpr int kToTop = 64 - (kBinary64.fractionBits + 1);  // 11
+    if (f.exponentField != 0) {
+        return ExtendedValue{(kBinary64.ImplicitBit() | f.fraction) << kToTop, 0,
+                             static_cast<std::uint16_t>(f.exponentField + kExtendedFromBinary64),
+                             false};
+    }
+    // A subnormal is normalised: its leading bit moves up to bit 79, the
+    // exponent of 2^-1022 falling by one per place.
+    const int shift = std::countl_zero(f.fraction << kToTop);
+    return ExtendedValue{(f.fraction << kToTop) << shift, 0,
+                         static_cast<std::uint16_t>(1 + kExtendedFromBinary64 - shift), false};
+}
+
+// The decimal exponent K of a positive normalised x, with x = 0.d1d2... * 10^K
+// and d1 not 0, exactly or one short:
+//
+//     K = floor((154*t + 77*floor(X/256) + 19728*X - 323162868) / 2^16)
+//
+// where X is the biased exponent and t the significand's top 8 bits (128 to
+// 255). The sum is 2^16 * (log10(x) + 1) in fixed point, made a little low:
+//   - log10(x) = (X - 16383) * log10(2) + log10(S / 2^79), S / 2^79 in [1, 2);
+//   - log10(2) = 0.30102999566 is taken as (19728 + 77/256) / 2^16 =
+//     0.3010300, the 77/256 part added once per 256 of X;
+//   - log10(S / 2^79) is taken as the chord 154 * (t - 128) / 2^16, which
+//     never lies above the curve, with t the significand truncated to 8 bits;
+//   - the constant is the value at x = 1 (X = 16383, t = 128):
+//       sum = 19728*(X - 16383) + 77*(floor(X/256) - 63) + 154*(t - 128)
+//             + 2^16 - 17,
+//     so 1 itself gives 2^16 - 17, just below the 2^16 of its K = 1.
+// Together the approximations err low by less than one, so K comes out exact
+// or one short, and the digit generation's adjustment makes up the difference.
+//
+// Example: 1000 is 1.953125 * 2^9: X = 16392, t = 250, and the sum is
+// 38500 + 4928 + 323381376 - 323162868 = 261936, which gives
+// floor(261936 / 65536) = 3: one short of K = 4 (1000 = 0.1 * 10^4).
+int EstimateDecimalExponent(const ExtendedValue& x) {
+    const std::int64_t top8 = static_cast<std::int64_t>(x.significandHigh >> 56);
+    const std::int64_t X = x.exponent;
+    const std::int64_t sum = 154 * top8 + 77 * (X / 256) + 19728 * X - 323162868;
+    return static_cast<int>(sum >> 16);  // arithmetic shift: rounds toward minus infinity
+}
+
 // The chain: y = x * 10^-k by the tables, times the truncated tenth when the
 // estimate of k was one short (y >= 1), then the first eighteen digits of y
 // after the point, truncated, rounded to seventeen on the eighteenth alone.
@@ -161,58 +208,11 @@ bool FastSeventeenDigits(const ExtendedValue& x, int& k, std::uint64_t& seventee
     return true;
 }
 
-}  // namespace
-
-ExtendedValue Binary64ToExtended(const BinaryFields& f) {
-    // The 53 significant bits move to the top of the 64 high bits of the
-    // significand; the lowest limb stays zero.
-    constexpr int kToTop = 64 - (kBinary64.fractionBits + 1);  // 11
-    if (f.exponentField != 0) {
-        return ExtendedValue{(kBinary64.ImplicitBit() | f.fraction) << kToTop, 0,
-                             static_cast<std::uint16_t>(f.exponentField + kExtendedFromBinary64),
-                             false};
-    }
-    // A subnormal is normalised: its leading bit moves up to bit 79, the
-    // exponent of 2^-1022 falling by one per place.
-    const int shift = std::countl_zero(f.fraction << kToTop);
-    return ExtendedValue{(f.fraction << kToTop) << shift, 0,
-                         static_cast<std::uint16_t>(1 + kExtendedFromBinary64 - shift), false};
-}
-
-// The decimal exponent K of a positive normalised x, with x = 0.d1d2... * 10^K
-// and d1 not 0, exactly or one short:
-//
-//     K = floor((154*t + 77*floor(X/256) + 19728*X - 323162868) / 2^16)
-//
-// where X is the biased exponent and t the significand's top 8 bits (128 to
-// 255). The sum is 2^16 * (log10(x) + 1) in fixed point, made a little low:
-//   - log10(x) = (X - 16383) * log10(2) + log10(S / 2^79), S / 2^79 in [1, 2);
-//   - log10(2) = 0.30102999566 is taken as (19728 + 77/256) / 2^16 =
-//     0.3010300, the 77/256 part added once per 256 of X;
-//   - log10(S / 2^79) is taken as the chord 154 * (t - 128) / 2^16, which
-//     never lies above the curve, with t the significand truncated to 8 bits;
-//   - the constant is the value at x = 1 (X = 16383, t = 128):
-//       sum = 19728*(X - 16383) + 77*(floor(X/256) - 63) + 154*(t - 128)
-//             + 2^16 - 17,
-//     so 1 itself gives 2^16 - 17, just below the 2^16 of its K = 1.
-// Together the approximations err low by less than one, so K comes out exact
-// or one short, and the digit generation's adjustment makes up the difference.
-//
-// Example: 1000 is 1.953125 * 2^9: X = 16392, t = 250, and the sum is
-// 38500 + 4928 + 323381376 - 323162868 = 261936, which gives
-// floor(261936 / 65536) = 3: one short of K = 4 (1000 = 0.1 * 10^4).
-int EstimateDecimalExponent(const ExtendedValue& x) {
-    const std::int64_t top8 = static_cast<std::int64_t>(x.significandHigh >> 56);
-    const std::int64_t X = x.exponent;
-    const std::int64_t sum = 154 * top8 + 77 * (X / 256) + 19728 * X - 323162868;
-    return static_cast<int>(sum >> 16);  // arithmetic shift: rounds toward minus infinity
-}
-
-namespace {
-
-// The seventeen digits by the fast path where it holds, by the chain
-// otherwise; a carry of the rounding into 10^17 leaves 10^16 and raises k.
-SeventeenDigits SeventeenDigitsOf(const BinaryFields& f, bool fastPath) {
+// The seventeen digits of a finite non-zero binary64, by the fast path where
+// it holds and by the chain otherwise; a carry of the rounding into 10^17
+// leaves 10^16 and raises k.
+SeventeenDigits SeventeenDigitsOf(std::uint64_t bits, bool fastPath) {
+    const BinaryFields f = SplitFields(bits, kBinary64);
     const ExtendedValue x = Binary64ToExtended(f);
     int k = EstimateDecimalExponent(x);
     std::uint64_t seventeen;
@@ -224,8 +224,13 @@ SeventeenDigits SeventeenDigitsOf(const BinaryFields& f, bool fastPath) {
     return SeventeenDigits{f.negative, k, seventeen};
 }
 
-DecimalDigits DigitText(const SeventeenDigits& d) {
-    DecimalDigits result{d.negative, d.exponent, {}, 17};
+// The digit text: the seventeen digits without their trailing zeros, or the
+// fixed digits of zeros, infinities and NaNs.
+DecimalDigits DigitsOf(std::uint64_t bits, bool fastPath) {
+    DecimalDigits result;
+    if (FixedDigits(bits, result)) return result;
+    const SeventeenDigits d = SeventeenDigitsOf(bits, fastPath);
+    result = DecimalDigits{d.negative, d.exponent, {}, 17};
     WriteDigits(d.digits, 17, result.digits);
     while (result.digits[result.length - 1] == '0') --result.length;
     return result;
@@ -234,19 +239,11 @@ DecimalDigits DigitText(const SeventeenDigits& d) {
 }  // namespace
 
 SeventeenDigits FiniteToSeventeenDigits(std::uint64_t bits) {
-    return SeventeenDigitsOf(SplitFields(bits, kBinary64), true);
+    return SeventeenDigitsOf(bits, true);
 }
 
-DecimalDigits DoubleToDigits(std::uint64_t bits) {
-    DecimalDigits result;
-    if (FixedDigits(bits, result)) return result;
-    return DigitText(SeventeenDigitsOf(SplitFields(bits, kBinary64), true));
-}
+DecimalDigits DoubleToDigits(std::uint64_t bits) { return DigitsOf(bits, true); }
 
-DecimalDigits DoubleToDigitsReference(std::uint64_t bits) {
-    DecimalDigits result;
-    if (FixedDigits(bits, result)) return result;
-    return DigitText(SeventeenDigitsOf(SplitFields(bits, kBinary64), false));
-}
+DecimalDigits DoubleToDigitsReference(std::uint64_t bits) { return DigitsOf(bits, false); }
 
 }  // namespace zelquin

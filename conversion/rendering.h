@@ -35,10 +35,4 @@ struct SeventeenDigits {
 };
 SeventeenDigits FiniteToSeventeenDigits(std::uint64_t binary64Bits);
 
-// The steps of DoubleToDigits before its scaling, for a finite non-zero
-// binary64: the number as a normalised extended value (sign clear, lowest limb
-// zero), and the estimate of its decimal exponent, exact or one short.
-ExtendedValue Binary64ToExtended(const BinaryFields& fields);
-int EstimateDecimalExponent(const ExtendedValue& x);
-
 }  // namespace zelquin
