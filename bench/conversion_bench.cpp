@@ -63,7 +63,8 @@ void RegisterPatternToValue() {
             (prefix + "PatternToValueText").c_str(), [s](benchmark::State& st) {
                 RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
                     char16_t buffer[kLongestValueText];
-                    benchmark::DoNotOptimize(PatternToValueText(v.patternTexts[i], false, buffer));
+                    benchmark::DoNotOptimize(
+                        PatternToValueText(v.patternTexts[i], FormatOption::Binary32, buffer));
                     benchmark::ClobberMemory();
                 });
             });
@@ -127,7 +128,8 @@ void RegisterValueToPattern() {
             (prefix + "ValueToPatternText").c_str(), [s](benchmark::State& st) {
                 RunOverTexts(st, *s, [](const TextSet& t, std::size_t i) {
                     char16_t buffer[kLongestPatternText];
-                    benchmark::DoNotOptimize(ValueToPatternText(t.wide[i], true, buffer));
+                    benchmark::DoNotOptimize(
+                        ValueToPatternText(t.wide[i], FormatOption::TreatAsDouble, buffer));
                     benchmark::ClobberMemory();
                 });
             });

@@ -16,7 +16,6 @@ namespace zelquin::cli {
 namespace {
 
 using explain::Command;
-using explain::FormatOption;
 
 constexpr int kStatusSuccess = 0;
 constexpr int kStatusTextNotConverted = 1;
@@ -72,7 +71,7 @@ constexpr std::string_view kHint = "Try 'zelquin-convert --help' for more inform
 
 struct Options {
     Command command = Command::Pattern;
-    FormatOption format = FormatOption::None;
+    FormatOption format = FormatOption::Binary32;
     bool explain = false;
     bool json = false;
 };
@@ -288,9 +287,9 @@ int Run(const std::vector<Argument>& arguments) {
         return UsageError("--double and --binary64 exclude each other");
     if (options.explain && options.json)
         return UsageError("--explain and --json exclude each other");
-    options.format = doubleOption     ? FormatOption::Double
+    options.format = doubleOption     ? FormatOption::TreatAsDouble
                      : binary64Option ? FormatOption::Binary64
-                                      : FormatOption::None;
+                                      : FormatOption::Binary32;
 
     Converter converter(options);
     bool inputOutputFine = true;

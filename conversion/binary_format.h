@@ -88,18 +88,4 @@ std::uint32_t DoubleToSingle(std::uint64_t binary64Bits);
 // what m alone shows as a tie is above the half.
 std::uint64_t ShiftRightNearestEven(std::uint64_t m, int shift, bool lowerBitsSet = false);
 
-// The number a pattern field integer stands for, before a signalling NaN is
-// made quiet: with treatAsDouble, a binary64 whose upper half is the integer's
-// low 32 bits; otherwise a binary64 when the integer needs more than 32 bits,
-// and a binary32 when it does not.
-struct PatternNumber {
-    std::uint64_t bits;
-    bool isDouble;
-};
-
-constexpr PatternNumber ChoosePatternNumber(std::uint64_t integer, bool treatAsDouble) {
-    if (treatAsDouble) return PatternNumber{integer << 32, true};
-    return PatternNumber{integer, integer > 0xFFFFFFFFu};
-}
-
 }  // namespace zelquin

@@ -19,8 +19,8 @@ std::u16string TextOf(Write&& write) {
 
 }  // namespace
 
-char16_t* PatternToValueText(std::u16string_view patternText, bool treatAsDouble, char16_t* out) {
-    const PatternNumber number = ChoosePatternNumber(TextToUInt64(patternText), treatAsDouble);
+char16_t* PatternToValueText(std::u16string_view patternText, FormatOption option, char16_t* out) {
+    const PatternNumber number = ChoosePatternNumber(TextToUInt64(patternText), option);
     // A binary32 is made quiet as a binary32 and then widened exactly.
     const std::uint64_t binary64 =
         number.isDouble
@@ -29,20 +29,20 @@ char16_t* PatternToValueText(std::u16string_view patternText, bool treatAsDouble
     return DoubleToFixedText(binary64, out);
 }
 
-char16_t* ValueToPatternText(std::u16string_view valueText, bool treatAsDouble, char16_t* out) {
+char16_t* ValueToPatternText(std::u16string_view valueText, FormatOption option, char16_t* out) {
     const std::uint64_t binary64 = TextToDouble(valueText);
-    if (treatAsDouble) return UInt64ToHexText(binary64, out);
+    if (option != FormatOption::Binary32) return UInt64ToHexText(binary64, out);
     return UInt32ToHexText(DoubleToSingle(binary64), out);
 }
 
-std::u16string PatternToValueText(std::u16string_view patternText, bool treatAsDouble) {
+std::u16string PatternToValueText(std::u16string_view patternText, FormatOption option) {
     return TextOf<kLongestValueText>(
-        [&](char16_t* out) { return PatternToValueText(patternText, treatAsDouble, out); });
+        [&](char16_t* out) { return PatternToValueText(patternText, option, out); });
 }
 
-std::u16string ValueToPatternText(std::u16string_view valueText, bool treatAsDouble) {
+std::u16string ValueToPatternText(std::u16string_view valueText, FormatOption option) {
     return TextOf<kLongestPatternText>(
-        [&](char16_t* out) { return ValueToPatternText(valueText, treatAsDouble, out); });
+        [&](char16_t* out) { return ValueToPatternText(valueText, option, out); });
 }
 
 std::u16string UInt32ToHexText(std::uint32_t pattern) {

@@ -26,18 +26,38 @@ inline constexpr std::size_t kLongestPatternText = 18;      // "0xffffffffffffff
 // callers cut it there.
 inline constexpr std::size_t kFieldUnitsConverted = 199;
 
+// Which IEEE 754 format a conversion works in.
+enum class FormatOption : std::uint8_t {
+    // The check box "Treat as 'double'" clear: a value text gives its binary32
+    // pattern; a pattern text's integer is a binary32, or a binary64 when it is
+    // above 0xffffffff.
+    Binary32,
+    // The check box set: a value text gives its binary64 pattern; a pattern
+    // text's integer gives its low 32 bits as the upper half of a binary64
+    // whose lower half is zero.
+    TreatAsDouble,
+    // Binary64 both ways: a value text gives its binary64 pattern; a pattern
+    // text's integer is a binary64 with all its 64 bits, whatever its width.
+    Binary64,
+};
+
+// The option of the window's check box.
+constexpr FormatOption CheckBoxOption(bool treatAsDouble) {
+    return treatAsDouble ? FormatOption::TreatAsDouble : FormatOption::Binary32;
+}
+
 // Pattern field text to value field text: the text is read as an unsigned
 // 64-bit integer (automatic base, Unicode digits), its bits are taken as a
 // binary32 or binary64, a signalling NaN is made quiet, and the number is
 // rendered in fixed notation with six decimals. out holds kLongestValueText.
-char16_t* PatternToValueText(std::u16string_view patternText, bool treatAsDouble, char16_t* out);
-std::u16string PatternToValueText(std::u16string_view patternText, bool treatAsDouble);
+char16_t* PatternToValueText(std::u16string_view patternText, FormatOption option, char16_t* out);
+std::u16string PatternToValueText(std::u16string_view patternText, FormatOption option);
 
 // Value field text to pattern field text: the text is read as a decimal number
-// into a binary64, narrowed to binary32 unless treatAsDouble is set, and the
+// into a binary64, narrowed to binary32 with FormatOption::Binary32, and the
 // bits are rendered in hexadecimal. out holds kLongestPatternText.
-char16_t* ValueToPatternText(std::u16string_view valueText, bool treatAsDouble, char16_t* out);
-std::u16string ValueToPatternText(std::u16string_view valueText, bool treatAsDouble);
+char16_t* ValueToPatternText(std::u16string_view valueText, FormatOption option, char16_t* out);
+std::u16string ValueToPatternText(std::u16string_view valueText, FormatOption option);
 
 // "0" for zero, otherwise "0x" and lower-case hexadecimal digits without
 // leading zeros. out holds kLongestPatternText.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "conversion.h"
 #include "platform_space.h"
 
 namespace zelquin {
@@ -44,5 +45,27 @@ unsigned IntegerDigitValue(char16_t unit);
 // base 8, base 10 otherwise. Overflow gives all ones whatever the sign; a
 // negative sign negates modulo 2^64. Never fails: no digit gives 0.
 std::uint64_t TextToUInt64(std::u16string_view text);
+
+// The number a pattern field integer stands for, before a signalling NaN is
+// made quiet: with FormatOption::TreatAsDouble, a binary64 whose upper half is
+// the integer's low 32 bits; with FormatOption::Binary64, the binary64 of all
+// 64 bits; otherwise a binary64 when the integer needs more than 32 bits, and
+// a binary32 when it does not.
+struct PatternNumber {
+    std::uint64_t bits;
+    bool isDouble;
+};
+
+constexpr PatternNumber ChoosePatternNumber(std::uint64_t integer, FormatOption option) {
+    switch (option) {
+        case FormatOption::TreatAsDouble:
+            return PatternNumber{integer << 32, true};
+        case FormatOption::Binary64:
+            return PatternNumber{integer, true};
+        case FormatOption::Binary32:
+            break;
+    }
+    return PatternNumber{integer, integer > 0xFFFFFFFFu};
+}
 
 }  // namespace zelquin

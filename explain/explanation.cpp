@@ -120,11 +120,8 @@ void AddNumberLines(std::string& out, const Explanation& e) {
 
 char16_t* ConvertText(Command command, FormatOption option, std::u16string_view text,
                       char16_t* out) {
-    if (command == Command::Value)
-        return ValueToPatternText(text, option != FormatOption::None, out);
-    if (option == FormatOption::Binary64)
-        return DoubleToFixedText(MakeQuiet(TextToUInt64(text), kBinary64), out);
-    return PatternToValueText(text, option == FormatOption::Double, out);
+    return command == Command::Value ? ValueToPatternText(text, option, out)
+                                     : PatternToValueText(text, option, out);
 }
 
 Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option) {
@@ -136,11 +133,8 @@ Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, Form
     e.overflowed = typed.overflowed;
     e.wrapped = typed.numberFound && !typed.overflowed && typed.negative && typed.magnitude != 0;
 
-    const PatternNumber number =
-        option == FormatOption::Binary64
-            ? PatternNumber{e.integer, true}
-            : ChoosePatternNumber(e.integer, option == FormatOption::Double);
-    e.wideInteger = option == FormatOption::None && number.isDouble;
+    const PatternNumber number = ChoosePatternNumber(e.integer, option);
+    e.wideInteger = option == FormatOption::Binary32 && number.isDouble;
     const BinaryFormat& format = FormatOf(number.isDouble);
     e.quieted = Classify(number.bits, format) == NumberClass::SignallingNaN;
     if (e.quieted) e.signallingBits = number.bits;
@@ -151,7 +145,7 @@ Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, Form
 Explanation ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption option) {
     Explanation e = Start(Command::Value, text, textUnits, option);
     e.binary64Bits = TextToDouble(text);
-    e.narrowed = option == FormatOption::None;
+    e.narrowed = option == FormatOption::Binary32;
     const Decimal exact = DescribeNumber(
         e, e.narrowed ? DoubleToSingle(e.binary64Bits) : e.binary64Bits, !e.narrowed);
 
@@ -219,7 +213,7 @@ std::string ExplanationText(const Explanation& e) {
         if (e.wrapped) integer += " (a negative number, wrapped modulo 2^64)";
         if (e.textAfterIgnored) integer += kTextAfterNote;
         AddLine(out, "integer", integer);
-        if (e.option == FormatOption::Double) {
+        if (e.option == FormatOption::TreatAsDouble) {
             AddLine(out, "format",
                     "binary64, the integer's low 32 bits as its upper half (--double)");
         } else if (e.option == FormatOption::Binary64) {

@@ -10,17 +10,11 @@
 #include <string_view>
 
 #include "binary_format.h"
+#include "conversion.h"
 
 namespace zelquin::explain {
 
 enum class Command { Pattern, Value };
-
-// The format option. Double is the window's check box: the value command gives
-// the binary64 pattern, and the pattern command takes the integer's low 32 bits
-// as the upper half of a binary64. Binary64 is the binary64 view both ways:
-// the value command gives the binary64 pattern, and the pattern command takes
-// the integer's 64 bits as a binary64 whatever its width.
-enum class FormatOption { None, Double, Binary64 };
 
 // The conversion of a text (its first kFieldUnitsConverted units, as the
 // caller cuts it): the pattern command gives a value text, the value command a
@@ -34,7 +28,7 @@ char16_t* ConvertText(Command command, FormatOption option, std::u16string_view 
 // for the other.
 struct Explanation {
     Command command = Command::Pattern;
-    FormatOption option = FormatOption::None;
+    FormatOption option = FormatOption::Binary32;
     std::u16string text;        // what was converted: at most the first 199 units
     std::size_t textUnits = 0;  // units in the whole text
     std::string result;         // the conversion's result text (ASCII)

@@ -60,12 +60,12 @@ class FuzzInput {
 // does the text cut at its first NUL. The parameter's type picks the form of
 // the conversion that returns its text.
 inline std::u16string ConvertChecked(const FuzzInput& input,
-                                     std::u16string (*convert)(std::u16string_view, bool)) {
-    const std::u16string result = convert(input.Text(), input.Option());
-    const std::u16string again = convert(input.Text(), input.Option());
+                                     std::u16string (*convert)(std::u16string_view, FormatOption)) {
+    const std::u16string result = convert(input.Text(), CheckBoxOption(input.Option()));
+    const std::u16string again = convert(input.Text(), CheckBoxOption(input.Option()));
     if (again != result) Fail(input, "second call gave another text", again, result);
     if (input.TextBeforeNul().size() != input.Text().size()) {
-        const std::u16string cut = convert(input.TextBeforeNul(), input.Option());
+        const std::u16string cut = convert(input.TextBeforeNul(), CheckBoxOption(input.Option()));
         if (cut != result) Fail(input, "text after a NUL changed the result", result, cut);
     }
     return result;

@@ -119,8 +119,8 @@ void CheckPattern(std::uint32_t pattern, Tally& tally) {
 
     if (pattern % kWholeTextSample == 0) {
         ++tally.wholeTextChecks;
-        const std::u16string whole =
-            zelquin::PatternToValueText(zelquin::UInt32ToHexText(pattern), false);
+        const std::u16string whole = zelquin::PatternToValueText(zelquin::UInt32ToHexText(pattern),
+                                                                 zelquin::FormatOption::Binary32);
         if (whole != text) tally.Failure(pattern, "PatternToValueText differs", whole);
     }
     if (const char* fault =

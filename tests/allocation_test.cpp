@@ -88,7 +88,8 @@ TEST(NoHeapUse, BufferFormsAllocateNothing) {
             0);
     }
     for (const std::u16string& text : kValueTexts) {
-        for (const bool option : {false, true}) {
+        for (const FormatOption option :
+             {FormatOption::Binary32, FormatOption::TreatAsDouble, FormatOption::Binary64}) {
             EXPECT_EQ(AllocationsDuring([&] { (void)ValueToPatternText(text, option, out); }), 0);
             EXPECT_EQ(AllocationsDuring([&] { (void)PatternToValueText(text, option, out); }), 0);
         }
@@ -103,11 +104,14 @@ TEST(NoHeapUse, ConversionsAllocateOnlyTheReturnedText) {
                   1);
     }
     for (const std::u16string& text : kValueTexts) {
-        EXPECT_LE(AllocationsDuring([&] { (void)ValueToPatternText(text, false); }), 1);
-        EXPECT_LE(AllocationsDuring([&] { (void)ValueToPatternText(text, true); }), 1);
-        EXPECT_LE(AllocationsDuring([&] { (void)PatternToValueText(text, false); }), 1);
-        EXPECT_LE(
-            AllocationsDuring([&] { (void)PatternToValueText(u"0xffefffffffffffff", false); }), 1);
+        for (const FormatOption option : {FormatOption::Binary32, FormatOption::TreatAsDouble}) {
+            EXPECT_LE(AllocationsDuring([&] { (void)ValueToPatternText(text, option); }), 1);
+            EXPECT_LE(AllocationsDuring([&] { (void)PatternToValueText(text, option); }), 1);
+        }
+        EXPECT_LE(AllocationsDuring([&] {
+                      (void)PatternToValueText(u"0xffefffffffffffff", FormatOption::Binary32);
+                  }),
+                  1);
     }
 }
 

@@ -139,7 +139,7 @@ TEST(FieldSync, AReaderThatOverfillsIsStillCutTo199Units) {
         [] { return true; }, [&](int, const char16_t* text) { received = text; });
     // 199 ones overflow binary64 (about 1.1e198 is finite; 200 ones too): the
     // 199-unit prefix is what was read.
-    EXPECT_EQ(received, ValueToPatternText(std::u16string(199, u'1'), true));
+    EXPECT_EQ(received, ValueToPatternText(std::u16string(199, u'1'), FormatOption::TreatAsDouble));
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class PatternToValue : public ::testing::TestWithParam<PatternCase> {};
 
 TEST_P(PatternToValue, GivesTheValueText) {
     const PatternCase& c = GetParam();
-    EXPECT_EQ(PatternToValueText(c.pattern, c.treatAsDouble), c.value);
+    EXPECT_EQ(PatternToValueText(c.pattern, CheckBoxOption(c.treatAsDouble)), c.value);
 }
 
 const PatternCase kWorkedExamples[] = {
@@ -119,8 +119,10 @@ INSTANTIATE_TEST_SUITE_P(TextForms, PatternToValue, ::testing::ValuesIn(kTextFor
                                             "AsDouble"));
 
 TEST(PatternToValue, LongestTextHas317Characters) {
-    EXPECT_EQ(PatternToValueText(u"0xffefffffffffffff", false).size(), kLongestValueText);
-    EXPECT_EQ(PatternToValueText(u"0xff7fffff", false).size(), kLongestSingleValueText);
+    EXPECT_EQ(PatternToValueText(u"0xffefffffffffffff", FormatOption::Binary32).size(),
+              kLongestValueText);
+    EXPECT_EQ(PatternToValueText(u"0xff7fffff", FormatOption::Binary32).size(),
+              kLongestSingleValueText);
 }
 
 struct IntegerCase {

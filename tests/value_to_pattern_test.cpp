@@ -22,8 +22,8 @@ class ValueToPattern : public ::testing::TestWithParam<ValueCase> {};
 
 TEST_P(ValueToPattern, GivesThePatternTextWithEitherOption) {
     const ValueCase& c = GetParam();
-    EXPECT_EQ(ValueToPatternText(c.value, false), c.optionClear);
-    EXPECT_EQ(ValueToPatternText(c.value, true), c.optionSet);
+    EXPECT_EQ(ValueToPatternText(c.value, FormatOption::Binary32), c.optionClear);
+    EXPECT_EQ(ValueToPatternText(c.value, FormatOption::TreatAsDouble), c.optionSet);
 }
 
 const ValueCase kWorkedExamples[] = {

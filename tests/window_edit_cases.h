@@ -17,8 +17,8 @@ namespace zelquin::window_cases {
 // the conversion of its first 199 units.
 inline std::u16string ExpectedOtherText(int fieldId, std::u16string_view text, bool treatAsDouble) {
     text = text.substr(0, kFieldUnitsConverted);
-    return fieldId == kPatternFieldId ? PatternToValueText(text, treatAsDouble)
-                                      : ValueToPatternText(text, treatAsDouble);
+    return fieldId == kPatternFieldId ? PatternToValueText(text, CheckBoxOption(treatAsDouble))
+                                      : ValueToPatternText(text, CheckBoxOption(treatAsDouble));
 }
 
 enum class Action {

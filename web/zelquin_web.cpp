@@ -22,9 +22,8 @@ std::u16string_view ConvertedText(const char16_t* text, std::size_t units) {
 }
 
 // The check box: set is the window's "Treat as 'double'".
-zelquin::explain::FormatOption Option(int treatAsDouble) {
-    return treatAsDouble != 0 ? zelquin::explain::FormatOption::Double
-                              : zelquin::explain::FormatOption::None;
+zelquin::FormatOption Option(int treatAsDouble) {
+    return zelquin::CheckBoxOption(treatAsDouble != 0);
 }
 
 }  // namespace
@@ -37,12 +36,14 @@ EMSCRIPTEN_KEEPALIVE std::size_t zelquin_field_units(void) { return zelquin::kFi
 
 EMSCRIPTEN_KEEPALIVE std::size_t zelquin_pattern_to_value(const char16_t* text, std::size_t units,
                                                           int treatAsDouble, char16_t* out) {
-    return zelquin::PatternToValueText(ConvertedText(text, units), treatAsDouble != 0, out) - out;
+    return zelquin::PatternToValueText(ConvertedText(text, units), Option(treatAsDouble), out) -
+           out;
 }
 
 EMSCRIPTEN_KEEPALIVE std::size_t zelquin_value_to_pattern(const char16_t* text, std::size_t units,
                                                           int treatAsDouble, char16_t* out) {
-    return zelquin::ValueToPatternText(ConvertedText(text, units), treatAsDouble != 0, out) - out;
+    return zelquin::ValueToPatternText(ConvertedText(text, units), Option(treatAsDouble), out) -
+           out;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* zelquin_explain_pattern(const char16_t* text, std::size_t units,

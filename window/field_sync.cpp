@@ -14,10 +14,10 @@ std::uint8_t* FieldGuard(int fieldId) {
     return nullptr;
 }
 
-char16_t* ConvertFieldText(int editedId, std::u16string_view text, bool treatAsDouble,
+char16_t* ConvertFieldText(int editedId, std::u16string_view text, FormatOption option,
                            char16_t* out) {
-    return editedId == kPatternFieldId ? PatternToValueText(text, treatAsDouble, out)
-                                       : ValueToPatternText(text, treatAsDouble, out);
+    return editedId == kPatternFieldId ? PatternToValueText(text, option, out)
+                                       : ValueToPatternText(text, option, out);
 }
 
 }  // namespace zelquin

@@ -31,7 +31,7 @@ std::uint8_t* FieldGuard(int fieldId);
 
 // Writes the text for the other field after an edit of field `editedId` into
 // out (kLongestValueText units) and returns one past its end.
-char16_t* ConvertFieldText(int editedId, std::u16string_view text, bool treatAsDouble,
+char16_t* ConvertFieldText(int editedId, std::u16string_view text, FormatOption option,
                            char16_t* out);
 
 // Handles a change notification of the control `editedId`. Unless it is the
@@ -54,11 +54,10 @@ bool OnFieldChanged(int editedId, ReadField&& readField, ReadOption&& readOption
     char16_t fieldText[kFieldBufferUnits] = {};
     std::size_t length = readField(editedId, fieldText, kFieldBufferUnits);
     if (length > kFieldUnitsConverted) length = kFieldUnitsConverted;
-    const bool treatAsDouble = readOption();
+    const FormatOption option = CheckBoxOption(readOption());
 
     char16_t result[kResultBufferUnits];
-    *ConvertFieldText(editedId, std::u16string_view(fieldText, length), treatAsDouble, result) =
-        u'\0';
+    *ConvertFieldText(editedId, std::u16string_view(fieldText, length), option, result) = u'\0';
 
     const int otherId = editedId == kPatternFieldId ? kValueFieldId : kPatternFieldId;
     std::uint8_t* otherGuard = FieldGuard(otherId);
