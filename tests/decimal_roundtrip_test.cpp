@@ -1,7 +1,9 @@
 // Reading decimal text back, checked with exact arithmetic: seventeen
 // correctly rounded digits read back to the same binary64 or a neighbour, the
 // fixed rendering reads back within the distance its six decimals and
-// seventeen digits allow, and the narrowing to binary32 picks the nearest value.
+// seventeen digits allow, the narrowing to binary32 picks the nearest value,
+// and the explanation's correctly rounding reader and shortest writer agree
+// with the exact oracle.
 
 #include <gtest/gtest.h>
 
@@ -15,8 +17,11 @@
 
 #include "binary_format.h"
 #include "conversion.h"
+#include "correct_rounding.h"
 #include "decimal_reading.h"
 #include "exact_binary64.h"
+#include "explanation.h"
+#include "hard_inputs.h"
 #include "test_text.h"
 
 namespace zelquin {
@@ -279,6 +284,133 @@ TEST(DoubleToSingleCrossCheckTest, NarrowingGivesTheNearestBinary32WithHalvesToE
     }
     EXPECT_EQ(DoubleToSingle(0x7ff0000000000000u), 0x7f800000u);
     EXPECT_EQ(DoubleToSingle(0xfff0000000000000u), 0xff800000u);
+}
+
+// The explanation's shortest text and nearest pattern against the exact
+// oracle, which finds them by other means: every length tried in turn for the
+// shortest, one long division for the nearest.
+
+// The digits (without trailing zeros) and the exponent of their last digit, of
+// a decimal text: an optional sign, digits with at most one point, and an
+// exponent part; every digit counts.
+struct TextDigits {
+    std::string digits;  // "" for zero
+    int exponent;
+};
+TextDigits DigitsOfText(const std::string& text, bool& negative) {
+    std::size_t i = 0;
+    negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++i;
+    std::string digits;
+    int exponent = 0;
+    bool point = false;
+    for (; i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.');
+         ++i) {
+        if (text[i] == '.') {
+            point = true;
+        } else {
+            digits += text[i];
+            if (point) --exponent;
+        }
+    }
+    if (i < text.size()) exponent += std::stoi(text.substr(i + 1));
+    while (!digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+        ++exponent;
+    }
+    const std::size_t first = digits.find_first_not_of('0');
+    digits = first == std::string::npos ? "" : digits.substr(first);
+    return {digits, exponent};
+}
+
+void ExpectShortestAsTheOracle(std::uint64_t bits, const BinaryFormat& format) {
+    const std::string text = explain::ShortestText(bits, format);
+    bool negative = false;
+    const TextDigits got = DigitsOfText(text, negative);
+    const exact::ShortestDecimal want = exact::ShortestReadingBack(bits, format);
+    EXPECT_TRUE(got.digits == std::to_string(want.digits) && got.exponent == want.exponent &&
+                negative == ((bits & format.SignBit()) != 0))
+        << format.name << " " << Hex(bits) << ": " << text << ", the oracle " << want.digits
+        << "e" << want.exponent;
+}
+
+TEST(CorrectRoundingCrossCheck, ShortestTextIsTheNearestOfTheShortestThatReadBack) {
+    std::mt19937_64 rng(19);
+    for (int kind = 0; kind < hard::kValueKinds; ++kind) {
+        for (int i = 0; i < 200; ++i) {
+            const std::uint64_t bits = hard::HardValue(rng, kind);
+            if ((bits & ~kBinary64.SignBit()) == 0) continue;
+            ExpectShortestAsTheOracle(bits, kBinary64);
+            const std::uint32_t single = DoubleToSingle(bits);
+            if ((single & 0x7FFFFFFFu) != 0 && (single & 0x7F800000u) != 0x7F800000u)
+                ExpectShortestAsTheOracle(single, kBinary32);
+        }
+    }
+    // Every binary32 power of two, where the gap below is half the gap above,
+    // and its neighbours.
+    for (int k = -149; k <= 127; ++k) {
+        const std::uint32_t power =
+            k < -126 ? 1u << (k + 149) : static_cast<std::uint32_t>(k + 127) << 23;
+        for (const std::uint32_t bits : {power - 1, power, power + 1}) {
+            if (bits != 0 && bits < 0x7F800000u) ExpectShortestAsTheOracle(bits, kBinary32);
+        }
+        ExpectShortestAsTheOracle(SingleToDouble(power), kBinary64);
+    }
+}
+
+// The oracle's pattern for a decimal text, in the format.
+std::uint64_t OracleNearest(const std::string& text, const BinaryFormat& format) {
+    bool negative = false;
+    const TextDigits d = DigitsOfText(text, negative);
+    const std::uint64_t sign = negative ? format.SignBit() : 0;
+    if (d.digits.empty()) return sign;
+    const int length = static_cast<int>(d.digits.size());
+    if (d.exponent + length > 400) return sign | format.Infinity();
+    if (d.exponent + length < -400) return sign;
+    BigUnsigned numerator, denominator;
+    exact::DecimalFraction(BigUnsigned::FromDecimal(d.digits), d.exponent, numerator, denominator);
+    return sign | exact::NearestInFormat(numerator, denominator, format);
+}
+
+void ExpectNearestAsTheOracle(const std::string& text) {
+    const std::u16string wide(text.begin(), text.end());
+    for (const FormatOption option : {FormatOption::Binary32, FormatOption::TreatAsDouble}) {
+        const explain::Explanation e =
+            explain::Explain(explain::Command::Value, wide, wide.size(), option);
+        const std::uint64_t want = OracleNearest(text, *e.format);
+        EXPECT_TRUE(e.nearest && *e.nearest == want)
+            << e.format->name << " " << text << ": " << Hex(e.nearest.value_or(0))
+            << ", the oracle " << Hex(want);
+    }
+}
+
+// The decimal text of m * 2^e, every digit.
+std::string ExactText(std::uint64_t m, int e) {
+    const BigUnsigned scaled =
+        e >= 0 ? BigUnsigned(m) << e : BigUnsigned(m) * BigUnsigned::Power(5, -e);
+    return scaled.ToDecimal() + "e" + std::to_string(e >= 0 ? 0 : e);
+}
+
+TEST(CorrectRoundingCrossCheck, NearestIsTheTypedNumberRoundedOnce) {
+    std::mt19937_64 rng(20);
+    for (int kind = 0; kind < hard::kTextKinds; ++kind) {
+        for (int i = 0; i < 150; ++i) {
+            const std::u16string text = hard::HardText(rng, kind);
+            ExpectNearestAsTheOracle(std::string(text.begin(), text.end()));
+        }
+    }
+    // Every binary32 power of two, and the midpoints around it, where the
+    // rounding goes to the even neighbour; those are binary64 numbers, so the
+    // binary32 rounded through the binary64 meets them as halves too.
+    for (int k = -149; k <= 127; ++k) {
+        ExpectNearestAsTheOracle(ExactText(1, k));
+        ExpectNearestAsTheOracle(ExactText(2 * 0xFFFFFF + 1, k - 25));  // below it
+        ExpectNearestAsTheOracle(ExactText(2 * 0x800000 + 1, k - 24));  // above it
+    }
+    // A decimal of 30 digits whose 26th digit decides, and one beyond the largest
+    // binary32 by just under half a unit.
+    ExpectNearestAsTheOracle("1.00000000000000011102230250001");
+    ExpectNearestAsTheOracle("340282356779733661637539395458142568447");
 }
 
 }  // namespace

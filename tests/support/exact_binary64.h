@@ -228,6 +228,111 @@ inline std::uint64_t NearestBinary64(const BigUnsigned& numerator, const BigUnsi
     return ComposeTruncated(significand, exponent);
 }
 
+// The pattern of a format nearest to numerator / denominator > 0 (halves to
+// even): a subnormal below the normal range, an infinity from half a unit
+// beyond the largest finite number on. Found by one long division.
+inline std::uint64_t NearestInFormat(const BigUnsigned& numerator, const BigUnsigned& denominator,
+                                     const BinaryFormat& format) {
+    assert(!numerator.IsZero() && !denominator.IsZero());
+    // 2^e <= numerator / denominator < 2^(e + 1).
+    int e = numerator.BitLength() - denominator.BitLength();
+    if (CompareScaled(numerator, 0, denominator, e) < 0) --e;
+    // The unit of the last place: fractionBits below the leading bit, and no
+    // finer than the subnormals'.
+    int unit = std::max(e - format.fractionBits, format.SubnormalUnitExponent());
+    BigUnsigned quotient, remainder;
+    const BigUnsigned divisor = unit >= 0 ? denominator << unit : denominator;
+    DivMod(unit >= 0 ? numerator : numerator << -unit, divisor, quotient, remainder);
+    std::uint64_t m = quotient.Low64();
+    const int half = Compare(remainder + remainder, divisor);
+    if (half > 0 || (half == 0 && m % 2 == 1)) ++m;
+    if (m == 2 * format.ImplicitBit()) {
+        m >>= 1;
+        ++unit;
+    }
+    if (m < format.ImplicitBit()) return m;  // a subnormal, or zero
+    const std::int64_t field = unit - format.SubnormalUnitExponent() + 1;
+    if (field >= format.MaxExponentField()) return format.Infinity();
+    return (static_cast<std::uint64_t>(field) << format.fractionBits) | (m - format.ImplicitBit());
+}
+
+// A finite non-zero pattern's magnitude as m * 2^e.
+struct BinaryParts {
+    std::uint64_t m;
+    int e;
+};
+inline BinaryParts PartsOf(std::uint64_t bits, const BinaryFormat& format) {
+    const BinaryFields f = SplitFields(bits, format);
+    return {f.exponentField == 0 ? f.fraction : f.fraction | format.ImplicitBit(),
+            format.SubnormalUnitExponent() + (f.exponentField == 0 ? 0 : f.exponentField - 1)};
+}
+
+// digits * 10^exponent as a fraction.
+inline void DecimalFraction(const BigUnsigned& digits, int exponent, BigUnsigned& numerator,
+                            BigUnsigned& denominator) {
+    const BigUnsigned power = BigUnsigned::Power(10, exponent < 0 ? -exponent : exponent);
+    numerator = exponent >= 0 ? digits * power : digits;
+    denominator = exponent >= 0 ? BigUnsigned(1) : power;
+}
+
+// The shortest decimal d * 10^q (d without trailing zeros) that reads back to
+// the finite non-zero pattern, of several the nearest, of two equally near the
+// even one, found by trying every length: for each, the two decimals of that
+// many digits around the value.
+struct ShortestDecimal {
+    std::uint64_t digits;
+    int exponent;  // of the last digit
+};
+inline ShortestDecimal ShortestReadingBack(std::uint64_t bits, const BinaryFormat& format) {
+    const std::uint64_t magnitude = bits & ~format.SignBit();
+    const BinaryParts v = PartsOf(magnitude, format);
+    // |v| = vn / vd exactly.
+    const BigUnsigned vn = v.e >= 0 ? BigUnsigned(v.m) << v.e : BigUnsigned(v.m);
+    const BigUnsigned vd = v.e >= 0 ? BigUnsigned(1) : BigUnsigned(1) << -v.e;
+    // 10^(k-1) <= |v| < 10^k, from an estimate by the binary exponent.
+    int bitLength = 0;
+    for (std::uint64_t m = v.m; m != 0; m >>= 1) ++bitLength;
+    int k = (bitLength + v.e) * 30103 / 100000;
+    for (;;) {
+        BigUnsigned n, d;
+        DecimalFraction(BigUnsigned(1), k, n, d);
+        if (Compare(vn * d, n * vd) < 0) {
+            DecimalFraction(BigUnsigned(1), k - 1, n, d);
+            if (Compare(vn * d, n * vd) >= 0) break;
+            --k;
+        } else {
+            ++k;
+        }
+    }
+    for (int length = 1;; ++length) {
+        const int q = k - length;
+        // floor(|v| / 10^q)
+        BigUnsigned n, d, low, rest;
+        DecimalFraction(BigUnsigned(1), q, n, d);
+        DivMod(vn * d, vd * n, low, rest);
+        std::vector<std::uint64_t> fits;
+        for (const std::uint64_t c : {low.Low64(), low.Low64() + 1}) {
+            BigUnsigned cn, cd;
+            DecimalFraction(BigUnsigned(c), q, cn, cd);
+            if (NearestInFormat(cn, cd, format) == magnitude) fits.push_back(c);
+        }
+        if (fits.empty()) continue;
+        std::uint64_t best = fits[0];
+        if (fits.size() == 2) {
+            // low lies below |v| by rest / (vd * n) units, low + 1 above it by
+            // the rest of the unit: the nearer, or the even one of two as near.
+            const int side = Compare(rest + rest, vd * n);
+            best = side < 0 || (side == 0 && fits[0] % 2 == 0) ? fits[0] : fits[1];
+        }
+        int exponent = q;
+        while (best % 10 == 0) {
+            best /= 10;
+            ++exponent;
+        }
+        return {best, exponent};
+    }
+}
+
 // A signed rational sign * magnitude * 2^twos * 10^tens, for exact sums and
 // comparisons of binary64 values, decimal texts and error bounds.
 struct ScaledValue {
