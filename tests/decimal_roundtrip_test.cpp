@@ -330,8 +330,8 @@ void ExpectShortestAsTheOracle(std::uint64_t bits, const BinaryFormat& format) {
     const exact::ShortestDecimal want = exact::ShortestReadingBack(bits, format);
     EXPECT_TRUE(got.digits == std::to_string(want.digits) && got.exponent == want.exponent &&
                 negative == ((bits & format.SignBit()) != 0))
-        << format.name << " " << Hex(bits) << ": " << text << ", the oracle " << want.digits
-        << "e" << want.exponent;
+        << format.name << " " << Hex(bits) << ": " << text << ", the oracle " << want.digits << "e"
+        << want.exponent;
 }
 
 TEST(CorrectRoundingCrossCheck, ShortestTextIsTheNearestOfTheShortestThatReadBack) {

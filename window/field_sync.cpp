@@ -1,3 +1,5 @@
+// The window's two guard flags, and the conversion an edit of either field
+// calls for.
 #include "field_sync.h"
 
 namespace zelquin {

@@ -1,3 +1,6 @@
+// The Win32 window: its class, its five windows created from the control
+// table, and its window procedure, which hands the fields' change
+// notifications to the field synchronisation and ends the loop on destroy.
 #include "win32_main_window.h"
 
 #include <cstddef>
