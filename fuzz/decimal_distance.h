@@ -24,31 +24,19 @@
 #include <limits>
 #include <vector>
 
-#include "big_unsigned.h"
+#include "exact_binary64.h"
 
 namespace zelquin::check {
 
-// -1, 0 or 1 as the positive finite v is below, equal to or above 10^e.
+// -1, 0 or 1 as the positive finite v is below, equal to or above 10^e, by
+// the exact oracle: floor(v * 10^-e) is 0 below, 1 with nothing dropped at
+// 10^e itself.
 inline int CompareWithPowerOfTen(double v, int e) {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
-    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-    const std::uint64_t fraction = bits & 0x000FFFFFFFFFFFFFu;
-    // v = m * 2^k
-    const std::uint64_t m = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
-    const int k = biased == 0 ? -1074 : biased - 1075;
-    // 10^e = 5^e * 2^e: compare m * 5^-e * 2^(k-e) with 1 for e < 0, and
-    // m * 2^(k-e) with 5^e for e >= 0.
-    using exact::BigUnsigned;
-    const BigUnsigned five = BigUnsigned::Power(5, e < 0 ? -e : e);
-    BigUnsigned a = e < 0 ? BigUnsigned(m) * five : BigUnsigned(m);
-    BigUnsigned b = e < 0 ? BigUnsigned(1) : five;
-    const int t = k - e;
-    if (t >= 0) {
-        a = a << t;
-    } else {
-        b = b << -t;
-    }
-    return Compare(a, b);
+    const exact::ScaledInteger scaled =
+        exact::ScaleByPowerOfTenExactly(std::bit_cast<std::uint64_t>(v), -e);
+    if (scaled.value.IsZero()) return -1;
+    if (scaled.value == exact::BigUnsigned(1) && !scaled.inexact) return 0;
+    return 1;
 }
 
 // The smallest binary64 at or above 10^e, for e from kLowest to kHighest;
