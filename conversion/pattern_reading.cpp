@@ -125,10 +125,10 @@ std::uint64_t TextToUInt64(std::u16string_view text) { return ReadInteger(text).
 
 namespace {
 
-// The record, built where it is used: a conversion that takes only the
-// number from it lets the compiler drop the rest.
-ZELQUIN_INLINE PatternReading Read(std::u16string_view text, FormatOption option) {
-    PatternReading r = ReadInteger(text);
+// The number the integer read stands for, added to the record; built where
+// it is used, so that a conversion that takes only the number from the record
+// lets the compiler drop the rest.
+ZELQUIN_INLINE void ChooseNumber(PatternReading& r, FormatOption option) {
     const PatternNumber number = ChoosePatternNumber(r.integer, option);
     const BinaryFormat& format = FormatOf(number.isDouble);
     r.isDouble = number.isDouble;
@@ -138,17 +138,20 @@ ZELQUIN_INLINE PatternReading Read(std::u16string_view text, FormatOption option
     r.quieted = r.bits != number.bits;
     // A binary32 is made quiet as a binary32 and then widened exactly.
     r.shownDouble = number.isDouble ? r.bits : SingleToDouble(static_cast<std::uint32_t>(r.bits));
-    return r;
 }
 
 }  // namespace
 
 PatternReading ReadPatternText(std::u16string_view text, FormatOption option) {
-    return Read(text, option);
+    PatternReading r = ReadInteger(text);
+    ChooseNumber(r, option);
+    return r;
 }
 
 char16_t* PatternToValueText(std::u16string_view patternText, FormatOption option, char16_t* out) {
-    return DoubleToFixedText(Read(patternText, option).shownDouble, out);
+    PatternReading r = ReadInteger(patternText);
+    ChooseNumber(r, option);
+    return DoubleToFixedText(r.shownDouble, out);
 }
 
 }  // namespace zelquin
