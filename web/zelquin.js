@@ -66,8 +66,8 @@
                              : _zelquin_value_to_pattern(fieldBuffer, units, treatAsDouble, resultBuffer);
     (fromPattern ? valueField : patternField).value = resultText(length);
 
-    var json = fromPattern ? _zelquin_explain_pattern(fieldBuffer, units, treatAsDouble)
-                           : _zelquin_explain_value(fieldBuffer, units, treatAsDouble);
+    var json = fromPattern ? _zelquin_explain_pattern(fieldBuffer, units, text.length, treatAsDouble)
+                           : _zelquin_explain_value(fieldBuffer, units, text.length, treatAsDouble);
     lastEdited = field;
     convertedAsDouble = !!treatAsDouble;
     shown = JSON.parse(UTF8ToString(json));
@@ -375,7 +375,10 @@
     var what = copies[button.dataset.copy]();
     copy(what[0], what[1]);
   });
-  byId('copy-link').addEventListener('click', function () { copy(location.href, 'the link'); });
+  byId('copy-link').addEventListener('click', function () {
+    writeHashNow();
+    copy(location.href, 'the link');
+  });
 
   // ---- The link: #pattern=TEXT or #value=TEXT, and &double=1 ---------------
 
@@ -430,9 +433,20 @@
     return out;
   }
 
+  // The fragment follows the edits once they pause: replacing it takes the
+  // browser longer than a conversion, and browsers refuse to replace it
+  // hundreds of times in a few seconds. A copy of the link, or leaving the
+  // page, writes it at once.
+  var hashTimer = 0;
   function writeHash() {
+    clearTimeout(hashTimer);
+    hashTimer = setTimeout(writeHashNow, 150);
+  }
+  function writeHashNow() {
+    clearTimeout(hashTimer);
     if (!lastEdited) return;
     var hash = '#' + lastEdited.id + '=' + encodeText(lastEdited.value) + (doubleOption.checked ? '&double=1' : '');
+    if (hash === location.hash) return;
     try {
       history.replaceState(history.state, '', hash);
     } catch (e) {
@@ -440,6 +454,7 @@
     }
     writtenHash = location.hash;
   }
+  window.addEventListener('pagehide', writeHashNow);
 
   // Fills the field the fragment names and sets the box; returns that field,
   // or null when the fragment names none.
