@@ -70,6 +70,7 @@
                            : _zelquin_explain_value(fieldBuffer, units, text.length, treatAsDouble);
     lastEdited = field;
     convertedAsDouble = !!treatAsDouble;
+    say('');
     shown = JSON.parse(UTF8ToString(json));
     drawExplanation(shown, !!treatAsDouble);
     byId('stale').hidden = true;
@@ -159,7 +160,7 @@
   function buildBits(bitCount) {
     var html = '';
     var fractionBits = bitCount === 64 ? 52 : 23;
-    unitsOf(bitCount).forEach(function (unit, index, all) {
+    unitsOf(bitCount).forEach(function (unit) {
       var lastBit = unit[unit.length - 1][unit[unit.length - 1].length - 1];
       if (bitCount === 64 && unit[0][0] === 31) html += '<span class="half"></span>';
       var last = lastBit === bitCount - 1 || lastBit === fractionBits;

@@ -152,6 +152,11 @@ CASES = [
      "0x3fb999999999999b", "0.10000000000000002", True, {"hash": "#value=0.10000000000000002&double=1"}),
     ("a wide pattern's bit keeps its 16 digits", [("paste", "pattern", "0x3fb999999999999a"), ("bit", 63)],
      "0xbfb999999999999a", "-0.100000", False, {"format": "binary64, as the integer is above 0xffffffff"}),
+    ("a binary32's bit after the box is set is refused, and said why",
+     [("type", "pattern", "0x3f800000"), ("toggle",), ("bit", 31)],
+     "0x3f800000", "1.000000", True,
+     {"status": "With 'Treat as double' set, both fields give a binary64: clear it to reach the binary32 "
+                "0xbf800000.", "stale": True}),
     # Neighbours.
     ("next up from the largest binary32", [("type", "pattern", "0x7f7fffff"), ("click", "next-up")],
      "0x7f800000", "1.#INF00", False, {"class": "infinity", "disabled": ["next-up"]}),
@@ -569,11 +574,11 @@ def take_screenshots(driver, url, wide, phone, directory):
         if not path:
             continue
         set_scheme(driver, scheme)
-        set_viewport(driver, width, 800, phone=width < 1000)
+        set_viewport(driver, width, 800, phone=width < 500)
         open_page(driver, url)
         field(driver, "value").send_keys("0.1")
         height = driver.execute_script("return Math.ceil(document.querySelector('main').getBoundingClientRect().bottom)")
-        set_viewport(driver, width, height, phone=width < 1000)
+        set_viewport(driver, width, height, phone=width < 500)
         driver.save_screenshot(path)
     set_scheme(driver, "light")
 
