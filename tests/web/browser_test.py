@@ -15,11 +15,14 @@ run it with Debian's Python.
 """
 
 import argparse
+import functools
+import http.server
 import json
 import os
 import statistics
 import sys
 import tempfile
+import threading
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -347,6 +350,22 @@ def check_page(driver, url):
     if live != ["polite", True]:
         problems.append(f"the explanation is not a polite live region holding its texts: {live}")
 
+    # Each copy button copies its text; the link holds the fragment at once,
+    # and edits add no entry to the history.
+    open_page(driver, url)
+    entries = driver.execute_script("return history.length")
+    field(driver, "value").send_keys("0.1")
+    driver.execute_script("""
+        window.copied = [];
+        navigator.clipboard.writeText = text => { window.copied.push(text); return Promise.resolve(); };""")
+    for button in driver.find_elements(By.CSS_SELECTOR, "button[data-copy], #copy-link"):
+        button.click()
+    copied = driver.execute_script("return [window.copied, history.length, document.getElementById('status').textContent]")
+    wanted = [["0x3dcccccd", "0.1", url + "#value=0.1", exact(13421773, 27), "0.1"], entries,
+              "Copied the shortest text."]
+    if copied != wanted:
+        problems.append(f"copies, history entries and the message are {copied}, not {wanted}")
+
     # With an explanation and the 'Convert now' note shown, Tab from the
     # pattern field reaches every control once, each with a ring in focus.
     open_page(driver, url)
@@ -377,6 +396,36 @@ def check_page(driver, url):
           .map(([e, r]) => (e.id || e.dataset.bit || e.getAttribute('aria-label')) + ' ' + r.width + 'x' + r.height);""")
     if small:
         problems.append(f"controls under 24 by 24 px: {small}")
+    return problems
+
+
+def check_served(driver, page):
+    """The page from a server on this machine's loopback: a link opens it, an
+    edit writes the fragment, and nothing else is requested."""
+    directory, name = os.path.split(os.path.abspath(page))
+
+    class Handler(http.server.SimpleHTTPRequestHandler):
+        def log_message(self, *args):
+            pass
+
+    handler = functools.partial(Handler, directory=directory)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    problems = []
+    try:
+        url = f"http://127.0.0.1:{server.server_address[1]}/{name}"
+        driver.get_log("performance")
+        problems += run_case(driver, url, (
+            "served", [("open", "#value=0.1&double=1"), ("type", "value", "5"), ("bit", 63)],
+            "0xbfc3333333333333", "-0.15", True, {"hash": "#value=-0.15&double=1"}))
+        requested = {json.loads(e["message"])["message"].get("params", {}).get("request", {}).get("url", "")
+                     for e in driver.get_log("performance")}
+        foreign = [u[:80] for u in requested if u and not u.startswith((url, "data:", "about:blank"))]
+        if foreign:
+            problems.append(f"served, the page requests {foreign}")
+    finally:
+        server.shutdown()
+        server.server_close()
     return problems
 
 
@@ -613,6 +662,7 @@ def main():
                 record(case[0], run_case(driver, url, case))
             record("no request but the page, labels, live region, Tab order, focus rings, 24 px controls",
                    check_page(driver, url))
+            record("served from a server as from a file", check_served(driver, args.page))
             record("the layout at 320, 390 and 1280 px", check_layout(driver, url))
             record("contrast in the light and the dark scheme", check_contrast(driver, url))
 
