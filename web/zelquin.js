@@ -324,7 +324,8 @@
     row('shortest', has(record, 'shortest') ? record.shortest : null);
     row('typed', fromPattern ? null : record.typed);
     row('difference', fromPattern ? null
-        : record.difference === null ? 'none' : record.difference + ' (typed minus exact)');
+        : record.difference !== null ? record.difference + ' (typed minus exact)'
+        : record.exact === null ? 'none: the stored number is infinite' : 'none: too far apart');
     row('ulps', fromPattern || !has(record, 'ulps') ? null : record.ulps);
 
     var sentence = nearestSentence(record);
