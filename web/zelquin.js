@@ -505,7 +505,12 @@
   }
   nextDownButton.addEventListener('click', function () { step('nextDown'); });
   nextUpButton.addEventListener('click', function () { step('nextUp'); });
-  byId('use-nearest').addEventListener('click', function () { step('nearest'); });
+  byId('use-nearest').addEventListener('click', function () {
+    step('nearest');
+    // The button goes once the nearest pattern is shown: the focus goes to
+    // the field that received it.
+    if (byId('use-nearest').hidden && lastEdited) lastEdited.focus();
+  });
   document.addEventListener('keydown', function (event) {
     if (!event.altKey || event.ctrlKey || event.metaKey) return;
     var button = event.key === 'ArrowUp' ? nextUpButton : event.key === 'ArrowDown' ? nextDownButton : null;

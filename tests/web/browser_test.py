@@ -184,7 +184,7 @@ CASES = [
      {"nearest": "A correctly rounding reader stores 0x4340000000000002; Zelquin differs because the "
                  "exact half is rounded toward zero.", "ulps": "+0.50"}),
     ("the nearest pattern's button", [("toggle",), ("paste", "value", "9007199254740995"), ("click", "use-nearest")],
-     "0x4340000000000002", "9007199254740996", True, {"nearest": SAME_BITS}),
+     "0x4340000000000002", "9007199254740996", True, {"nearest": SAME_BITS, "focused": "value"}),
     ("a 31-digit text whose rounding differs",
      [("paste", "value", "1.00000005960464477539062500001"), ("click", "use-nearest")],
      "0x3f800001", "1.000000", False, {"hex": "0x3f800001"}),
