@@ -13,8 +13,7 @@
 
 #include "bench_inputs.h"
 #include "conversion.h"
-#include "decimal_reading.h"
-#include "rendering.h"
+#include "references.h"
 
 namespace zelquin::bench {
 namespace {

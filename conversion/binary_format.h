@@ -1,67 +1,13 @@
-// The two IEEE 754 binary formats the tool shows, binary32 and binary64: their
-// fields, the classes of their numbers, and the conversions between them, all
-// on bit patterns held in unsigned integers. A binary32 pattern occupies the
-// low 32 bits of a std::uint64_t wherever the two formats share a function.
+// Conversions between the two binary formats and the quieting of NaNs, on the
+// bits. The formats themselves, their fields and the classes of their numbers
+// are declared in conversion.h; Classify is defined with these.
 #pragma once
 
 #include <cstdint>
 
+#include "conversion.h"
+
 namespace zelquin {
-
-// A format's layout: a sign bit, then the exponent field, then the fraction
-// field, from the most significant bit down. The quiet bit of a NaN is the most
-// significant fraction bit.
-struct BinaryFormat {
-    const char* name;
-    int exponentBits;
-    int fractionBits;
-
-    constexpr int TotalBits() const { return 1 + exponentBits + fractionBits; }
-    constexpr int Bias() const { return (1 << (exponentBits - 1)) - 1; }
-    // The exponent field of infinities and NaNs.
-    constexpr int MaxExponentField() const { return (1 << exponentBits) - 1; }
-    // The power of two of the lowest fraction bit of a subnormal number.
-    constexpr int SubnormalUnitExponent() const { return 1 - Bias() - fractionBits; }
-    constexpr std::uint64_t SignBit() const { return std::uint64_t{1} << (TotalBits() - 1); }
-    constexpr std::uint64_t ExponentMask() const {
-        return static_cast<std::uint64_t>(MaxExponentField()) << fractionBits;
-    }
-    constexpr std::uint64_t FractionMask() const { return (std::uint64_t{1} << fractionBits) - 1; }
-    constexpr std::uint64_t ImplicitBit() const { return std::uint64_t{1} << fractionBits; }
-    constexpr std::uint64_t QuietBit() const { return std::uint64_t{1} << (fractionBits - 1); }
-    constexpr std::uint64_t Infinity() const { return ExponentMask(); }
-};
-
-inline constexpr BinaryFormat kBinary32{"binary32", 8, 23};
-inline constexpr BinaryFormat kBinary64{"binary64", 11, 52};
-
-constexpr const BinaryFormat& FormatOf(bool isDouble) { return isDouble ? kBinary64 : kBinary32; }
-
-struct BinaryFields {
-    bool negative;
-    int exponentField;
-    std::uint64_t fraction;
-};
-
-constexpr BinaryFields SplitFields(std::uint64_t bits, const BinaryFormat& format) {
-    return BinaryFields{(bits & format.SignBit()) != 0,
-                        static_cast<int>((bits & format.ExponentMask()) >> format.fractionBits),
-                        bits & format.FractionMask()};
-}
-
-// Indefinite is the one quiet NaN that the fixed rendering names apart: the
-// sign set and the quiet bit the only fraction bit.
-enum class NumberClass {
-    Zero,
-    Subnormal,
-    Normal,
-    Infinity,
-    QuietNaN,
-    SignallingNaN,
-    IndefiniteNaN
-};
-
-NumberClass Classify(std::uint64_t bits, const BinaryFormat& format);
 
 constexpr bool IsNaN(std::uint64_t bits, const BinaryFormat& format) {
     return (bits & format.ExponentMask()) == format.ExponentMask() &&

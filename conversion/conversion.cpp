@@ -1,10 +1,5 @@
-// The two conversions between the fields, and the std::u16string forms of
-// every conversion over their buffer forms.
+// The std::u16string forms of every conversion over their buffer forms.
 #include "conversion.h"
-
-#include "binary_format.h"
-#include "decimal_reading.h"
-#include "pattern_reading.h"
 
 namespace zelquin {
 namespace {
@@ -18,22 +13,6 @@ std::u16string TextOf(Write&& write) {
 }
 
 }  // namespace
-
-char16_t* PatternToValueText(std::u16string_view patternText, FormatOption option, char16_t* out) {
-    const PatternNumber number = ChoosePatternNumber(TextToUInt64(patternText), option);
-    // A binary32 is made quiet as a binary32 and then widened exactly.
-    const std::uint64_t binary64 =
-        number.isDouble
-            ? MakeQuiet(number.bits, kBinary64)
-            : SingleToDouble(static_cast<std::uint32_t>(MakeQuiet(number.bits, kBinary32)));
-    return DoubleToFixedText(binary64, out);
-}
-
-char16_t* ValueToPatternText(std::u16string_view valueText, FormatOption option, char16_t* out) {
-    const std::uint64_t binary64 = TextToDouble(valueText);
-    if (option != FormatOption::Binary32) return UInt64ToHexText(binary64, out);
-    return UInt32ToHexText(DoubleToSingle(binary64), out);
-}
 
 std::u16string PatternToValueText(std::u16string_view patternText, FormatOption option) {
     return TextOf<kLongestValueText>(

@@ -4,17 +4,10 @@
 #include <bit>
 
 #include "binary_format.h"
+#include "inlining.h"
 #include "pattern_reading.h"
 #include "wide_arithmetic.h"
 #include "wide_powers.h"
-
-// The hot path of the reading is kept in one piece, whatever the compiler's
-// own inlining limits.
-#if defined(__GNUC__)
-#define ZELQUIN_INLINE [[gnu::always_inline]] inline
-#else
-#define ZELQUIN_INLINE inline
-#endif
 
 namespace zelquin {
 namespace {
@@ -24,24 +17,16 @@ namespace {
 // from overflowing it without changing any result.
 constexpr int kAdjustmentLimit = 1 << 24;
 
-// The stored digits gathered into a 64-bit integer while there are at most
-// this many (10^19 - 1 < 2^64).
-constexpr int kDigitsInSignificand = 19;
-
 // The narrow form of a unit: its own code value up to 0xFF. A unit above 0xFF
 // has none and ends the text, as a NUL does: 0 stands for both.
-template <typename Unit>
-inline unsigned Narrow(Unit unit) {
+inline unsigned Narrow(char16_t unit) {
     const unsigned value = static_cast<unsigned>(unit);
     return value & (0u - static_cast<unsigned>(value <= 0xFFu));
 }
 
 // The value of a decimal digit, 10 or more for any other unit. A unit above
 // 0xFF needs no narrowing here: like the 0 it narrows to, it is no digit.
-template <typename Unit>
-inline unsigned DigitOf(Unit unit) {
-    return static_cast<unsigned>(unit) - '0';
-}
+inline unsigned DigitOf(char16_t unit) { return static_cast<unsigned>(unit) - '0'; }
 
 inline bool IsExponentLetter(unsigned c) { return (c | 0x20u) == 'e' || (c | 0x20u) == 'd'; }
 
@@ -51,28 +36,13 @@ std::int64_t Clamp(std::int64_t adjustment) {
                                             : adjustment;
 }
 
-// What a scan finds, with the stored digits left in the text: they are the
-// first digitCount digits from firstStored on, where a point may interrupt them.
-template <typename Unit>
-struct Scan {
-    bool negative;
-    bool digitSeen;
-    int digitCount;
-    std::uint64_t significand;  // the first min(digitCount, 19) stored digits
-    int exponentAdjustment;
-    const Unit* firstStored;
-    int exponentValue;
-    bool exponentNegative;
-};
-
 // A run of digits from p: the first `gather` of them added to the significand,
 // the rest only counted. Returns the end of the run. Digits are taken two at a
 // time, the second unit read only once the first has proved a digit, so that
 // nothing past the run's end is read.
-template <typename Unit>
-ZELQUIN_INLINE const Unit* ReadDigitRun(const Unit* p, const Unit* end, std::ptrdiff_t gather,
-                                        std::uint64_t& significand) {
-    const Unit* const gatherEnd = end - p > gather ? p + gather : end;
+ZELQUIN_INLINE const char16_t* ReadDigitRun(const char16_t* p, const char16_t* end,
+                                            std::ptrdiff_t gather, std::uint64_t& significand) {
+    const char16_t* const gatherEnd = end - p > gather ? p + gather : end;
     std::uint64_t value = significand;
     for (; gatherEnd - p >= 2; p += 2) {
         const unsigned first = DigitOf(p[0]);
@@ -110,10 +80,14 @@ ZELQUIN_INLINE const Unit* ReadDigitRun(const Unit* p, const Unit* end, std::ptr
 // are ignored. Each unit is narrowed as it is read. The scan examines the
 // units in order and stops at the first one that is not part of the number,
 // never reading past it (the point alone looks one unit ahead, as it is a
-// number's only when a digit stands on one side of it).
-template <typename Unit>
-ZELQUIN_INLINE Scan<Unit> ScanUnits(const Unit* p, const Unit* const end) {
-    Scan<Unit> s{false, false, 0, 0, 0, p, 0, false};
+// number's only when a digit stands on one side of it). Positions are kept
+// as pointers while scanning and made offsets from `text` at the end.
+ZELQUIN_INLINE DecimalReading ScanUnits(const char16_t* const text, const char16_t* p,
+                                        const char16_t* const end) {
+    const auto at = [text](const char16_t* q) { return static_cast<std::size_t>(q - text); };
+    DecimalReading s{};
+    s.numberStart = s.significandStart = s.significandEnd = s.exponentStart = s.numberEnd =
+        s.firstStored = at(p);
     const auto current = [&] { return p == end ? 0u : Narrow(*p); };
 
     // Sign.
@@ -125,38 +99,45 @@ ZELQUIN_INLINE Scan<Unit> ScanUnits(const Unit* p, const Unit* const end) {
 
     // Significand: leading zeros, integer digits, then the point and the
     // fraction digits, whose zeros before the first stored digit only move it.
-    const Unit* const zeros = p;
+    const char16_t* const significandStart = p;
     while (p != end && Narrow(*p) == '0') ++p;
-    s.firstStored = p;
+    const char16_t* firstStored = p;
     p = ReadDigitRun(p, end, kDigitsInSignificand, s.significand);
-    const std::ptrdiff_t integerDigits = p - s.firstStored;
-    s.digitSeen = p != zeros;
-    s.digitCount =
+    const std::ptrdiff_t integerDigits = p - firstStored;
+    s.digitSeen = p != significandStart;
+    s.storedDigits =
         integerDigits < kMaxStoredDigits ? static_cast<int>(integerDigits) : kMaxStoredDigits;
-    std::int64_t adjustment = integerDigits - s.digitCount;
+    std::int64_t adjustment = integerDigits - s.storedDigits;
+    std::int64_t significantDigits = integerDigits;
     c = current();
     if (c == '.') {
         if (!s.digitSeen && (p + 1 == end || DigitOf(p[1]) >= 10)) return s;
-        const Unit* const fraction = ++p;
-        if (s.digitCount == 0) {
+        const char16_t* const fraction = ++p;
+        if (s.storedDigits == 0) {
             while (p != end && Narrow(*p) == '0') ++p;
             adjustment = -(p - fraction);
-            s.firstStored = p;
+            firstStored = p;
         }
-        const Unit* const run = p;
+        const char16_t* const run = p;
         const int gathered =
-            s.digitCount < kDigitsInSignificand ? s.digitCount : kDigitsInSignificand;
+            s.storedDigits < kDigitsInSignificand ? s.storedDigits : kDigitsInSignificand;
         p = ReadDigitRun(p, end, kDigitsInSignificand - gathered, s.significand);
         const std::ptrdiff_t fractionDigits = p - run;
-        const std::ptrdiff_t room = kMaxStoredDigits - s.digitCount;
+        const std::ptrdiff_t room = kMaxStoredDigits - s.storedDigits;
         const int stored = static_cast<int>(fractionDigits < room ? fractionDigits : room);
-        s.digitCount += stored;
+        s.storedDigits += stored;
         adjustment -= stored;
+        significantDigits += fractionDigits;
         s.digitSeen = s.digitSeen || p != fraction;
         c = current();
     }
+    if (!s.digitSeen) return s;
+    s.significandStart = at(significandStart);
+    s.significandEnd = s.exponentStart = s.numberEnd = at(p);
+    s.firstStored = at(firstStored);
+    s.significantDigits = static_cast<int>(Clamp(significantDigits));
     s.exponentAdjustment = static_cast<int>(Clamp(adjustment));
-    if (!s.digitSeen || !IsExponentLetter(c)) return s;
+    if (!IsExponentLetter(c)) return s;
 
     // Exponent part; its value stops at kExponentValueCap.
     ++p;
@@ -167,6 +148,7 @@ ZELQUIN_INLINE Scan<Unit> ScanUnits(const Unit* p, const Unit* const end) {
         ++p;
     }
     if (p == end || DigitOf(*p) >= 10) return s;
+    s.exponentStart = at(p);
     int value = 0;
     for (unsigned digit; p != end && (digit = DigitOf(*p)) < 10; ++p) {
         if (value <= kLargestDecimalExponent) {
@@ -174,39 +156,48 @@ ZELQUIN_INLINE Scan<Unit> ScanUnits(const Unit* p, const Unit* const end) {
             if (value > kLargestDecimalExponent) value = kExponentValueCap;
         }
     }
+    s.numberEnd = at(p);
     s.exponentValue = value;
     s.exponentNegative = exponentNegative;
     return s;
 }
 
-// The scan with its stored digits taken out of the text.
-template <typename Unit>
-ScanResult WithDigits(const Scan<Unit>& scan) {
-    ScanResult s{
-        scan.negative,    scan.digitSeen,          scan.digitCount,    {},
-        scan.significand, scan.exponentAdjustment, scan.exponentValue, scan.exponentNegative};
-    const Unit* p = scan.firstStored;
-    for (int i = 0; i < scan.digitCount; ++p) {
-        if (Narrow(*p) != '.') s.digits[i++] = static_cast<std::uint8_t>(DigitOf(*p));
+// The stored digit values from text[first] on, a point skipped.
+int CopyStoredDigits(std::u16string_view text, std::size_t first, int count, std::uint8_t* digits) {
+    std::size_t i = first;
+    for (int k = 0; k < count; ++i) {
+        if (text[i] != u'.') digits[k++] = static_cast<std::uint8_t>(DigitOf(text[i]));
     }
+    return count;
+}
+
+// The scan from text[start], with the text-after flag.
+ZELQUIN_INLINE DecimalReading ScanFrom(std::u16string_view text, std::size_t start) {
+    const char16_t* const begin = text.data();
+    DecimalReading s = ScanUnits(begin, begin + start, begin + text.size());
+    s.textAfter = s.digitSeen && s.numberEnd < text.size();
     return s;
+}
+
+// The reader's scan: after the text's white space.
+ZELQUIN_INLINE DecimalReading Scan(std::u16string_view text) {
+    return ScanFrom(text, WhiteSpaceLength(text));
 }
 
 }  // namespace
 
-ScanResult ScanDecimal(std::string_view narrowText) {
-    const auto* begin = reinterpret_cast<const unsigned char*>(narrowText.data());
-    return WithDigits(ScanUnits(begin, begin + narrowText.size()));
+DecimalReading ScanDecimalText(std::u16string_view text, std::size_t start) {
+    return ScanFrom(text, start);
 }
 
-ScanResult ScanDecimal(std::u16string_view text) {
-    return WithDigits(ScanUnits(text.data(), text.data() + text.size()));
+int StoredDigits(std::u16string_view text, const DecimalReading& number, std::uint8_t* digits) {
+    return CopyStoredDigits(text, number.firstStored, number.storedDigits, digits);
 }
 
 ExtendedValue DigitsToExtended(const std::uint8_t* digits, int count) {
     // N = high * 2^32 + low, below 2^80, so high stays below 2^48. The first
     // nineteen digits fit in 64 bits and are gathered there directly.
-    const int direct = count < 19 ? count : 19;
+    const int direct = count < kDigitsInSignificand ? count : kDigitsInSignificand;
     std::uint64_t first = 0;
     for (int i = 0; i < direct; ++i) first = first * 10 + digits[i];
     std::uint64_t high = first >> 32;
@@ -353,57 +344,143 @@ int DecimalExponent(bool exponentNegative, int exponentValue, int adjustment) {
     return (exponentNegative ? -exponentValue : exponentValue) + adjustment;
 }
 
-// The binary64 of a scanned number: cut to 24 digits (a 25th of 5 or more
-// raising the 24th), trailing zeros dropped, and the chain of extended
-// multiplications.
-std::uint64_t ChainToDouble(ScanResult& s) {
-    int count = s.digitCount;
-    int adjustment = s.exponentAdjustment;
+// The chain's steps: the stored digits cut to 24 (a 25th of 5 or more raising
+// the 24th, which may then hold ten) without their trailing zeros, read as an
+// integer N, and N scaled by 10^n with the extended multiplications.
+struct ChainSteps {
+    bool any;     // a digit is kept; otherwise the number is a zero
+    bool scaled;  // |n| <= 5200; beyond, it is infinity or zero at once
+    int n;
+    ExtendedValue kept;
+    ExtendedValue intermediate;
+};
+
+// What the chain needs of a scan: the stored digits, where they stand, and the
+// powers of ten. Taken by value, so that a conversion's scan record, of which
+// the fast path reads only a few fields, never has to be written out whole.
+struct ChainInput {
+    bool negative;
+    int storedDigits;
+    std::size_t firstStored;
+    int exponentAdjustment;
+    int exponentValue;
+    bool exponentNegative;
+};
+
+ChainInput ChainInputOf(const DecimalReading& number) {
+    return ChainInput{number.negative,           number.storedDigits,  number.firstStored,
+                      number.exponentAdjustment, number.exponentValue, number.exponentNegative};
+}
+
+ChainSteps ChainStepsOf(std::u16string_view text, const ChainInput& number) {
+    std::uint8_t digits[kMaxStoredDigits];
+    int count = CopyStoredDigits(text, number.firstStored, number.storedDigits, digits);
+    int adjustment = number.exponentAdjustment;
     if (count == kMaxStoredDigits) {
         --count;
         ++adjustment;
-        if (s.digits[count] >= 5) ++s.digits[count - 1];  // may become ten
+        if (digits[count] >= 5) ++digits[count - 1];  // may become ten
     }
-    while (count > 0 && s.digits[count - 1] == 0) {
+    while (count > 0 && digits[count - 1] == 0) {
         --count;
         ++adjustment;
     }
-    const std::uint64_t sign = s.negative ? kBinary64.SignBit() : 0;
-    if (count == 0) return sign;
+    ChainSteps steps{count > 0, false, 0, {}, {}};
+    if (!steps.any) return steps;
+    steps.n = DecimalExponent(number.exponentNegative, number.exponentValue, adjustment);
+    steps.kept = DigitsToExtended(digits, count);
+    steps.kept.negative = number.negative;
+    steps.scaled = steps.n >= -kLargestDecimalExponent && steps.n <= kLargestDecimalExponent;
+    if (steps.scaled) {
+        steps.intermediate = ScaleByPowerOfTen(steps.kept, steps.n, true);
+        steps.intermediate.negative = number.negative;
+    }
+    return steps;
+}
 
-    const int n = DecimalExponent(s.exponentNegative, s.exponentValue, adjustment);
-    if (n > kLargestDecimalExponent) return sign | kBinary64.Infinity();
-    if (n < -kLargestDecimalExponent) return sign;
-
-    ExtendedValue x = ScaleByPowerOfTen(DigitsToExtended(s.digits, count), n, true);
-    x.negative = s.negative;
-    return ExtendedToDouble(x);
+// The extended value as a number with an explicit power of two.
+Binary80 ToBinary80(const ExtendedValue& x) {
+    const bool infinite = x.exponent == kExtendedInfinityExponent;
+    return Binary80{x.negative, infinite, infinite ? 0 : x.significandHigh,
+                    infinite ? std::uint16_t{0} : x.significandLow,
+                    (x.exponent == 0 ? 1 : x.exponent) - kExtendedBias - kExtendedLeadingBit};
 }
 
 // The text after its white space, read by the fast path where it applies and
-// by the chain otherwise. The fast path
-// takes the digits as they were stored, trailing zeros included: its result
-// depends only on the number's exact value, which the chain's value for the
-// digits without their trailing zeros approaches within the same bound.
-ZELQUIN_INLINE std::uint64_t ReadText(std::u16string_view text, bool fastPath) {
-    const Scan<char16_t> scan =
-        ScanUnits(text.data() + WhiteSpaceLength(text), text.data() + text.size());
-    if (!scan.digitSeen) return 0;
-    if (fastPath && scan.digitCount != 0 && scan.digitCount <= kDigitsInSignificand) {
-        const int n =
-            DecimalExponent(scan.exponentNegative, scan.exponentValue, scan.exponentAdjustment);
+// by the chain otherwise. The fast path takes the digits as they were stored,
+// trailing zeros included: its result depends only on the number's exact
+// value, which the chain's value for the digits without their trailing zeros
+// approaches within the same bound.
+// The binary64 by the chain.
+std::uint64_t ChainOf(std::u16string_view text, const ChainInput& number) {
+    const std::uint64_t sign = number.negative ? kBinary64.SignBit() : 0;
+    const ChainSteps steps = ChainStepsOf(text, number);
+    if (!steps.any) return sign;
+    if (!steps.scaled) return steps.n > 0 ? sign | kBinary64.Infinity() : sign;
+    return ExtendedToDouble(steps.intermediate);
+}
+
+ZELQUIN_INLINE std::uint64_t ToDouble(std::u16string_view text, const DecimalReading& number) {
+    if (!number.digitSeen) return 0;
+    if (number.storedDigits != 0 && number.storedDigits <= kDigitsInSignificand) {
+        const int n = DecimalExponent(number.exponentNegative, number.exponentValue,
+                                      number.exponentAdjustment);
         std::uint64_t bits;
-        if (FastTextToDouble(scan.significand, n, bits))
-            return (scan.negative ? kBinary64.SignBit() : 0) | bits;
+        if (FastTextToDouble(number.significand, n, bits))
+            return (number.negative ? kBinary64.SignBit() : 0) | bits;
     }
-    ScanResult s = WithDigits(scan);
-    return ChainToDouble(s);
+    return ChainOf(text, ChainInputOf(number));
 }
 
 }  // namespace
 
-std::uint64_t TextToDouble(std::u16string_view text) { return ReadText(text, true); }
+std::uint64_t ChainToDouble(std::u16string_view text, const DecimalReading& number) {
+    if (!number.digitSeen) return 0;
+    return ChainOf(text, ChainInputOf(number));
+}
 
-std::uint64_t TextToDoubleReference(std::u16string_view text) { return ReadText(text, false); }
+std::uint64_t DecimalToDouble(std::u16string_view text, const DecimalReading& number) {
+    return ToDouble(text, number);
+}
+
+std::uint64_t TextToDouble(std::u16string_view text) { return ToDouble(text, Scan(text)); }
+
+namespace {
+
+// The record, built where it is used: a conversion that takes only the
+// pattern from it lets the compiler drop the rest.
+ZELQUIN_INLINE ValueReading Read(std::u16string_view text, FormatOption option) {
+    ValueReading reading;
+    reading.number = Scan(text);
+    reading.binary64 = ToDouble(text, reading.number);
+    reading.isDouble = option != FormatOption::Binary32;
+    reading.bits = reading.isDouble ? reading.binary64 : DoubleToSingle(reading.binary64);
+    return reading;
+}
+
+}  // namespace
+
+ValueReading ReadValueText(std::u16string_view text, FormatOption option) {
+    return Read(text, option);
+}
+
+// A binary32 pattern is the same number as a 64-bit one, and its hexadecimal
+// text is the same.
+char16_t* ValueToPatternText(std::u16string_view valueText, FormatOption option, char16_t* out) {
+    return UInt64ToHexText(Read(valueText, option).bits, out);
+}
+
+DecimalReadingSteps ReadingStepsOf(std::u16string_view text, const DecimalReading& number) {
+    DecimalReadingSteps steps{};
+    if (!number.digitSeen) return steps;
+    const ChainSteps chain = ChainStepsOf(text, ChainInputOf(number));
+    steps.keptAny = chain.any;
+    if (!chain.any) return steps;
+    steps.kept = ToBinary80(chain.kept);
+    steps.keptExponent = chain.n;
+    steps.scaled = chain.scaled;
+    if (chain.scaled) steps.intermediate = ToBinary80(chain.intermediate);
+    return steps;
+}
 
 }  // namespace zelquin

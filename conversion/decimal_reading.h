@@ -1,44 +1,35 @@
 // Reading the value field: the decimal scanner, the exact digit conversion to
-// the extended format and the rounding to binary64.
+// the extended format, the chain of extended multiplications and its fast
+// path, and the rounding to binary64.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "conversion.h"
 #include "extended.h"
 
 namespace zelquin {
 
 inline constexpr int kMaxStoredDigits = 25;
+// The stored digits gathered into a 64-bit integer while there are at most
+// this many (10^19 - 1 < 2^64).
+inline constexpr int kDigitsInSignificand = 19;
 // A decimal exponent beyond +-5200 gives infinity or zero; 10^5200 lies far
 // beyond the extended range, and the tables reach 10^8191.
 inline constexpr int kLargestDecimalExponent = 5200;
 inline constexpr int kExponentValueCap = kLargestDecimalExponent + 1;
 
-// What ScanDecimal found: the stored significant digits (never a leading 0),
-// the power of ten that makes them the number before its exponent part, and
-// the exponent part (0 to 5201, capped) with its sign.
-struct ScanResult {
-    bool negative;
-    bool digitSeen;
-    int digitCount;  // 0 to 25
-    std::uint8_t digits[kMaxStoredDigits];
-    // The first min(digitCount, 19) stored digits read as an integer.
-    std::uint64_t significand;
-    int exponentAdjustment;
-    int exponentValue;
-    bool exponentNegative;
-};
+// The number that starts at text[start], in one pass that reads no unit past
+// the number (the point alone looks one unit ahead). A NUL or any unit above
+// U+00FF ends the text, as the reader's one-byte copy would. The reader starts
+// after the text's white space.
+DecimalReading ScanDecimalText(std::u16string_view text, std::size_t start);
 
-// Scans a decimal number from the start of a one-byte-per-character text:
-// optional sign, digits with at most one ".", optional exponent part with
-// "e", "E", "d" or "D". A NUL ends the text.
-ScanResult ScanDecimal(std::string_view narrowText);
-
-// Scans the UTF-16 text as its narrow copy would read: a NUL or any code unit
-// above U+00FF ends the text. Reads no further than the number needs.
-ScanResult ScanDecimal(std::u16string_view text);
+// Copies the stored digit values (0 to 9) of a scanned text into digits
+// (kMaxStoredDigits of room) and returns how many there are.
+int StoredDigits(std::u16string_view text, const DecimalReading& number, std::uint8_t* digits);
 
 // The integer of 1 to 24 digit values (the last may be 10), exactly, as a
 // positive normalised extended value.
@@ -48,10 +39,15 @@ ExtendedValue DigitsToExtended(const std::uint8_t* digits, int count);
 // infinity, tiny magnitudes a subnormal or a zero, the sign always kept.
 std::uint64_t ExtendedToDouble(const ExtendedValue& value);
 
-// The value text as a binary64 (its bits). TextToDouble finds most results by
-// a fast path that provably gives the same bits; TextToDoubleReference always
-// takes the chain of extended multiplications that defines them.
+// The binary64 of a scanned number by the chain of extended multiplications
+// that defines it: the fast path's fallback, and its reference.
+std::uint64_t ChainToDouble(std::u16string_view text, const DecimalReading& number);
+
+// The binary64 of a scanned number: by a fast path that provably gives the
+// chain's bits where it applies, by the chain otherwise.
+std::uint64_t DecimalToDouble(std::u16string_view text, const DecimalReading& number);
+
+// The value text as a binary64 (its bits).
 std::uint64_t TextToDouble(std::u16string_view text);
-std::uint64_t TextToDoubleReference(std::u16string_view text);
 
 }  // namespace zelquin

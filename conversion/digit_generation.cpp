@@ -1,12 +1,11 @@
-// Seventeen significant digits of a binary64: the chain of extended
-// multiplications that decides them, and a fast path that finds the chain's
-// result from one 128-bit product whenever it can prove it.
+// Seventeen significant digits of a binary64: the chain and the fast path.
+#include "digit_generation.h"
+
 #include <bit>
 
 #include "binary_format.h"
-#include "digit_writing.h"
+#include "decimal_integers.h"
 #include "extended.h"
-#include "rendering.h"
 #include "wide_arithmetic.h"
 #include "wide_powers.h"
 
@@ -224,26 +223,29 @@ SeventeenDigits SeventeenDigitsOf(std::uint64_t bits, bool fastPath) {
     return SeventeenDigits{f.negative, k, seventeen};
 }
 
-// The digit text: the seventeen digits without their trailing zeros, or the
-// fixed digits of zeros, infinities and NaNs.
-DecimalDigits DigitsOf(std::uint64_t bits, bool fastPath) {
-    DecimalDigits result;
-    if (FixedDigits(bits, result)) return result;
-    const SeventeenDigits d = SeventeenDigitsOf(bits, fastPath);
-    result = DecimalDigits{d.negative, d.exponent, {}, 17};
-    WriteDigits(d.digits, 17, result.digits);
-    while (result.digits[result.length - 1] == '0') --result.length;
-    return result;
-}
-
 }  // namespace
 
 SeventeenDigits FiniteToSeventeenDigits(std::uint64_t bits) {
     return SeventeenDigitsOf(bits, true);
 }
 
-DecimalDigits DoubleToDigits(std::uint64_t bits) { return DigitsOf(bits, true); }
+SeventeenDigits ChainToSeventeenDigits(std::uint64_t bits) {
+    return SeventeenDigitsOf(bits, false);
+}
 
-DecimalDigits DoubleToDigitsReference(std::uint64_t bits) { return DigitsOf(bits, false); }
+DecimalDigits DigitTextOf(const SeventeenDigits& d) {
+    DecimalDigits result{d.negative, d.exponent, {}, 17};
+    WriteDigits(d.digits, 17, result.digits);
+    while (result.digits[result.length - 1] == '0') --result.length;
+    return result;
+}
+
+// The digit text: the seventeen digits without their trailing zeros, or the
+// fixed digits of zeros, infinities and NaNs.
+DecimalDigits DoubleToDigits(std::uint64_t bits) {
+    DecimalDigits result;
+    if (FixedDigits(bits, result)) return result;
+    return DigitTextOf(SeventeenDigitsOf(bits, true));
+}
 
 }  // namespace zelquin

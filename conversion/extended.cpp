@@ -4,6 +4,7 @@
 #include <bit>
 #include <cassert>
 
+#include "power_tables.h"
 #include "wide_arithmetic.h"
 
 namespace zelquin {

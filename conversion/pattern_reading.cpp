@@ -1,7 +1,11 @@
-// Reading the pattern field: Unicode decimal digits and the integer reader.
+// Reading the pattern field: Unicode decimal digits, the integer reader and
+// the number the integer stands for.
 #include "pattern_reading.h"
 
 #include <array>
+
+#include "binary_format.h"
+#include "inlining.h"
 
 namespace zelquin {
 namespace {
@@ -28,20 +32,22 @@ constexpr std::array<std::uint8_t, 128> kAsciiUnitValues = [] {
 constexpr std::uint64_t kAllOnes = ~std::uint64_t{0};
 
 // The digits of a base from position i up to the first unit that is not one:
-// their value, whether there was any, and whether it exceeds 2^64 - 1.
+// their value, whether there was any, whether it exceeds 2^64 - 1, and where
+// the run ends.
 struct DigitRun {
     std::uint64_t value;
     bool anyDigit;
     bool overflow;
+    std::size_t end;
 };
 
 // The base is a template argument, so each multiplication by it is a shift or
 // an add and the overflow limits are compile-time constants.
 template <unsigned Base>
-DigitRun ReadDigits(std::u16string_view text, std::size_t i) {
+ZELQUIN_INLINE DigitRun ReadDigits(std::u16string_view text, std::size_t i) {
     constexpr std::uint64_t kLimit = kAllOnes / Base;  // largest value that may take another digit
     constexpr std::uint64_t kLastDigit = kAllOnes % Base;  // largest digit it may take
-    DigitRun run{0, false, false};
+    DigitRun run{0, false, false, i};
     for (; i < text.size(); ++i) {
         const unsigned digit = IntegerDigitValue(text[i]);
         if (digit >= Base) break;
@@ -52,32 +58,18 @@ DigitRun ReadDigits(std::u16string_view text, std::size_t i) {
             run.overflow = true;
         }
     }
+    run.end = i;
     return run;
 }
 
-}  // namespace
-
-// Letters are ASCII only, so above U+007F only the digit ranges count.
-unsigned IntegerDigitValue(char16_t unit) {
-    if (unit < 0x80) return kAsciiUnitValues[unit];
-    const int digit = DigitValue(unit);
-    return digit >= 0 ? static_cast<unsigned>(digit) : 36u;
-}
-
-int DigitValue(char16_t unit) {
-    if (unit < 0x0660) return unit >= 0x0030 && unit <= 0x0039 ? unit - 0x0030 : -1;
-    for (char16_t start : kDigitRangeStarts) {
-        if (unit < start) return -1;
-        if (unit - start < 10) return unit - start;
-    }
-    return -1;
-}
-
-std::uint64_t TextToUInt64(std::u16string_view text) {
+// The integer reader, with where the number stands and what became of it.
+ZELQUIN_INLINE PatternReading ReadInteger(std::u16string_view text) {
     // A NUL ends the text. It needs no search of its own: it is neither white
     // space nor a sign nor a digit of any base, so every step below stops at it.
     const std::size_t end = text.size();
+    PatternReading r{};
     std::size_t i = WhiteSpaceLength(text);
+    r.numberStart = r.digitsStart = r.numberEnd = i;
 
     bool negative = false;
     if (i < end && (text[i] == u'-' || text[i] == u'+')) {
@@ -98,9 +90,65 @@ std::uint64_t TextToUInt64(std::u16string_view text) {
     const DigitRun run = base == 16   ? ReadDigits<16>(text, i)
                          : base == 10 ? ReadDigits<10>(text, i)
                                       : ReadDigits<8>(text, i);
-    if (!run.anyDigit) return 0;
-    if (run.overflow) return kAllOnes;
-    return negative ? 0 - run.value : run.value;
+    r.base = base;
+    r.negative = negative;
+    if (!run.anyDigit) return r;
+    r.digitSeen = true;
+    r.digitsStart = i;
+    r.numberEnd = run.end;
+    r.textAfter = run.end < end;
+    r.overflowed = run.overflow;
+    r.wrapped = negative && !run.overflow && run.value != 0;
+    r.integer = run.overflow ? kAllOnes : negative ? 0 - run.value : run.value;
+    return r;
+}
+
+}  // namespace
+
+// Letters are ASCII only, so above U+007F only the digit ranges count.
+unsigned IntegerDigitValue(char16_t unit) {
+    if (unit < 0x80) return kAsciiUnitValues[unit];
+    const int digit = DigitValue(unit);
+    return digit >= 0 ? static_cast<unsigned>(digit) : 36u;
+}
+
+int DigitValue(char16_t unit) {
+    if (unit < 0x0660) return unit >= 0x0030 && unit <= 0x0039 ? unit - 0x0030 : -1;
+    for (char16_t start : kDigitRangeStarts) {
+        if (unit < start) return -1;
+        if (unit - start < 10) return unit - start;
+    }
+    return -1;
+}
+
+std::uint64_t TextToUInt64(std::u16string_view text) { return ReadInteger(text).integer; }
+
+namespace {
+
+// The record, built where it is used: a conversion that takes only the
+// number from it lets the compiler drop the rest.
+ZELQUIN_INLINE PatternReading Read(std::u16string_view text, FormatOption option) {
+    PatternReading r = ReadInteger(text);
+    const PatternNumber number = ChoosePatternNumber(r.integer, option);
+    const BinaryFormat& format = FormatOf(number.isDouble);
+    r.isDouble = number.isDouble;
+    r.wideInteger = option == FormatOption::Binary32 && number.isDouble;
+    r.chosenBits = number.bits;
+    r.bits = MakeQuiet(number.bits, format);
+    r.quieted = r.bits != number.bits;
+    // A binary32 is made quiet as a binary32 and then widened exactly.
+    r.shownDouble = number.isDouble ? r.bits : SingleToDouble(static_cast<std::uint32_t>(r.bits));
+    return r;
+}
+
+}  // namespace
+
+PatternReading ReadPatternText(std::u16string_view text, FormatOption option) {
+    return Read(text, option);
+}
+
+char16_t* PatternToValueText(std::u16string_view patternText, FormatOption option, char16_t* out) {
+    return DoubleToFixedText(Read(patternText, option).shownDouble, out);
 }
 
 }  // namespace zelquin

@@ -1,7 +1,7 @@
 // The power-of-ten tables of the extended arithmetic. Each entry is the exact
 // power rounded to the nearest 80-bit significand; scripts/gen_power_tables.py
 // prints them from exact integer arithmetic, and the unit tests prove each one.
-#include "extended.h"
+#include "power_tables.h"
 
 namespace zelquin {
 

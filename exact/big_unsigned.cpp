@@ -30,11 +30,6 @@ BigUnsigned BigUnsigned::FromDecimal(std::string_view digits) {
     return result;
 }
 
-BigUnsigned BigUnsigned::PowerOfTwo(int n) {
-    assert(n >= 0);
-    return BigUnsigned(1) << n;
-}
-
 BigUnsigned BigUnsigned::Power(std::uint32_t base, int n) {
     assert(n >= 0);
     BigUnsigned result(1);
@@ -52,22 +47,6 @@ int BigUnsigned::BitLength() const {
     int bits = 0;
     for (; top != 0; top >>= 1) ++bits;
     return static_cast<int>(32 * (limbs_.size() - 1)) + bits;
-}
-
-bool BigUnsigned::Bit(int index) const {
-    if (index < 0) return false;
-    const std::size_t limb = static_cast<std::size_t>(index) / 32;
-    return limb < limbs_.size() && ((limbs_[limb] >> (index % 32)) & 1) != 0;
-}
-
-bool BigUnsigned::AnyBitBelow(int index) const {
-    if (index <= 0) return false;
-    const std::size_t whole = std::min(static_cast<std::size_t>(index) / 32, limbs_.size());
-    for (std::size_t i = 0; i < whole; ++i) {
-        if (limbs_[i] != 0) return true;
-    }
-    const int part = index % 32;
-    return whole < limbs_.size() && part != 0 && (limbs_[whole] & ((1u << part) - 1)) != 0;
 }
 
 std::uint64_t BigUnsigned::Low64() const {
@@ -215,7 +194,7 @@ void DivMod(const BigUnsigned& dividend, const BigUnsigned& divisor, BigUnsigned
         q.limbs_.assign(dividend.limbs_.size(), 0);
         for (int i = dividend.BitLength() - 1; i >= 0; --i) {
             r <<= 1;
-            if (dividend.Bit(i)) {
+            if (((dividend.limbs_[static_cast<std::size_t>(i) / 32] >> (i % 32)) & 1) != 0) {
                 if (r.IsZero()) r.limbs_.push_back(0);
                 r.limbs_[0] |= 1;
             }

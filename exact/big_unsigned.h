@@ -18,17 +18,13 @@ class BigUnsigned {
 
     // The integer written in ASCII decimal digits ("" is zero).
     static BigUnsigned FromDecimal(std::string_view digits);
-    static BigUnsigned PowerOfTwo(int n);                 // n >= 0
     static BigUnsigned Power(std::uint32_t base, int n);  // n >= 0
 
     bool IsZero() const { return limbs_.empty(); }
     // Number of significant bits; 0 for zero.
     int BitLength() const;
-    bool Bit(int index) const;
-    // True if any of the bits below `index` is set.
-    bool AnyBitBelow(int index) const;
+    // The value modulo 2^64.
     std::uint64_t Low64() const;
-    bool FitsIn64() const { return limbs_.size() <= 2; }
 
     BigUnsigned& operator+=(const BigUnsigned& other);
     // other must not be greater.

@@ -228,4 +228,48 @@ std::uint64_t NearestPatternOfBinary(bool negative, const BigUnsigned& significa
     return sign | NearestMagnitude(significand, exponent, BigUnsigned(1), format, start);
 }
 
+namespace {
+
+BigUnsigned SignificandOf(const Binary80& x) {
+    return (BigUnsigned(x.significandHigh) << 16) + BigUnsigned(x.significandLow);
+}
+
+// The pattern nearest to an 80-bit number.
+std::uint64_t NearestTo(const Binary80& x, const BinaryFormat& format, std::uint64_t start) {
+    if (x.infinite) return (x.negative ? format.SignBit() : 0) | format.Infinity();
+    return NearestPatternOfBinary(x.negative, SignificandOf(x), x.exponent, format, start);
+}
+
+}  // namespace
+
+std::string DifferenceReason(std::u16string_view text, const ValueReading& reading,
+                             std::uint64_t nearest) {
+    const BinaryFormat& format = FormatOf(reading.isDouble);
+    const DecimalReadingSteps steps = ReadingStepsOf(text, reading.number);
+    // Without a kept digit, or with a decimal exponent beyond +-5200, the
+    // number is a zero or an infinity both ways: only the last two steps can
+    // part from a correctly rounding reader then, and they never do.
+    if (steps.keptAny && steps.scaled) {
+        Decimal kept;
+        kept.negative = steps.kept.negative;
+        kept.digits = (SignificandOf(steps.kept) >> -steps.kept.exponent).ToDecimal();
+        kept.scale = steps.keptExponent;
+        if (NearestPattern(kept, false, false, format, reading.bits) != nearest)
+            return "the significant digits after the 24th are dropped, the 25th rounding the 24th";
+        if (NearestTo(steps.intermediate, format, reading.bits) != nearest)
+            return "the 80-bit intermediate is rounded";
+        const std::uint64_t correct64 = NearestTo(steps.intermediate, kBinary64, reading.binary64);
+        if (correct64 != reading.binary64) {
+            if (reading.isDouble) return "the exact half is rounded toward zero";
+            const GridPoint p = PointOf(correct64 & ~kBinary64.SignBit(), kBinary64);
+            const bool negative = (correct64 & kBinary64.SignBit()) != 0;
+            if (NearestPatternOfBinary(negative, BigUnsigned(p.m), p.e, kBinary32, nearest) ==
+                nearest)
+                return "the exact half is rounded toward zero";
+        }
+    }
+    return reading.isDouble ? "the exact half is rounded toward zero"
+                            : "the binary32 is rounded from the binary64";
+}
+
 }  // namespace zelquin::explain

@@ -1,14 +1,16 @@
 // What a correctly rounding reader and a shortest writer make of a number,
 // computed exactly: the shortest decimal that reads back to a stored number,
-// and the pattern nearest to a typed decimal. Zelquin's own conversions follow
-// other rules; these are what the explanation compares them with.
+// the pattern nearest to a typed decimal, and which of the value reader's own
+// rules makes Zelquin store another. Zelquin's conversions follow their own
+// rules; these are what the explanation compares them with.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "big_unsigned.h"
-#include "binary_format.h"
+#include "conversion.h"
 #include "exact_decimal.h"
 
 namespace zelquin::explain {
@@ -32,5 +34,15 @@ std::uint64_t NearestPattern(const Decimal& value, bool hugeExponent, bool hugeN
 // The pattern nearest to (-1)^negative * significand * 2^exponent, likewise.
 std::uint64_t NearestPatternOfBinary(bool negative, const exact::BigUnsigned& significand,
                                      int exponent, const BinaryFormat& format, std::uint64_t start);
+
+// Why the value reader stored another pattern than `nearest`, the one a
+// correctly rounding reader stores for the same text: one short sentence
+// naming the first step of the reading after which the number it holds no
+// longer rounds to `nearest`. The steps, in order: the significant digits it
+// keeps; the 80-bit intermediate it scales them to; its rounding of that to
+// binary64, exact halves toward zero; and the narrowing of the binary64 to
+// binary32, where the number would have been rounded once.
+std::string DifferenceReason(std::u16string_view text, const ValueReading& reading,
+                             std::uint64_t nearest);
 
 }  // namespace zelquin::explain

@@ -1,15 +1,11 @@
-// The explanation record, built from the same core functions as the
-// conversions: the pattern command repeats the core's choice of format on the
-// integer it reads, and the value command its reading and narrowing, so that
-// the record describes exactly the number behind the result.
+// The explanation record, made from the record of the core's reader: the
+// explanation describes what the reader read and chose, and renders the result
+// from it, so that it describes exactly the number behind the result.
 #include "explanation.h"
 
 #include "big_unsigned.h"
-#include "conversion.h"
 #include "correct_rounding.h"
-#include "decimal_reading.h"
 #include "exact_decimal.h"
-#include "pattern_reading.h"
 #include "typed_number.h"
 
 namespace zelquin::explain {
@@ -33,6 +29,10 @@ std::string WithNotes(std::string text, std::initializer_list<const char*> notes
 
 std::string Narrow(std::u16string_view text) { return std::string(text.begin(), text.end()); }
 
+std::string Narrow(const char16_t* begin, const char16_t* end) {
+    return Narrow(std::u16string_view(begin, static_cast<std::size_t>(end - begin)));
+}
+
 std::string Binary(std::uint64_t value, int bitCount) {
     std::string text;
     for (int i = bitCount - 1; i >= 0; --i) text += ((value >> i) & 1) != 0 ? '1' : '0';
@@ -55,9 +55,6 @@ Explanation Start(Command command, std::u16string_view text, std::size_t textUni
     e.text = std::u16string(text);
     e.textUnits = textUnits;
     e.truncated = textUnits > text.size();
-    char16_t result[kLongestValueText];
-    e.result =
-        Narrow(std::u16string_view(result, ConvertText(command, option, text, result) - result));
     return e;
 }
 
@@ -114,61 +111,6 @@ std::string UnitsInLastPlace(const Decimal& difference, int unitExponent) {
     const std::uint64_t cents = hundredths % 100;
     return (difference.negative ? "-" : "+") + digits + "." + static_cast<char>('0' + cents / 10) +
            static_cast<char>('0' + cents % 10);
-}
-
-// The extended value as an exact binary number: significand * 2^exponent.
-exact::BigUnsigned ExtendedSignificand(const ExtendedValue& x) {
-    return (exact::BigUnsigned(x.significandHigh) << 16) + exact::BigUnsigned(x.significandLow);
-}
-
-int ExtendedExponent(const ExtendedValue& x) {
-    return (x.exponent == 0 ? 1 : x.exponent) - kExtendedBias - kExtendedLeadingBit;
-}
-
-// The first step of the reading after which the number the reader holds no
-// longer rounds to the pattern a correctly rounding reader stores: the digits
-// it keeps, the 80-bit intermediate it scales them to, its rounding of that
-// to binary64, and the narrowing of the binary64 to binary32.
-std::string DifferenceReason(std::u16string_view text, const Explanation& e) {
-    const BinaryFormat& format = *e.format;
-    const std::uint64_t nearest = *e.nearest;
-    ScanResult scan = ScanDecimal(text.substr(WhiteSpaceLength(text)));
-    int count = scan.digitCount;
-    int adjustment = scan.exponentAdjustment;
-    if (count == kMaxStoredDigits) {
-        --count;
-        ++adjustment;
-        if (scan.digits[count] >= 5) ++scan.digits[count - 1];
-    }
-    while (count > 0 && scan.digits[count - 1] == 0) {
-        --count;
-        ++adjustment;
-    }
-    const int n = (scan.exponentNegative ? -scan.exponentValue : scan.exponentValue) + adjustment;
-    if (count > 0 && n >= -kLargestDecimalExponent && n <= kLargestDecimalExponent) {
-        // The kept digits as an integer below 2^80, exactly.
-        const ExtendedValue kept = DigitsToExtended(scan.digits, count);
-        Decimal keptDecimal;
-        keptDecimal.negative = scan.negative;
-        keptDecimal.digits = (ExtendedSignificand(kept) >> -ExtendedExponent(kept)).ToDecimal();
-        keptDecimal.scale = n;
-        if (NearestPattern(keptDecimal, false, false, format, e.bits) != nearest)
-            return "the significant digits after the 24th are dropped, the 25th rounding the 24th";
-        const ExtendedValue intermediate = ScaleByPowerOfTen(kept, n, true);
-        const std::uint64_t correct64 =
-            NearestPatternOfBinary(scan.negative, ExtendedSignificand(intermediate),
-                                   ExtendedExponent(intermediate), kBinary64, e.binary64Bits);
-        const std::uint64_t correct =
-            &format == &kBinary64
-                ? correct64
-                : NearestPatternOfBinary(scan.negative, ExtendedSignificand(intermediate),
-                                         ExtendedExponent(intermediate), format, e.bits);
-        if (correct != nearest) return "the 80-bit intermediate is rounded";
-        if (correct64 != e.binary64Bits &&
-            (&format == &kBinary64 || DoubleToSingle(correct64) == nearest))
-            return "the exact half is rounded toward zero";
-    }
-    return "the binary32 is rounded from the binary64";
 }
 
 // Fills in the number stored; returns its exact value when it is finite.
@@ -287,38 +229,39 @@ char16_t* ConvertText(Command command, FormatOption option, std::u16string_view 
 
 Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option) {
     Explanation e = Start(Command::Pattern, text, textUnits, option);
-    e.integer = TextToUInt64(text);
-    const TypedInteger typed = ReadTypedInteger(text);
-    e.noNumber = !typed.numberFound;
-    e.textAfterIgnored = typed.textAfter;
-    e.overflowed = typed.overflowed;
-    e.wrapped = typed.numberFound && !typed.overflowed && typed.negative && typed.magnitude != 0;
-
-    const PatternNumber number = ChoosePatternNumber(e.integer, option);
-    e.wideInteger = option == FormatOption::Binary32 && number.isDouble;
-    const BinaryFormat& format = FormatOf(number.isDouble);
-    e.quieted = Classify(number.bits, format) == NumberClass::SignallingNaN;
-    if (e.quieted) e.signallingBits = number.bits;
-    DescribeNumber(e, MakeQuiet(number.bits, format), number.isDouble);
+    const PatternReading reading = ReadPatternText(text, option);
+    char16_t result[kLongestValueText];
+    e.result = Narrow(result, DoubleToFixedText(reading.shownDouble, result));
+    e.integer = reading.integer;
+    e.noNumber = !reading.digitSeen;
+    e.textAfterIgnored = reading.textAfter;
+    e.overflowed = reading.overflowed;
+    e.wrapped = reading.wrapped;
+    e.wideInteger = reading.wideInteger;
+    e.quieted = reading.quieted;
+    if (e.quieted) e.signallingBits = reading.chosenBits;
+    DescribeNumber(e, reading.bits, reading.isDouble);
     return e;
 }
 
 Explanation ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption option) {
     Explanation e = Start(Command::Value, text, textUnits, option);
-    e.binary64Bits = TextToDouble(text);
-    e.narrowed = option == FormatOption::Binary32;
-    const Decimal exact = DescribeNumber(
-        e, e.narrowed ? DoubleToSingle(e.binary64Bits) : e.binary64Bits, !e.narrowed);
+    const ValueReading reading = ReadValueText(text, option);
+    char16_t result[kLongestPatternText];
+    e.result = Narrow(result, UInt64ToHexText(reading.bits, result));
+    e.binary64Bits = reading.binary64;
+    e.narrowed = !reading.isDouble;
+    const Decimal exact = DescribeNumber(e, reading.bits, reading.isDouble);
 
-    const TypedDecimal typed = ReadTypedDecimal(text);
-    e.noNumber = !typed.numberFound;
-    e.textAfterIgnored = typed.textAfter;
+    const TypedDecimal typed = TypedNumberOf(text, reading.number);
+    e.noNumber = !reading.number.digitSeen;
+    e.textAfterIgnored = reading.number.textAfter;
     e.typed = FormatTyped(typed);
     SetDifference(e, typed, exact);
     e.nearest = NearestPattern(typed.value, typed.hugeExponent, typed.scientificExponentNegative,
                                *e.format, e.bits);
     e.nearestDiffers = *e.nearest != e.bits;
-    if (e.nearestDiffers) e.differsBecause = DifferenceReason(text, e);
+    if (e.nearestDiffers) e.differsBecause = DifferenceReason(text, reading, *e.nearest);
     return e;
 }
 
@@ -361,7 +304,7 @@ std::string FullHex(std::uint64_t bits, int bitCount) {
 
 std::string IntegerHex(std::uint64_t integer) {
     char16_t text[kLongestPatternText];
-    return Narrow(std::u16string_view(text, UInt64ToHexText(integer, text) - text));
+    return Narrow(text, UInt64ToHexText(integer, text));
 }
 
 std::string ExplanationText(const Explanation& e) {

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "binary_format.h"
 #include "conversion.h"
 
 namespace zelquin::explain {

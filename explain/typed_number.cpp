@@ -1,64 +1,39 @@
-// The readers' grammars over UTF-16 units, keeping what the readers drop.
+// The typed number from the reader's spans, keeping the digits it drops.
 #include "typed_number.h"
 
 #include <cstdlib>
 
 #include "big_unsigned.h"
-#include "pattern_reading.h"
 
 namespace zelquin::explain {
 namespace {
 
 constexpr std::size_t kMaxSmallExponentDigits = 15;
 
-bool IsAsciiDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
-
-// Appends the ASCII digits from text[i] on and returns the index after them.
-std::size_t TakeDigits(std::u16string_view text, std::size_t i, std::string& digits) {
-    while (i < text.size() && IsAsciiDigit(text[i])) digits += static_cast<char>(text[i++]);
-    return i;
-}
-
-// The text up to its first NUL, which ends it for both readers.
-std::u16string_view UpToNul(std::u16string_view text) {
-    const std::size_t nul = text.find(u'\0');
-    return nul == std::u16string_view::npos ? text : text.substr(0, nul);
-}
-
 }  // namespace
 
-TypedDecimal ReadTypedDecimal(std::u16string_view text) {
-    const std::u16string_view read = UpToNul(text);
+TypedDecimal TypedNumberOf(std::u16string_view text, const DecimalReading& number) {
     TypedDecimal typed;
-    std::size_t i = WhiteSpaceLength(read);
-    bool negative = false;
-    if (i < read.size() && (read[i] == u'+' || read[i] == u'-')) negative = read[i++] == u'-';
+    if (!number.digitSeen) return typed;
+    typed.value.negative = number.negative;  // a zero keeps the sign typed, as the reader's does
 
+    // The significand's digits and point, and the exponent part's digits, all
+    // ASCII where the reader found them.
     std::string digits;
-    i = TakeDigits(read, i, digits);
     std::size_t decimals = 0;
-    if (i < read.size() && read[i] == u'.') {
-        const std::size_t before = digits.size();
-        const std::size_t after = TakeDigits(read, i + 1, digits);
-        decimals = digits.size() - before;
-        if (!digits.empty()) i = after;  // "." alone is no number
+    bool afterPoint = false;
+    for (std::size_t i = number.significandStart; i < number.significandEnd; ++i) {
+        if (text[i] == u'.') {
+            afterPoint = true;
+            continue;
+        }
+        digits += static_cast<char>(text[i]);
+        if (afterPoint) ++decimals;
     }
-    if (digits.empty()) return typed;
-    typed.numberFound = true;
-    typed.value.negative = negative;  // a zero keeps the sign typed, as the reader's does
-
-    // The exponent part counts only with at least one digit.
-    std::string exponentDigits;
-    bool exponentNegative = false;
-    if (i < read.size() &&
-        (read[i] == u'e' || read[i] == u'E' || read[i] == u'd' || read[i] == u'D')) {
-        std::size_t j = i + 1;
-        if (j < read.size() && (read[j] == u'+' || read[j] == u'-'))
-            exponentNegative = read[j++] == u'-';
-        const std::size_t end = TakeDigits(read, j, exponentDigits);
-        if (!exponentDigits.empty()) i = end;
-    }
-    typed.textAfter = i < text.size();
+    const std::string exponentDigits(
+        text.begin() + static_cast<std::ptrdiff_t>(number.exponentStart),
+        text.begin() + static_cast<std::ptrdiff_t>(number.numberEnd));
+    const bool exponentNegative = number.exponentNegative;
 
     // Significant digits: no leading zeros, trailing zeros moved to the scale.
     const std::size_t first = digits.find_first_not_of('0');
@@ -101,38 +76,6 @@ std::string FormatTyped(const TypedDecimal& typed, bool explicitPlus) {
     if (!typed.hugeExponent) return FormatDecimal(typed.value, explicitPlus);
     return ScientificText(typed.value.negative, typed.value.digits,
                           typed.scientificExponentNegative, typed.scientificExponent, explicitPlus);
-}
-
-TypedInteger ReadTypedInteger(std::u16string_view text) {
-    const std::u16string_view read = UpToNul(text);
-    TypedInteger typed;
-    std::size_t i = WhiteSpaceLength(read);
-    if (i < read.size() && (read[i] == u'+' || read[i] == u'-')) typed.negative = read[i++] == u'-';
-
-    unsigned base = 10;
-    if (i < read.size() && DigitValue(read[i]) == 0) {
-        base = 8;
-        if (i + 1 < read.size() && (read[i + 1] == u'x' || read[i + 1] == u'X')) {
-            base = 16;
-            i += 2;
-        }
-    }
-    constexpr std::uint64_t kAllOnes = ~std::uint64_t{0};
-    for (; i < read.size(); ++i) {
-        const unsigned digit = IntegerDigitValue(read[i]);
-        if (digit >= base) break;
-        typed.numberFound = true;
-        if (typed.magnitude > (kAllOnes - digit) / base) typed.overflowed = true;
-        if (!typed.overflowed) typed.magnitude = typed.magnitude * base + digit;
-    }
-    typed.textAfter = typed.numberFound && i < text.size();
-    return typed;
-}
-
-std::uint64_t IntegerRead(const TypedInteger& typed) {
-    if (!typed.numberFound) return 0;
-    if (typed.overflowed) return ~std::uint64_t{0};
-    return typed.negative ? 0 - typed.magnitude : typed.magnitude;
 }
 
 }  // namespace zelquin::explain

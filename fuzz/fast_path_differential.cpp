@@ -21,10 +21,9 @@
 
 #include "chunked_run.h"
 #include "conversion.h"
-#include "decimal_reading.h"
 #include "fixed_text_reference.h"
 #include "hard_inputs.h"
-#include "rendering.h"
+#include "references.h"
 #include "text_forms.h"
 
 namespace {

@@ -13,9 +13,9 @@
 
 #include "binary_format.h"
 #include "conversion.h"
-#include "decimal_reading.h"
 #include "fuzz_input.h"
 #include "pattern_reading.h"
+#include "references.h"
 #include "text_forms.h"
 
 namespace {

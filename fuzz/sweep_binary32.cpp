@@ -33,9 +33,8 @@
 #include "chunked_run.h"
 #include "conversion.h"
 #include "decimal_distance.h"
-#include "decimal_reading.h"
 #include "fixed_text_reference.h"
-#include "rendering.h"
+#include "references.h"
 #include "text_forms.h"
 
 namespace {

@@ -13,7 +13,7 @@ conversion/power_tables.cpp.
 
 Wide table: for q = -342..342, 10^q as a 128-bit significand P with bit 127
 set, truncated: P = floor(10^q * 2^(127 - b)) with b = floor(log2(10^q)).
-Written to conversion/wide_power_table.cpp.
+Written to conversion/wide_powers.cpp.
 
 Exact integer arithmetic only.
 """

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "digit_generation.h"
 #include "exact_binary64.h"
-#include "rendering.h"
 #include "test_text.h"
 
 namespace zelquin {

@@ -9,6 +9,7 @@
 
 #include "extended.h"
 #include "extended_reference.h"
+#include "power_tables.h"
 
 namespace zelquin {
 namespace {

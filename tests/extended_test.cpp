@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "power_tables.h"
+
 namespace zelquin {
 namespace {
 

@@ -11,9 +11,9 @@
 #include "conversion.h"
 #include "decimal_reading.h"
 #include "decimal_scan_reference.h"
+#include "digit_generation.h"
 #include "fixed_text_reference.h"
 #include "hard_inputs.h"
-#include "rendering.h"
 #include "test_text.h"
 
 namespace zelquin {

@@ -1,6 +1,8 @@
 // The tabulated powers of ten, checked against the exact powers: each entry
 // must be the 80-bit value nearest to its power, and sit at its index.
 
+#include "power_tables.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -37,8 +39,8 @@ BigUnsigned Significand(const ExtendedValue& value) {
 // S-1 below, except that below 2^79 the spacing halves, so with everything
 // scaled by 4 the value must lie strictly inside (4S - 1 or 2, 4S + 2) * 2^(q-2).
 bool IsNearestEightyBitValue(const BigUnsigned& s, int q, int k, bool reciprocal) {
-    const BigUnsigned lowest = BigUnsigned::PowerOfTwo(79);
-    if (s < lowest || s >= BigUnsigned::PowerOfTwo(80)) return false;
+    const BigUnsigned lowest = (BigUnsigned(1) << 79);
+    if (s < lowest || s >= (BigUnsigned(1) << 80)) return false;
     BigUnsigned four = s << 2;
     BigUnsigned below = four - BigUnsigned(s == lowest ? 1 : 2);
     BigUnsigned above = four + BigUnsigned(2);
@@ -91,7 +93,7 @@ TEST(PowerTablesTest, NeighbouringEightyBitValuesAreNotNearest) {
             int k = PowerAtIndex(index);
             EXPECT_FALSE(IsNearestEightyBitValue(s + BigUnsigned(1), q, k, reciprocal))
                 << Describe(index, table[index]);
-            if (s > BigUnsigned::PowerOfTwo(79)) {
+            if (s > (BigUnsigned(1) << 79)) {
                 EXPECT_FALSE(IsNearestEightyBitValue(s - BigUnsigned(1), q, k, reciprocal))
                     << Describe(index, table[index]);
             }

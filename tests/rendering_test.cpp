@@ -1,12 +1,11 @@
 // Renderings: hexadecimal pattern texts, the seventeen-digit generation and
 // the fixed text with six decimals.
-#include "rendering.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "conversion.h"
+#include "digit_generation.h"
 #include "test_names.h"
 
 namespace zelquin {

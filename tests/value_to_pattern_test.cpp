@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "binary_format.h"
 #include "conversion.h"
@@ -169,47 +170,59 @@ const DoubleCase kTextForms[] = {
 INSTANTIATE_TEST_SUITE_P(TextForms, TextToBinary64, ::testing::ValuesIn(kTextForms),
                          test_names::ByText(&DoubleCase::text));
 
-TEST(ScanDecimal, StoresAtMostTwentyFiveDigits) {
-    const ScanResult s = ScanDecimal(std::string_view("12345678901234567890123456789.5e-3x"));
-    EXPECT_TRUE(s.digitSeen);
-    EXPECT_FALSE(s.negative);
-    EXPECT_EQ(s.digitCount, 25);
-    EXPECT_EQ(s.exponentAdjustment, 4);
-    EXPECT_EQ(s.exponentValue, 3);
-    EXPECT_TRUE(s.exponentNegative);
+// The reader's record: where the number's parts stand (the number, its
+// significand, its exponent digits, its end), what follows it, and what the
+// reader keeps of its digits and exponent.
+struct ReadingCase {
+    std::u16string text;
+    std::size_t numberStart, significandStart, significandEnd, exponentStart, numberEnd;
+    bool negative, digitSeen, textAfter;
+    int significantDigits, storedDigits, exponentAdjustment, exponentValue;
+    bool exponentNegative;
+};
+
+class DecimalRecord : public ::testing::TestWithParam<ReadingCase> {};
+
+TEST_P(DecimalRecord, SaysWhereThePartsStandAndWhatIsKept) {
+    const ReadingCase& c = GetParam();
+    const DecimalReading r = ReadValueText(c.text, FormatOption::Binary32).number;
+    EXPECT_EQ((std::vector<std::size_t>{r.numberStart, r.significandStart, r.significandEnd,
+                                        r.exponentStart, r.numberEnd}),
+              (std::vector<std::size_t>{c.numberStart, c.significandStart, c.significandEnd,
+                                        c.exponentStart, c.numberEnd}));
+    EXPECT_EQ((std::vector<bool>{r.negative, r.digitSeen, r.textAfter, r.exponentNegative}),
+              (std::vector<bool>{c.negative, c.digitSeen, c.textAfter, c.exponentNegative}));
+    EXPECT_EQ((std::vector<int>{r.significantDigits, r.storedDigits, r.exponentAdjustment,
+                                r.exponentValue}),
+              (std::vector<int>{c.significantDigits, c.storedDigits, c.exponentAdjustment,
+                                c.exponentValue}));
 }
 
-TEST(ScanDecimal, LeadingZerosAreNeverStored) {
-    const ScanResult s = ScanDecimal(std::string_view("-000.00120"));
-    EXPECT_TRUE(s.negative);
-    EXPECT_EQ(s.digitCount, 3);
-    EXPECT_EQ(s.digits[0], 1);
-    EXPECT_EQ(s.digits[1], 2);
-    EXPECT_EQ(s.digits[2], 0);
-    EXPECT_EQ(s.exponentAdjustment, -5);
-}
-
-TEST(ScanDecimal, ExponentValueIsCappedAt5201) {
-    EXPECT_EQ(ScanDecimal(std::string_view("1e5200")).exponentValue, 5200);
-    EXPECT_EQ(ScanDecimal(std::string_view("1e5201")).exponentValue, 5201);
-    EXPECT_EQ(ScanDecimal(std::string_view("1e000099999999")).exponentValue, 5201);
-}
-
-TEST(ScanDecimal, NarrowAndWideTextsScanAlike) {
-    const char* texts[] = {"",    "-",        "+.5",
-                           "0",   "00.00e-0", "7.25E+0012z",
-                           "1e+", ".e1",      "12345678901234567890123456789"};
-    for (const char* t : texts) {
-        const std::string narrow(t);
-        const std::u16string wide(narrow.begin(), narrow.end());
-        const ScanResult a = ScanDecimal(std::string_view(narrow));
-        const ScanResult b = ScanDecimal(std::u16string_view(wide));
-        EXPECT_EQ(a.digitSeen, b.digitSeen) << t;
-        EXPECT_EQ(a.digitCount, b.digitCount) << t;
-        EXPECT_EQ(a.exponentAdjustment, b.exponentAdjustment) << t;
-        EXPECT_EQ(a.exponentValue, b.exponentValue) << t;
-    }
-}
+const ReadingCase kReadings[] = {
+    // At most 25 digits are stored; integer digits beyond move the point,
+    // fraction digits beyond are dropped.
+    {u"12345678901234567890123456789.5e-3x", 0, 0, 31, 33, 34, false, true, true, 30, 25, 4, 3,
+     true},
+    // Leading zeros are never stored, trailing ones are.
+    {u"-000.00120", 0, 1, 10, 10, 10, true, true, false, 3, 3, -5, 0, false},
+    // The exponent value stops at 5201; its digits are all part of the number.
+    {u"1e5200", 0, 0, 1, 2, 6, false, true, false, 1, 1, 0, 5200, false},
+    {u"1e000099999999", 0, 0, 1, 2, 14, false, true, false, 1, 1, 0, 5201, false},
+    // White space first, a point first, an exponent with its sign, text after.
+    {u"\u00a0  .25e+2xyz", 3, 3, 6, 8, 9, false, true, true, 2, 2, -2, 2, false},
+    // An exponent part without a digit is not part of the number.
+    {u"1e+", 0, 0, 1, 1, 1, false, true, true, 1, 1, 0, 0, false},
+    {u"5.", 0, 0, 2, 2, 2, false, true, false, 1, 1, 0, 0, false},
+    // Zeros only: a number without significant digits.
+    {u"-0.000e7", 0, 1, 6, 7, 8, true, true, false, 0, 0, -3, 7, false},
+    // Characters above U+00FF end the text.
+    {u"1.5\u20ac", 0, 0, 3, 3, 3, false, true, true, 2, 2, -1, 0, false},
+    // No number: the sign is noted, nothing else.
+    {u"- 1", 0, 0, 0, 0, 0, true, false, false, 0, 0, 0, 0, false},
+    {u" .", 1, 1, 1, 1, 1, false, false, false, 0, 0, 0, 0, false},
+};
+INSTANTIATE_TEST_SUITE_P(Spans, DecimalRecord, ::testing::ValuesIn(kReadings),
+                         test_names::ByText(&ReadingCase::text));
 
 TEST(TextToDouble, DecimalExponentLimitsAt5200) {
     // n = 5200 still scales (and overflows to infinity); n = -5200 scales to zero.

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "rendering.h"
+#include "digit_generation.h"
 
 namespace zelquin::reference {
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "extended.h"
+#include "power_tables.h"
 
 namespace zelquin::reference {
 

@@ -17,6 +17,17 @@
 
 namespace zelquin::exact {
 
+// Bits of exact integers that only the checks need.
+inline BigUnsigned PowerOfTwo(int n) { return BigUnsigned(1) << n; }
+inline bool Bit(const BigUnsigned& x, int index) {
+    return index >= 0 && ((x >> index).Low64() & 1) != 0;
+}
+// True if any of the bits below `index` is set.
+inline bool AnyBitBelow(const BigUnsigned& x, int index) {
+    return index > 0 && ((x >> index) << index) != x;
+}
+inline bool FitsIn64(const BigUnsigned& x) { return x.BitLength() <= 64; }
+
 inline constexpr std::uint64_t kSignBit = kBinary64.SignBit();
 inline constexpr std::uint64_t kFractionMask = kBinary64.FractionMask();
 inline constexpr std::uint64_t kImplicitBit = kBinary64.ImplicitBit();
@@ -127,7 +138,7 @@ inline Digits17 CorrectlyRounded17(std::uint64_t bits) {
     int exponent = DecimalExponent(bits);
     // Eighteen digits, the last one only for rounding, and the sticky rest.
     ScaledInteger eighteen = ScaleByPowerOfTenExactly(bits, 18 - exponent);
-    assert(eighteen.value.FitsIn64());
+    assert(FitsIn64(eighteen.value));
     std::uint64_t digits = eighteen.value.Low64() / 10;
     std::uint64_t next = eighteen.value.Low64() % 10;
     assert(digits >= kTenToThe16 && digits < kTenToThe17);
@@ -176,7 +187,7 @@ inline std::uint64_t TruncatedPowerOfTen(int k) {
     const BigUnsigned& power = PowerOfTen(-k);
     int t = 52 + power.BitLength();
     BigUnsigned quotient, remainder;
-    DivMod(BigUnsigned::PowerOfTwo(t), power, quotient, remainder);
+    DivMod(PowerOfTwo(t), power, quotient, remainder);
     return ComposeTruncated(quotient.Low64(), -t);
 }
 
@@ -205,8 +216,8 @@ inline std::uint64_t NearestBinary64(const BigUnsigned& numerator, const BigUnsi
     int extra = quotient.BitLength() - 53;
     assert(extra >= 1 && extra <= 2);
     std::uint64_t significand = (quotient >> extra).Low64();
-    bool half = quotient.Bit(extra - 1);
-    bool sticky = quotient.AnyBitBelow(extra - 1) || !remainder.IsZero();
+    bool half = Bit(quotient, extra - 1);
+    bool sticky = AnyBitBelow(quotient, extra - 1) || !remainder.IsZero();
     if (half && (sticky || significand % 2 == 1)) ++significand;
     int exponent = extra - shift;
     if (significand == 2 * kImplicitBit) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "rendering.h"
+#include "digit_generation.h"
 
 namespace zelquin::test_text {
 

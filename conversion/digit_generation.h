@@ -1,11 +1,10 @@
 // Seventeen significant decimal digits of a binary64, as the fixed rendering
-// uses them.
+// uses them: the chain of extended multiplications that decides them, and a
+// fast path that finds the chain's result from one 128-bit product whenever it
+// can prove it.
 #pragma once
 
 #include <cstdint>
-
-#include "binary_format.h"
-#include "extended.h"
 
 namespace zelquin {
 
@@ -19,11 +18,9 @@ struct DecimalDigits {
     int length;       // 1 to 17
 };
 
-// DoubleToDigits finds most results by a fast path that provably gives the
-// same digits; DoubleToDigitsReference always takes the chain of extended
-// multiplications that defines them.
+// The digits, found by the fast path where it holds and by the chain
+// otherwise.
 DecimalDigits DoubleToDigits(std::uint64_t binary64Bits);
-DecimalDigits DoubleToDigitsReference(std::uint64_t binary64Bits);
 
 // The digits of DoubleToDigits for a finite non-zero binary64 as one integer,
 // trailing zeros kept: the value is digits * 10^(exponent - 17), with digits
@@ -34,5 +31,12 @@ struct SeventeenDigits {
     std::uint64_t digits;
 };
 SeventeenDigits FiniteToSeventeenDigits(std::uint64_t binary64Bits);
+
+// The same by the chain alone: the fast path's fallback and its reference.
+SeventeenDigits ChainToSeventeenDigits(std::uint64_t binary64Bits);
+
+// The digit text of DoubleToDigits: the seventeen digits without their
+// trailing zeros.
+DecimalDigits DigitTextOf(const SeventeenDigits& digits);
 
 }  // namespace zelquin

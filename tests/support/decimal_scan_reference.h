@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "decimal_reading.h"
+#include "references.h"
 
 namespace zelquin::reference {
 

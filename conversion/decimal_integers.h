@@ -1,5 +1,6 @@
-// Decimal digits written two at a time from a table, for the digit texts
-// (narrow) and the fixed texts (UTF-16).
+// Unsigned 64-bit integers in decimal: the powers of ten, the number of
+// digits, and the digits written two at a time from a table, for the digit
+// texts (narrow) and the fixed texts (UTF-16).
 #pragma once
 
 #include <cstdint>

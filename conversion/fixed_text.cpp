@@ -1,9 +1,7 @@
 // The fixed rendering with six decimals, from the seventeen significant digits.
-#include "rendering.h"
-
-#include "binary_format.h"
 #include "conversion.h"
-#include "digit_writing.h"
+#include "decimal_integers.h"
+#include "digit_generation.h"
 
 namespace zelquin {
 namespace {

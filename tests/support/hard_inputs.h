@@ -10,8 +10,8 @@
 #include <string>
 
 #include "binary_format.h"
-#include "decimal_reading.h"
-#include "digit_writing.h"
+#include "decimal_integers.h"
+#include "references.h"
 
 namespace zelquin::hard {
 
