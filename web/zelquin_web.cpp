@@ -47,16 +47,20 @@ EMSCRIPTEN_KEEPALIVE std::size_t zelquin_value_to_pattern(const char16_t* text, 
 }
 
 EMSCRIPTEN_KEEPALIVE const char* zelquin_explain_pattern(const char16_t* text, std::size_t units,
-                                                         int treatAsDouble) {
-    explanation = zelquin::explain::ExplanationJson(
-        zelquin::explain::ExplainPattern(ConvertedText(text, units), units, Option(treatAsDouble)));
+                                                         std::size_t textUnits, int treatAsDouble) {
+    const std::u16string_view converted = ConvertedText(text, units);
+    explanation = zelquin::explain::ExplanationJson(zelquin::explain::ExplainPattern(
+        converted, textUnits > converted.size() ? textUnits : converted.size(),
+        Option(treatAsDouble)));
     return explanation.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE const char* zelquin_explain_value(const char16_t* text, std::size_t units,
-                                                       int treatAsDouble) {
-    explanation = zelquin::explain::ExplanationJson(
-        zelquin::explain::ExplainValue(ConvertedText(text, units), units, Option(treatAsDouble)));
+                                                       std::size_t textUnits, int treatAsDouble) {
+    const std::u16string_view converted = ConvertedText(text, units);
+    explanation = zelquin::explain::ExplanationJson(zelquin::explain::ExplainValue(
+        converted, textUnits > converted.size() ? textUnits : converted.size(),
+        Option(treatAsDouble)));
     return explanation.c_str();
 }
 

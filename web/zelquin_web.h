@@ -32,7 +32,11 @@ std::size_t zelquin_value_to_pattern(const char16_t* text, std::size_t units, in
 
 // The explanation of the number the same conversion chose, as a NUL-terminated
 // JSON object in UTF-8, valid until the next call of either function.
-const char* zelquin_explain_pattern(const char16_t* text, std::size_t units, int treatAsDouble);
-const char* zelquin_explain_value(const char16_t* text, std::size_t units, int treatAsDouble);
+// `textUnits` is the length of the field's whole text, of which the first
+// `units` are converted: the explanation says when some are not.
+const char* zelquin_explain_pattern(const char16_t* text, std::size_t units, std::size_t textUnits,
+                                    int treatAsDouble);
+const char* zelquin_explain_value(const char16_t* text, std::size_t units, std::size_t textUnits,
+                                  int treatAsDouble);
 
 }  // extern "C"
