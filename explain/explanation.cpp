@@ -4,7 +4,9 @@
 // the record describes exactly the number behind the result.
 #include "explanation.h"
 
+#include "big_unsigned.h"
 #include "conversion.h"
+#include "correct_rounding.h"
 #include "decimal_reading.h"
 #include "exact_decimal.h"
 #include "pattern_reading.h"
@@ -13,8 +15,21 @@
 namespace zelquin::explain {
 namespace {
 
-constexpr const char* kNoNumberNote = " (no number at the start of the text)";
-constexpr const char* kTextAfterNote = " (the text after the number is ignored)";
+constexpr const char* kNoNumberNote = "no number at the start of the text";
+constexpr const char* kTextAfterNote = "the text after the number is ignored";
+
+// The text followed by its notes in one bracket: "0x3f80 (note; note)".
+std::string WithNotes(std::string text, std::initializer_list<const char*> notes) {
+    bool first = true;
+    for (const char* note : notes) {
+        if (note == nullptr) continue;
+        text += first ? " (" : "; ";
+        text += note;
+        first = false;
+    }
+    if (!first) text += ')';
+    return text;
+}
 
 std::string Narrow(std::u16string_view text) { return std::string(text.begin(), text.end()); }
 
@@ -46,6 +61,116 @@ Explanation Start(Command command, std::u16string_view text, std::size_t textUni
     return e;
 }
 
+// IEEE 754's nextUp: the least pattern of the format above the number; none
+// for a NaN and for +infinity. Magnitudes are ordered as their patterns.
+std::optional<std::uint64_t> NextUp(std::uint64_t bits, const BinaryFormat& format) {
+    const std::uint64_t magnitude = bits & ~format.SignBit();
+    if (magnitude > format.Infinity() || bits == format.Infinity()) return std::nullopt;
+    if (magnitude == 0) return 1;                         // either zero: the least subnormal
+    if (bits == magnitude) return bits + 1;               // positive: a larger magnitude
+    return magnitude == 1 ? format.SignBit() : bits - 1;  // negative: a smaller one, down to -0
+}
+
+std::optional<std::uint64_t> NextDown(std::uint64_t bits, const BinaryFormat& format) {
+    const std::optional<std::uint64_t> up = NextUp(bits ^ format.SignBit(), format);
+    if (!up) return std::nullopt;
+    return *up ^ format.SignBit();
+}
+
+// The power of two of one unit in the last place of a finite number: the
+// distance from its magnitude to the next larger one (for the largest finite
+// magnitude, as for those just below it).
+int UnitExponent(const BinaryFields& f, const BinaryFormat& format) {
+    return format.SubnormalUnitExponent() + (f.exponentField == 0 ? 0 : f.exponentField - 1);
+}
+
+// difference / 2^unitExponent rounded half to even to two decimals, with its
+// sign: "-0.20", "+0.50"; "0" for no difference at all.
+std::string UnitsInLastPlace(const Decimal& difference, int unitExponent) {
+    if (difference.digits.empty()) return "0";
+    // 100 * |difference| / 2^u = digits * 5^t * 2^(t - u) with t = scale + 2.
+    const std::int64_t t = difference.scale + 2;
+    std::uint64_t hundredths = 0;
+    if (static_cast<std::int64_t>(difference.digits.size()) + t >= -400) {  // else far below 0.005
+        using exact::BigUnsigned;
+        BigUnsigned numerator = BigUnsigned::FromDecimal(difference.digits);
+        BigUnsigned denominator(1);
+        const int fives = static_cast<int>(t < 0 ? -t : t);
+        (t >= 0 ? numerator : denominator) =
+            (t >= 0 ? numerator : denominator) * BigUnsigned::Power(5, fives);
+        const std::int64_t twos = t - unitExponent;
+        if (twos >= 0) {
+            numerator <<= static_cast<int>(twos);
+        } else {
+            denominator <<= static_cast<int>(-twos);
+        }
+        BigUnsigned quotient, remainder;
+        DivMod(numerator, denominator, quotient, remainder);
+        hundredths = quotient.Low64();
+        const int half = Compare(remainder + remainder, denominator);
+        if (half > 0 || (half == 0 && hundredths % 2 != 0)) ++hundredths;
+    }
+    const std::string digits = std::to_string(hundredths / 100);
+    const std::uint64_t cents = hundredths % 100;
+    return (difference.negative ? "-" : "+") + digits + "." + static_cast<char>('0' + cents / 10) +
+           static_cast<char>('0' + cents % 10);
+}
+
+// The extended value as an exact binary number: significand * 2^exponent.
+exact::BigUnsigned ExtendedSignificand(const ExtendedValue& x) {
+    return (exact::BigUnsigned(x.significandHigh) << 16) + exact::BigUnsigned(x.significandLow);
+}
+
+int ExtendedExponent(const ExtendedValue& x) {
+    return (x.exponent == 0 ? 1 : x.exponent) - kExtendedBias - kExtendedLeadingBit;
+}
+
+// The first step of the reading after which the number the reader holds no
+// longer rounds to the pattern a correctly rounding reader stores: the digits
+// it keeps, the 80-bit intermediate it scales them to, its rounding of that
+// to binary64, and the narrowing of the binary64 to binary32.
+std::string DifferenceReason(std::u16string_view text, const Explanation& e) {
+    const BinaryFormat& format = *e.format;
+    const std::uint64_t nearest = *e.nearest;
+    ScanResult scan = ScanDecimal(text.substr(WhiteSpaceLength(text)));
+    int count = scan.digitCount;
+    int adjustment = scan.exponentAdjustment;
+    if (count == kMaxStoredDigits) {
+        --count;
+        ++adjustment;
+        if (scan.digits[count] >= 5) ++scan.digits[count - 1];
+    }
+    while (count > 0 && scan.digits[count - 1] == 0) {
+        --count;
+        ++adjustment;
+    }
+    const int n = (scan.exponentNegative ? -scan.exponentValue : scan.exponentValue) + adjustment;
+    if (count > 0 && n >= -kLargestDecimalExponent && n <= kLargestDecimalExponent) {
+        // The kept digits as an integer below 2^80, exactly.
+        const ExtendedValue kept = DigitsToExtended(scan.digits, count);
+        Decimal keptDecimal;
+        keptDecimal.negative = scan.negative;
+        keptDecimal.digits = (ExtendedSignificand(kept) >> -ExtendedExponent(kept)).ToDecimal();
+        keptDecimal.scale = n;
+        if (NearestPattern(keptDecimal, false, false, format, e.bits) != nearest)
+            return "the significant digits after the 24th are dropped, the 25th rounding the 24th";
+        const ExtendedValue intermediate = ScaleByPowerOfTen(kept, n, true);
+        const std::uint64_t correct64 =
+            NearestPatternOfBinary(scan.negative, ExtendedSignificand(intermediate),
+                                   ExtendedExponent(intermediate), kBinary64, e.binary64Bits);
+        const std::uint64_t correct =
+            &format == &kBinary64
+                ? correct64
+                : NearestPatternOfBinary(scan.negative, ExtendedSignificand(intermediate),
+                                         ExtendedExponent(intermediate), format, e.bits);
+        if (correct != nearest) return "the 80-bit intermediate is rounded";
+        if (correct64 != e.binary64Bits &&
+            (&format == &kBinary64 || DoubleToSingle(correct64) == nearest))
+            return "the exact half is rounded toward zero";
+    }
+    return "the binary32 is rounded from the binary64";
+}
+
 // Fills in the number stored; returns its exact value when it is finite.
 Decimal DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble) {
     const BinaryFormat& format = FormatOf(isDouble);
@@ -60,12 +185,14 @@ Decimal DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble) {
     e.exponent =
         e.numberClass == NumberClass::Normal ? f.exponentField - format.Bias() : 1 - format.Bias();
     e.finite = f.exponentField != format.MaxExponentField();
+    e.shortest = ShortestText(bits, format);
+    e.nextUp = NextUp(bits, format);
+    e.nextDown = NextDown(bits, format);
     if (!e.finite) return Decimal{};
-    const int firstExponent = format.SubnormalUnitExponent();  // of the lowest bit
-    const Decimal exact = f.exponentField == 0
-                              ? BinaryToDecimal(f.negative, f.fraction, firstExponent)
-                              : BinaryToDecimal(f.negative, f.fraction | format.ImplicitBit(),
-                                                firstExponent + f.exponentField - 1);
+    const std::uint64_t significand =
+        f.exponentField == 0 ? f.fraction : f.fraction | format.ImplicitBit();
+    e.significand = FormatDecimal(BinaryToDecimal(false, significand, -format.fractionBits));
+    const Decimal exact = BinaryToDecimal(f.negative, significand, UnitExponent(f, format));
     e.exact = FormatDecimal(exact);
     return exact;
 }
@@ -83,11 +210,21 @@ void SetDifference(Explanation& e, const TypedDecimal& typed, const Decimal& exa
         return;
     }
     e.hasDifference = true;
+    const int unitExponent = UnitExponent(SplitFields(e.bits, *e.format), *e.format);
     if (exact.digits.empty()) {
         // typed - 0; a typed zero gives +0 whatever the signs.
         e.difference = typed.value.digits.empty() ? "0" : FormatTyped(typed, true);
+        if (typed.hugeExponent) {
+            e.ulps = typed.value.negative ? "-0.00" : "+0.00";  // far below a unit
+            return;
+        }
+        Decimal difference = typed.value;
+        if (difference.digits.empty()) difference.negative = false;
+        e.ulps = UnitsInLastPlace(difference, unitExponent);
     } else {
-        e.difference = FormatDecimal(Subtract(typed.value, exact), true);
+        const Decimal difference = Subtract(typed.value, exact);
+        e.difference = FormatDecimal(difference, true);
+        e.ulps = UnitsInLastPlace(difference, unitExponent);
     }
 }
 
@@ -113,6 +250,30 @@ void AddNumberLines(std::string& out, const Explanation& e) {
         AddLine(out, "exact", e.negative ? "-infinity" : "infinity");
     } else {
         AddLine(out, "exact", "not a number");
+    }
+}
+
+// The lines of what a correctly rounding reader and writer make of it.
+void AddRoundingLines(std::string& out, const Explanation& e) {
+    const int bitCount = e.format->TotalBits();
+    AddLine(out, "shortest", e.shortest);
+    if (e.nearest) {
+        AddLine(
+            out, "nearest",
+            FullHex(*e.nearest, bitCount) +
+                (e.nearestDiffers ? " (differs: " + e.differsBecause + ")" : " (the same bits)"));
+    }
+    if (e.command == Command::Value)
+        AddLine(out, "ulps", e.ulps ? *e.ulps : "none: " + e.noDifference);
+    AddLine(out, "next up", e.nextUp ? FullHex(*e.nextUp, bitCount) : "none");
+    AddLine(out, "next down", e.nextDown ? FullHex(*e.nextDown, bitCount) : "none");
+    if (e.significand) {
+        // A subnormal or a zero has the exponent of the smallest normal number.
+        AddLine(out, "significand",
+                *e.significand + " (" + (e.negative ? "-" : "+") + *e.significand + " x 2^" +
+                    std::to_string(e.exponent) + ")");
+    } else {
+        AddLine(out, "significand", "none");
     }
 }
 
@@ -154,6 +315,10 @@ Explanation ExplainValue(std::u16string_view text, std::size_t textUnits, Format
     e.textAfterIgnored = typed.textAfter;
     e.typed = FormatTyped(typed);
     SetDifference(e, typed, exact);
+    e.nearest = NearestPattern(typed.value, typed.hugeExponent, typed.scientificExponentNegative,
+                               *e.format, e.bits);
+    e.nearestDiffers = *e.nearest != e.bits;
+    if (e.nearestDiffers) e.differsBecause = DifferenceReason(text, e);
     return e;
 }
 
@@ -207,12 +372,14 @@ std::string ExplanationText(const Explanation& e) {
                     std::to_string(e.textUnits) + " UTF-16 units of the text");
     }
     if (e.command == Command::Pattern) {
-        std::string integer = IntegerHex(e.integer);
-        if (e.noNumber) integer += kNoNumberNote;
-        if (e.overflowed) integer += " (the digits overflowed and were read as 0xffffffffffffffff)";
-        if (e.wrapped) integer += " (a negative number, wrapped modulo 2^64)";
-        if (e.textAfterIgnored) integer += kTextAfterNote;
-        AddLine(out, "integer", integer);
+        AddLine(
+            out, "integer",
+            WithNotes(IntegerHex(e.integer),
+                      {e.noNumber ? kNoNumberNote : nullptr,
+                       e.overflowed ? "the digits overflowed and were read as 0xffffffffffffffff"
+                                    : nullptr,
+                       e.wrapped ? "a negative number, wrapped modulo 2^64" : nullptr,
+                       e.textAfterIgnored ? kTextAfterNote : nullptr}));
         if (e.option == FormatOption::TreatAsDouble) {
             AddLine(out, "format",
                     "binary64, the integer's low 32 bits as its upper half (--double)");
@@ -234,14 +401,14 @@ std::string ExplanationText(const Explanation& e) {
                 e.narrowed ? "binary32, narrowed from binary64 " + FullHex(e.binary64Bits, 64)
                            : std::string("binary64"));
         AddNumberLines(out, e);
-        std::string typed = e.typed;
-        if (e.noNumber) typed += kNoNumberNote;
-        if (e.textAfterIgnored) typed += kTextAfterNote;
-        AddLine(out, "typed", typed);
+        AddLine(out, "typed",
+                WithNotes(e.typed, {e.noNumber ? kNoNumberNote : nullptr,
+                                    e.textAfterIgnored ? kTextAfterNote : nullptr}));
         AddLine(
             out, "difference",
             e.hasDifference ? e.difference + " (typed minus exact)" : "none: " + e.noDifference);
     }
+    AddRoundingLines(out, e);
     out += '\n';
     return out;
 }

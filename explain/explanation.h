@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,25 @@ struct Explanation {
     int exponent = 0;          // unbiased: the power of two of the leading bit's place
     bool finite = false;
     std::string exact;  // every digit, for a finite number
+
+    // What a correctly rounding reader and writer make of it.
+    std::string shortest;  // the shortest decimal that reads back: "0.1", "-0", "NaN"
+    // The value command: the pattern a correctly rounding reader stores for
+    // the number typed, whether it differs from Zelquin's, and the rule of
+    // Zelquin's reader that made the difference.
+    std::optional<std::uint64_t> nearest;
+    bool nearestDiffers = false;
+    std::string differsBecause;
+    // The value command, for a finite number: the difference in units in the
+    // last place of the stored number ("-0.20", "+0.50", "0").
+    std::optional<std::string> ulps;
+    // The neighbouring patterns of the format (none for a NaN, above +infinity
+    // and below -infinity).
+    std::optional<std::uint64_t> nextUp;
+    std::optional<std::uint64_t> nextDown;
+    // A finite number's significand, exactly: 1 plus the fraction for a normal
+    // number, the fraction alone otherwise.
+    std::optional<std::string> significand;
 };
 
 // The record for a text of the pattern or the value field. `text` is what is

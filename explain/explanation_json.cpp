@@ -14,6 +14,14 @@ Json StringOrNull(bool present, const std::string& text) {
     return present ? Json(text) : Json(nullptr);
 }
 
+Json StringOrNull(const std::optional<std::string>& text) {
+    return text ? Json(*text) : Json(nullptr);
+}
+
+Json HexOrNull(const std::optional<std::uint64_t>& bits, int bitCount) {
+    return bits ? Json(FullHex(*bits, bitCount)) : Json(nullptr);
+}
+
 std::string Dump(const Json& object) {
     // Every string is UTF-8 already; replacing is only a guard, so that no
     // text can make the writer fail.
@@ -48,6 +56,15 @@ std::string ExplanationJson(const Explanation& e) {
     j["wrapped"] = e.wrapped;
     j["quietedFrom"] = StringOrNull(e.quieted, FullHex(e.signallingBits, e.format->TotalBits()));
     j["narrowedFrom"] = StringOrNull(e.narrowed, FullHex(e.binary64Bits, 64));
+    const int bitCount = e.format->TotalBits();
+    j["shortest"] = e.shortest;
+    j["nearest"] = HexOrNull(e.nearest, bitCount);
+    j["nearestDiffers"] = value ? Json(e.nearestDiffers) : Json(nullptr);
+    j["differsBecause"] = StringOrNull(e.nearestDiffers, e.differsBecause);
+    j["ulps"] = StringOrNull(e.ulps);
+    j["nextUp"] = HexOrNull(e.nextUp, bitCount);
+    j["nextDown"] = HexOrNull(e.nextDown, bitCount);
+    j["significand"] = StringOrNull(e.significand);
     return Dump(j);
 }
 

@@ -100,6 +100,12 @@ EXPLAINED = [
   exact       0.100000001490116119384765625
   typed       0.1
   difference  -0.000000001490116119384765625 (typed minus exact)
+  shortest    0.1
+  nearest     0x3dcccccd (the same bits)
+  ulps        -0.20
+  next up     0x3dccccce
+  next down   0x3dcccccc
+  significand 1.60000002384185791015625 (+1.60000002384185791015625 x 2^-4)
 
 """),
     (["--double", "value", "9007199254740995"], """0x4340000000000001
@@ -111,6 +117,12 @@ EXPLAINED = [
   exact       9007199254740994
   typed       9007199254740995
   difference  +1 (typed minus exact)
+  shortest    9007199254740994
+  nearest     0x4340000000000002 (differs: the exact half is rounded toward zero)
+  ulps        +0.50
+  next up     0x4340000000000002
+  next down   0x4340000000000000
+  significand 1.0000000000000002220446049250313080847263336181640625 (+1.0000000000000002220446049250313080847263336181640625 x 2^53)
 
 """),
     (["pattern", "0x7f800001"], """1.#QNAN0
@@ -122,6 +134,10 @@ EXPLAINED = [
   class       quiet NaN
   exponent    none (field 255)
   exact       not a number
+  shortest    NaN
+  next up     none
+  next down   none
+  significand none
 
 """),
     (["--double", "pattern", "0x3ff00000"], """1.000000
@@ -132,6 +148,10 @@ EXPLAINED = [
   class       normal
   exponent    0 (field 1023)
   exact       1
+  shortest    1
+  next up     0x3ff0000000000001
+  next down   0x3fefffffffffffff
+  significand 1 (+1 x 2^0)
 
 """),
     (["pattern", "0x80000001"], """-0.000000
@@ -142,6 +162,10 @@ EXPLAINED = [
   class       subnormal
   exponent    -126 (field 0), no leading 1
   exact       -0.00000000000000000000000000000000000000000000140129846432481707092372958328991613128026194187651577175706828388979108268586060148663818836212158203125
+  shortest    -1e-45
+  next up     0x80000000
+  next down   0x80000002
+  significand 0.00000011920928955078125 (-0.00000011920928955078125 x 2^-126)
 
 """),
 ]
@@ -180,14 +204,59 @@ LINES = [
     (["pattern", "18446744073709551616"], "integer",
      "0xffffffffffffffff (the digits overflowed and were read as 0xffffffffffffffff)"),
     (["pattern", "-0x1ffffffffffffffff z"], "integer",
-     "0xffffffffffffffff (the digits overflowed and were read as 0xffffffffffffffff)"
-     " (the text after the number is ignored)"),
+     "0xffffffffffffffff (the digits overflowed and were read as 0xffffffffffffffff;"
+     " the text after the number is ignored)"),
     (["pattern", "0x3f80junk"], "integer", "0x3f80 (the text after the number is ignored)"),
     (["pattern", "0x"], "integer", "0 (no number at the start of the text)"),
     (["pattern", "- 1"], "integer", "0 (no number at the start of the text)"),
     (["--double", "pattern", "0x3ff00000 "], "integer", "0x3ff00000 (the text after the number is ignored)"),
     (["--binary64", "pattern", "0x1"], "format", "binary64, the integer's 64 bits (--binary64)"),
     (["--binary64", "value", "0.1"], "format", "binary64"),
+    # What a correctly rounding reader stores, and which of Zelquin's reading
+    # rules made the difference: the 26th of 30 digits, the 80-bit
+    # intermediate, the exact half, the binary32 through the binary64.
+    (["--double", "value", "1.00000000000000011102230250001"], "nearest",
+     "0x3ff0000000000001 (differs: the significant digits after the 24th are dropped, the 25th rounding"
+     " the 24th)"),
+    (["--double", "value", "1.00000000000000011102230240001"], "nearest", "0x3ff0000000000000 (the same bits)"),
+    (["--double", "value", "8997742649981799375319e-7"], "nearest",
+     "0x430992b82b8bc920 (differs: the 80-bit intermediate is rounded)"),
+    (["value", "9007199254740995"], "nearest", "0x5a000000 (the same bits)"),
+    (["value", "1.0000000596046448"], "nearest",
+     "0x3f800001 (differs: the binary32 is rounded from the binary64)"),
+    (["value", "16777217"], "nearest", "0x4b800000 (the same bits)"),
+    (["value", "3.4028236e38"], "nearest", "0x7f800000 (the same bits)"),
+    (["value", "-0"], "nearest", "0x80000000 (the same bits)"),
+    (["value", "x"], "nearest", "0x00000000 (the same bits)"),
+    # The difference in units in the last place: none to infinity, "0" for
+    # none at all, and the largest finite number measured by the spacing below.
+    (["value", "3.4028236e38"], "ulps", "none: the stored number is infinite"),
+    (["value", "0.5"], "ulps", "0"),
+    (["value", "3.4028235e38"], "ulps", "+0.17"),
+    (["--double", "value", "1e-400"], "ulps", "+0.00"),
+    (["--double", "value", "-1e-400"], "ulps", "-0.00"),
+    # Neighbours at the ends of the format, and across zero.
+    (["pattern", "0x7f7fffff"], "next up", "0x7f800000"),
+    (["pattern", "0x7f800000"], "next up", "none"),
+    (["pattern", "0xff800000"], "next up", "0xff7fffff"),
+    (["pattern", "0xff800000"], "next down", "none"),
+    (["pattern", "0"], "next down", "0x80000001"),
+    (["pattern", "0x80000000"], "next up", "0x00000001"),
+    (["pattern", "0x80000001"], "next up", "0x80000000"),
+    (["pattern", "0x7fc00000"], "next up", "none"),
+    # The shortest text in the script form: plain up to 21 integer digits and
+    # down to 0.000001, an exponent beyond.
+    (["--binary64", "pattern", "0x7fefffffffffffff"], "shortest", "1.7976931348623157e+308"),
+    (["--binary64", "pattern", "0x1"], "shortest", "5e-324"),
+    (["--binary64", "pattern", "0x444b1ae4d6e2ef50"], "shortest", "1e+21"),
+    (["--binary64", "pattern", "0x4415af1d78b58c40"], "shortest", "100000000000000000000"),
+    (["--binary64", "pattern", "0x3eb0c6f7a0b5ed8d"], "shortest", "0.000001"),
+    (["--binary64", "pattern", "0x3e7ad7f29abcaf48"], "shortest", "1e-7"),
+    (["pattern", "0x7f7fffff"], "shortest", "3.4028235e+38"),
+    (["pattern", "0x80000000"], "shortest", "-0"),
+    (["pattern", "0xff800000"], "shortest", "-Infinity"),
+    (["pattern", "0x3dcccccd"], "significand", "1.60000002384185791015625 (+1.60000002384185791015625 x 2^-4)"),
+    (["pattern", "0"], "significand", "0 (+0 x 2^-126)"),
 ]
 
 SMALLEST_DOUBLE = (
@@ -307,6 +376,58 @@ def exact_fraction(bits, is_double):
         return sign * fractions.Fraction(fraction) * fractions.Fraction(2) ** (1 - bias - fraction_bits)
     significand = fraction | (1 << fraction_bits)
     return sign * fractions.Fraction(significand) * fractions.Fraction(2) ** (exponent - bias - fraction_bits)
+
+
+def nearest_bits(value, is_double, negative):
+    """The pattern nearest to a fraction (ties to even), as a correctly rounding reader stores it."""
+    fraction_bits, exponent_bits = (52, 11) if is_double else (23, 8)
+    bias = (1 << (exponent_bits - 1)) - 1
+    sign = 1 << (fraction_bits + exponent_bits)
+    magnitude = abs(value)
+    if magnitude == 0:
+        return sign if negative else 0
+    # The unit of the binade, no finer than the subnormals' unit.
+    exponent = max(magnitude.numerator.bit_length() - magnitude.denominator.bit_length() + 1, 2 - bias)
+    while exponent > 2 - bias and magnitude < fractions.Fraction(2) ** (exponent - 1):
+        exponent -= 1
+    while magnitude >= fractions.Fraction(2) ** exponent:
+        exponent += 1
+    unit = fractions.Fraction(2) ** (exponent - 1 - fraction_bits)
+    units = round(magnitude / unit)  # half to even
+    bits = units + ((exponent - 1 + bias - 1) << fraction_bits) if units >= 1 << fraction_bits else units
+    if exponent - 1 + bias <= 0:
+        bits = units
+    bits = min(bits, ((1 << exponent_bits) - 1) << fraction_bits)
+    return bits | (sign if value < 0 or negative else 0)
+
+
+def script_text(value, is_double):
+    """The shortest decimal that reads back to a finite non-zero fraction, in the script form."""
+    magnitude = abs(value)
+    for count in range(1, 18):
+        exponent = 0
+        while fractions.Fraction(10) ** exponent <= magnitude:
+            exponent += 1
+        while fractions.Fraction(10) ** (exponent - 1) > magnitude:
+            exponent -= 1
+        unit = fractions.Fraction(10) ** (exponent - count)
+        low = magnitude // unit
+        fits = [d for d in (low, low + 1)
+                if nearest_bits(d * unit, is_double, False) == nearest_bits(magnitude, is_double, False)]
+        if fits:
+            fits.sort(key=lambda d: (abs(d * unit - magnitude), d % 2))
+            digits = str(fits[0]).rstrip("0")
+            point = exponent + len(str(fits[0])) - count
+            break
+    sign = "-" if value < 0 else ""
+    if len(digits) <= point <= 21:
+        return sign + digits + "0" * (point - len(digits))
+    if 0 < point <= 21:
+        return sign + digits[:point] + "." + digits[point:]
+    if -6 < point <= 0:
+        return sign + "0." + "0" * -point + digits
+    mantissa = digits[0] + ("." + digits[1:] if len(digits) > 1 else "")
+    return sign + mantissa + "e%+d" % (point - 1)
 
 
 def positional(value):
@@ -485,6 +606,9 @@ def check_explain(c):
             if expected == "0" and bits >> (63 if is_double else 31):
                 expected = "-0"
             c.expect("exact value of 0x%x" % bits, exact, expected)
+            if expected not in ("0", "-0"):
+                c.expect("shortest of 0x%x" % bits, field(block, "shortest"),
+                         script_text(exact_fraction(bits, is_double), is_double))
 
     # Typed decimals and differences of many texts, as exact fractions.
     texts = []
@@ -511,11 +635,19 @@ def check_explain(c):
             exact = exact_fraction(bits, is_double)
             c.expect("exact value of %s" % text, as_fraction(field(block, "exact")), exact)
             c.expect("difference of %s" % text, as_fraction(field(block, "difference")), typed - exact)
+            ulp = exact_fraction(nearest_bits(abs(exact), is_double, False) + 1, is_double) - abs(exact)
+            ulps = round((typed - exact) / ulp, 2)
+            c.expect("ulps of %s" % text, field(block, "ulps"),
+                     "0" if typed == exact else ("-" if typed < exact else "+") + "%.2f" % abs(ulps))
+        nearest = nearest_bits(typed, is_double, text.startswith("-"))
+        c.expect("nearest of %s" % text, int(field(block, "nearest").split(" ")[0], 16), nearest)
+        c.expect("differs of %s" % text, "(differs: " in field(block, "nearest"), nearest != bits)
 
 
 JSON_KEYS = ["command", "text", "textUnits", "result", "format", "hex", "sign", "exponentField", "fraction", "class",
              "exponent", "exact", "integer", "typed", "difference", "truncated", "noNumber", "textAfterIgnored",
-             "overflowed", "wrapped", "quietedFrom", "narrowedFrom"]
+             "overflowed", "wrapped", "quietedFrom", "narrowedFrom", "shortest", "nearest", "nearestDiffers",
+             "differsBecause", "ulps", "nextUp", "nextDown", "significand"]
 NO_NUMBER = " (no number at the start of the text)"
 TEXT_AFTER = " (the text after the number is ignored)"
 OVERFLOWED = " (the digits overflowed and were read as 0xffffffffffffffff)"
@@ -564,9 +696,26 @@ def check_json_object(c, what, obj, text, result, block):
     c.expect("notes of %s" % what, (obj["noNumber"], obj["textAfterIgnored"], obj["overflowed"], obj["wrapped"]),
              (NO_NUMBER in notes, TEXT_AFTER in notes, OVERFLOWED in notes, WRAPPED in notes))
     bare = notes.split(" ")[0]
+    c.expect("shortest of %s" % what, obj["shortest"], field(block, "shortest"))
+    neighbours = [field(block, label) for label in ("next up", "next down")]
+    c.expect("neighbours of %s" % what, [obj["nextUp"], obj["nextDown"]],
+             [None if n == "none" else n for n in neighbours])
+    significand = field(block, "significand")
+    c.expect("significand of %s" % what, obj["significand"],
+             None if significand == "none" else significand.split(" ")[0])
     if obj["command"] == "pattern":
         c.expect("integer of %s" % what, (obj["integer"], obj["typed"], obj["difference"]), (bare, None, None))
+        c.expect("no reader's pattern for %s" % what,
+                 (obj["nearest"], obj["nearestDiffers"], obj["differsBecause"], obj["ulps"]),
+                 (None, None, None, None))
     else:
+        nearest = field(block, "nearest")
+        differs = nearest.split(" (differs: ")
+        c.expect("nearest of %s" % what, (obj["nearest"], obj["nearestDiffers"], obj["differsBecause"]),
+                 (differs[0], True, differs[1][:-1]) if len(differs) == 2
+                 else (nearest.split(" ")[0], False, None))
+        ulps = field(block, "ulps")
+        c.expect("ulps of %s" % what, obj["ulps"], None if ulps.startswith("none") else ulps)
         difference = field(block, "difference")
         c.expect("typed and difference of %s" % what, (obj["integer"], obj["typed"], obj["difference"]),
                  (None, bare, None if difference.startswith("none") else difference.split(" ")[0]))
