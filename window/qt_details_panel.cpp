@@ -46,8 +46,8 @@ constexpr int kBitsPerRow = 32;
 constexpr int kRowHeight = kIndexHeight + kCellHeight;
 constexpr int kStripWidth = kBitsPerRow * kCellWidth + (kBitsPerRow / 4 - 1) * kGroupGap;
 
-// The explanation's lines are shown this many columns wide when the panel opens.
-constexpr int kLineColumns = 72;
+// The explanation's lines are shown this many columns wide and 18 lines high when the panel opens.
+constexpr int kLineColumns = 78;
 
 int RowCount(int bitCount) { return bitCount > kBitsPerRow ? 2 : 1; }
 int RowsHeight(int bitCount) {
@@ -349,7 +349,7 @@ QSize DetailsPanel::PreferredSize() const {
         2 * lines_->frameWidth() + 2 * static_cast<int>(lines_->document()->documentMargin());
     const int linesWidth = metrics.horizontalAdvance(QLatin1Char('0')) * kLineColumns + frame +
                            lines_->verticalScrollBar()->sizeHint().width();
-    const int linesHeight = metrics.lineSpacing() * 14 + frame;
+    const int linesHeight = metrics.lineSpacing() * 18 + frame;
     const QSize least = minimumSizeHint();
     return QSize(std::max(least.width(), linesWidth),
                  least.height() - lines_->minimumHeight() + linesHeight);
@@ -369,9 +369,8 @@ void DetailsPanel::ShowExplanation(const explain::Explanation& explanation) {
     shown_ = true;
     shownBits_ = explanation.bits;
     binary64_ = IsBinary64(explanation);
-    // The neighbours come with the explanation's nextUp and nextDown.
-    nextDownBits_.reset();
-    nextUpBits_.reset();
+    nextDownBits_ = explanation.nextDown;
+    nextUpBits_ = explanation.nextUp;
     lines_->setPlainText(LinesOf(explanation));
     Update();
 }

@@ -82,7 +82,7 @@ class DetailsPanel : public QWidget {
         onPattern_ = std::move(onPattern);
     }
 
-    // The size the panel opens with: the explanation's lines 72 columns wide.
+    // The size the panel opens with: room for the explanation's lines, 78 columns wide.
     QSize PreferredSize() const;
 
     BitStrip* Bits() const { return bits_; }
