@@ -39,8 +39,9 @@ constexpr std::string_view kHelp =
     "  value        each TEXT is a decimal number; prints its binary32 bit\n"
     "               pattern, as the pattern field shows it\n"
     "\n"
-    "Options come before the command; after it, every argument is a TEXT, even\n"
-    "one that starts with '-'.\n"
+    "Options may come before or after the command. After it, an argument is an\n"
+    "option only when it starts with '--' and a letter or is '-h'; any other is\n"
+    "a TEXT, so 'pattern -1' converts -1. After '--' every argument is a TEXT.\n"
     "  --double     treat as 'double', as the window's check box does: value\n"
     "               prints the binary64 pattern; pattern takes the integer's low\n"
     "               32 bits as the upper half of a binary64 whose lower half is 0\n"
@@ -53,13 +54,14 @@ constexpr std::string_view kHelp =
     "               with --explain\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n"
-    "  --           end the options\n"
+    "  --           end the options: what follows the command is TEXT\n"
     "\n"
     "Without TEXT, every line of standard input is a TEXT and gives one result,\n"
     "in order; a UTF-8 byte-order mark at the start of the input is skipped.\n"
     "Only the first 199 UTF-16 units of a TEXT are converted, as in the window.\n"
     "A TEXT that is not valid UTF-8 is not converted: its result line is empty\n"
-    "(with --json, an object with an \"error\" field).\n"
+    "(with --json, an object with an \"error\" field), and standard error names\n"
+    "it as 'TEXT 2' or 'line 3'.\n"
     "\n"
     "Exit status:\n"
     "  0  every TEXT was converted\n"
@@ -115,7 +117,7 @@ class Converter {
         output_.reserve(2 * kOutputFlushSize);
     }
 
-    // `where` names the text in a message: "line 3" or "argument 2".
+    // `where` names the text in a message: "line 3" or "TEXT 2".
     void Convert(const TextBuilder& text, const std::string& where) {
         if (!text.Valid()) {
             notConverted_ = true;
@@ -246,16 +248,31 @@ bool ConvertLines(Converter& converter, std::ptrdiff_t (*read)(Unit*, std::size_
     return converter.Flush();
 }
 
+// Whether an argument is an option. Before the command every argument that
+// starts with '-' is one; after it only "--" followed by a letter, "--" and
+// "-h", so that texts such as -1, -0.5 or -.5e3 stay texts.
+bool IsOption(const Argument& argument, bool afterCommand) {
+    if (!StartsWithHyphen(argument)) return false;
+    if (!afterCommand || Is(argument, "--") || Is(argument, "-h")) return true;
+    const auto unit = [&argument](std::size_t i) -> char16_t {
+        if (argument.wide) return i < argument.units.size() ? argument.units[i] : u'\0';
+        return i < argument.bytes.size() ? static_cast<unsigned char>(argument.bytes[i]) : u'\0';
+    };
+    const char16_t third = unit(2);
+    return unit(1) == u'-' &&
+           ((third >= u'a' && third <= u'z') || (third >= u'A' && third <= u'Z'));
+}
+
 int Run(const std::vector<Argument>& arguments) {
     Options options;
     bool doubleOption = false;
     bool binary64Option = false;
     bool optionsEnded = false;
-    std::size_t i = 1;
-    for (;; ++i) {
-        if (i >= arguments.size()) return UsageError("missing command");
+    bool commandGiven = false;
+    std::vector<const Argument*> texts;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
         const Argument& argument = arguments[i];
-        if (!optionsEnded && StartsWithHyphen(argument)) {
+        if (!optionsEnded && IsOption(argument, commandGiven)) {
             if (Is(argument, "--double")) {
                 doubleOption = true;
             } else if (Is(argument, "--binary64")) {
@@ -273,16 +290,19 @@ int Run(const std::vector<Argument>& arguments) {
             } else {
                 return UsageError("unknown option '" + Utf8Of(argument) + "'");
             }
+        } else if (commandGiven) {
+            texts.push_back(&argument);
         } else if (Is(argument, "pattern")) {
             options.command = Command::Pattern;
-            break;
+            commandGiven = true;
         } else if (Is(argument, "value")) {
             options.command = Command::Value;
-            break;
+            commandGiven = true;
         } else {
             return UsageError("unknown command '" + Utf8Of(argument) + "'");
         }
     }
+    if (!commandGiven) return UsageError("missing command");
     if (doubleOption && binary64Option)
         return UsageError("--double and --binary64 exclude each other");
     if (options.explain && options.json)
@@ -293,18 +313,18 @@ int Run(const std::vector<Argument>& arguments) {
 
     Converter converter(options);
     bool inputOutputFine = true;
-    if (i + 1 < arguments.size()) {
+    if (!texts.empty()) {
         TextBuilder text;
-        for (std::size_t k = i + 1; k < arguments.size() && !converter.OutputFailed(); ++k) {
+        for (std::size_t k = 0; k < texts.size() && !converter.OutputFailed(); ++k) {
             text.Clear();
-            const Argument& argument = arguments[k];
+            const Argument& argument = *texts[k];
             if (argument.wide) {
                 text.AddUnits(argument.units.data(), argument.units.size());
             } else {
                 text.AddBytes(argument.bytes.data(), argument.bytes.size());
             }
             text.Finish();
-            converter.Convert(text, "argument " + std::to_string(k));
+            converter.Convert(text, "TEXT " + std::to_string(k + 1));
         }
         inputOutputFine = converter.Flush();
     } else if (InputIsUnits()) {

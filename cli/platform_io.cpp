@@ -28,6 +28,13 @@ constexpr std::size_t kLargestTransfer = 1u << 30;
 
 DWORD lastError = 0;
 
+// A pipe whose reader has gone. Windows says the pipe is broken or being
+// closed; Wine, which maps a closed Unix pipe, says it is not connected.
+bool ReaderGone(DWORD error) {
+    return error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA ||
+           error == ERROR_PIPE_NOT_CONNECTED;
+}
+
 DWORD Clamp(std::size_t size) {
     return static_cast<DWORD>(size < kLargestTransfer ? size : kLargestTransfer);
 }
@@ -106,8 +113,7 @@ std::ptrdiff_t ReadInputUnits(char16_t* buffer, std::size_t capacity) {
 }
 
 std::string LastFailure() {
-    // A pipe whose reader has gone: broken, or being closed.
-    if (lastError == ERROR_BROKEN_PIPE || lastError == ERROR_NO_DATA) return std::string();
+    if (ReaderGone(lastError)) return std::string();
     char* message = nullptr;
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

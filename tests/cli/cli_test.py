@@ -15,6 +15,7 @@ import json
 import os
 import queue
 import random
+import re
 import shutil
 import subprocess
 import sys
@@ -781,11 +782,31 @@ USAGE_ERRORS = [
     (["Pattern", "1"], "unknown command 'Pattern'"),
     (["--explain", "--double", "values"], "unknown command 'values'"),
     (["--", "--double", "pattern"], "unknown command '--double'"),
+    # After the command, "--" and a letter, or -h, is an option too.
+    (["pattern", "--dubble", "1"], "unknown option '--dubble'"),
+    (["value", "1", "--Json"], "unknown option '--Json'"),
+    (["pattern", "1", "--double", "--binary64"], "--double and --binary64 exclude each other"),
+    (["--explain", "value", "1", "--json"], "--explain and --json exclude each other"),
+    (["--x-y", "value"], "unknown option '--x-y'"),
+]
+
+# (arguments, the result lines): where options stand among the texts, and the
+# texts that start with '-' but are no options. Each runs with status 0.
+OPTION_CASES = [
+    (["pattern", "--json", "0x3f800000"], None),  # one JSON object, checked below
+    (["value", "1e39", "--double"], ["0x48078287f49c4a1d"]),
+    (["pattern", "0x3ff00000", "--double", "0x40000000"], ["1.000000", "2.000000"]),
+    (["pattern", "-1", "-0", "-1.5", "--5", "-", "-x", "---", "-H"],
+     ["-1.#QNAN0", "0.000000", "-1.#QNAN0", "0.000000", "0.000000", "0.000000", "0.000000", "0.000000"]),
+    (["value", "-.5e1", "-1d1"], ["0xc0a00000", "0xc1200000"]),
+    (["pattern", "1", "--", "--double", "-h", "--help"], ["0.000000", "0.000000", "0.000000", "0.000000"]),
+    (["--double", "--", "pattern", "0x3ff00000"], ["1.000000"]),
+    (["--", "pattern", "--", "0x3f800000"], ["0.000000", "1.000000"]),
 ]
 
 # What --help must say, white space aside.
 HELP_PHRASES = [
-    "Options come before the command", "the first 199 UTF-16 units", "takes the integer's low 32 bits as the upper half",
+    "Options may come before or after the command", "the first 199 UTF-16 units", "takes the integer's low 32 bits as the upper half",
     "0 every TEXT was converted", "1 a TEXT was not valid UTF-8", "2 the command line is wrong",
     "3 standard input could not be read or standard output not written", "-h, --help", "--binary64", "--json",
 ]
@@ -809,24 +830,40 @@ def check_errors(c, version):
     status, out, err = c.run(["--version"])
     c.expect("--version", (status, out), (0, ("zelquin-convert %s\n" % version).encode()))
 
-    # After the command everything is a text, also what looks like an option;
-    # before it, -- ends the options.
-    status, out, err = c.run(["pattern", "--double", "-1", "--help", "--"])
-    c.expect("texts after the command", (status, lines_of(out)),
-             (0, ["0.000000", "-1.#QNAN0", "0.000000", "0.000000"]))
-    status, out, err = c.run(["--double", "--", "pattern", "0x3ff00000"])
-    c.expect("-- before the command", (status, lines_of(out)), (0, ["1.000000"]))
+    # Options after the command; texts that only look like options.
+    for args, expected in OPTION_CASES:
+        status, out, err = c.run(args)
+        if expected is None:
+            objects = json_lines(out)
+            c.expect("%s" % args, (status, [o["result"] for o in objects], err), (0, ["1.000000"], b""))
+        else:
+            c.expect("%s" % args, (status, lines_of(out), err), (0, expected, b""))
+    for args in (["value", "--help"], ["pattern", "1", "-h"], ["--double", "pattern", "--help", "--dubble"]):
+        c.expect("help after the command: %s" % args, c.run(args), (0, help_text, b""))
+    c.expect("--version after the command", c.run(["pattern", "1", "--version"])[:2],
+             (0, ("zelquin-convert %s\n" % version).encode()))
 
+    # Texts are numbered from the first TEXT, options not counted.
     if not c.windows:  # the Windows command line is UTF-16 and cannot hold such bytes
-        status, out, err = c.run(["value", "1", b"\xc3\x28", "2"])
-        c.expect("invalid argument", (status, lines_of(out)), (1, ["0x3f800000", "", "0x40000000"]))
-        c.expect_true("the invalid argument is reported by number",
-                      "argument 3: not valid UTF-8 at byte 1" in err.decode("utf-8", "replace"))
+        for args, expected, message in [
+            (["value", "1", b"\xc3\x28", "2"], ["0x3f800000", "", "0x40000000"],
+             "zelquin-convert: TEXT 2: not valid UTF-8 at byte 1\n"),
+            (["--json", "pattern", b"\xff"], None, "zelquin-convert: TEXT 1: not valid UTF-8 at byte 1\n"),
+            (["value", "1", "--double", b"2\xe2\x82", b"\xff"], ["0x3ff0000000000000", "", ""],
+             "zelquin-convert: TEXT 2: not valid UTF-8 at byte 2\n"
+             "zelquin-convert: TEXT 3: not valid UTF-8 at byte 1\n"),
+        ]:
+            status, out, err = c.run(args)
+            c.expect("invalid text %s" % args, (status, err.decode("utf-8", "replace")), (1, message))
+            if expected is not None:
+                c.expect("invalid text keeps its line %s" % args, lines_of(out), expected)
 
     # Failed writes: a full device or a closed standard output is reported,
     # with status 3; a pipe whose reader has gone is not reported. Under the
-    # emulator's wrapper the program writes to a file, never to these.
+    # emulator's wrapper the program writes to a file, never to these, so
+    # under Wine the pipe is tried with Wine itself.
     if c.windows:
+        check_pipe_without_reader(c, wine_command(c))
         return
     with open("/dev/full", "wb") as full:
         for args in (["pattern", "1"], ["--help"], ["--json", "value"]):
@@ -838,16 +875,51 @@ def check_errors(c, version):
                             env=c.env, timeout=TIMEOUT, preexec_fn=lambda: os.close(1))
     c.expect("closed standard output", (result.returncode, result.stderr),
              (3, b"zelquin-convert: cannot write standard output: Bad file descriptor\n"))
-    process = c.start(["pattern"])
-    process.stdout.close()
-    try:
-        process.stdin.write(b"0x3f800000\n" * 2000000)
-        process.stdin.close()
-    except (BrokenPipeError, OSError):
-        pass
-    status = process.wait(timeout=TIMEOUT)
-    err = process.stderr.read()
-    c.expect("pipe without a reader", (status, err), (3, b""))
+    check_pipe_without_reader(c, c.command)
+
+
+def wine_command(c):
+    """The Windows program run by Wine directly, in the prefix and with the
+    settings of the emulator's wrapper, which has made the prefix by now."""
+    emulator, program = c.command[0], c.command[-1]
+    prefix = os.environ.get("ZELQUIN_WINE_PREFIX")
+    if not prefix:  # the wrapper's: beside the build folder's CMakeCache.txt
+        build = os.path.dirname(os.path.abspath(program))
+        while build != "/" and not os.path.isfile(os.path.join(build, "CMakeCache.txt")):
+            build = os.path.dirname(build)
+        prefix = os.path.join(build, "wine-prefix")
+    script = 'export WINEPREFIX="$1"; source "$2"; shift 2; exec wine "$@"'
+    return ["bash", "-c", script, "bash", prefix, os.path.join(os.path.dirname(emulator), "wine-env"), program]
+
+
+def check_pipe_without_reader(c, command):
+    """As `seq 1 100000 | zelquin-convert pattern | head -1`: the first line
+    is read, then the reader goes; the program ends with status 3 and says
+    nothing, whatever error the system gives for the write."""
+    with tempfile.TemporaryFile() as errors:
+        process = subprocess.Popen(command + ["pattern"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                   stderr=errors, env=c.env)
+
+        def feed():
+            try:
+                for start in range(1, 100001, 1000):
+                    process.stdin.write("".join("%d\n" % n for n in range(start, start + 1000)).encode())
+                process.stdin.close()
+            except (BrokenPipeError, OSError):
+                pass
+
+        feeder = threading.Thread(target=feed, daemon=True)
+        feeder.start()
+        first = process.stdout.readline()
+        process.stdout.close()
+        try:
+            status = process.wait(timeout=TIMEOUT)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            status = process.wait()
+        feeder.join(timeout=TIMEOUT)
+        errors.seek(0)
+        c.expect("pipe without a reader", (first, status, errors.read()), (b"0.000000\n", 3, b""))
 
 
 # (words before the cursor, the word at it, the completions offered)
@@ -857,6 +929,18 @@ COMPLETIONS = [
     (["--json"], "v", "value"),
     (["value"], "", ""),
     (["--"], "-", ""),
+    (["--"], "p", "pattern"),
+    (["--", "pattern"], "--", ""),
+    # No option already given, nor one that excludes a given one.
+    (["--double"], "--", "--explain --json --help --version --"),
+    (["--json", "--binary64"], "--", "--help --version --"),
+    (["--explain"], "--j", ""),
+    (["--binary64"], "--d", ""),
+    # After the command, options still, but no command.
+    (["pattern"], "--e", "--explain"),
+    (["--explain", "value", "1"], "--", "--double --binary64 --help --version --"),
+    (["value", "1", "--double"], "--", "--explain --json --help --version --"),
+    (["value", "--help"], "--", ""),
 ]
 
 
@@ -878,8 +962,13 @@ def check_install(c, version, cmake, build):
         result = subprocess.run(["groff", "-man", "-Tutf8", "-ww", "-P-cbou", manual], capture_output=True)
         page = result.stdout.decode("utf-8", "replace")
         c.expect("the manual page formats without a warning", (result.returncode, result.stderr), (0, b""))
-        for text in ("ZELQUIN-CONVERT(1)", "Zelquin %s" % version, "EXIT STATUS", "--binary64", "textAfterIgnored"):
+        for text in ("ZELQUIN-CONVERT(1)", "Zelquin %s" % version, "EXIT STATUS", "--binary64", "textAfterIgnored",
+                     "SEE ALSO", "zelquin(1)", "TEXT 2"):
             c.expect_true("the manual page shows %r" % text, text in page)
+        # The release date, as the CHANGELOG gives it, on the page's last line.
+        last_line = [line for line in page.split("\n") if line.strip()][-1]
+        c.expect_true("the manual page's footer has the release date: %r" % last_line,
+                      re.search(r"\b\d{4}-\d\d-\d\d\b", last_line) is not None)
         for words, current, expected in COMPLETIONS:
             script = ('source "$1"; COMP_WORDS=(zelquin-convert "${@:2}"); COMP_CWORD=$(($# - 1)); '
                       '_zelquin_convert; echo "${COMPREPLY[*]}"')

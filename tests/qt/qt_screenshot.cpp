@@ -1,22 +1,49 @@
-// Writes a picture of the window's content, after typing a pattern into it,
-// to the PNG file named by the only argument.
+// Writes a picture of the window's content to a PNG file, after typing a text
+// into one of its fields, with the Details panel closed or open:
+//   zelquin_qt_screenshot [--details] [--pattern TEXT | --value TEXT] FILE.png
+// Without a field option it types 0x40490fdb into the pattern field.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QtTest>
 #include <cstdio>
+#include <cstring>
 
 #include "qt_main_window.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zelquin_qt_screenshot FILE.png\n");
+    bool details = false;
+    bool intoValue = false;
+    QString text = QStringLiteral("0x40490fdb");
+    const char* file = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--details") == 0) {
+            details = true;
+        } else if ((std::strcmp(argv[i], "--pattern") == 0 ||
+                    std::strcmp(argv[i], "--value") == 0) &&
+                   i + 1 < argc) {
+            intoValue = argv[i][2] == 'v';
+            text = QString::fromLocal8Bit(argv[++i]);
+        } else if (file == nullptr && argv[i][0] != '-') {
+            file = argv[i];
+        } else {
+            file = nullptr;
+            break;
+        }
+    }
+    if (file == nullptr) {
+        std::fprintf(stderr,
+                     "usage: zelquin_qt_screenshot [--details] [--pattern TEXT | --value TEXT] "
+                     "FILE.png\n");
         return 2;
     }
-    zelquin::qt::MainWindow window;
+    zelquin::qt::MainWindow window(details);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
-    QTest::keyClicks(window.PatternField(), QStringLiteral("0x40490fdb"));
-    return window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
+    QLineEdit* field = intoValue ? window.ValueField() : window.PatternField();
+    field->setFocus();
+    QTest::keyClicks(field, text);
+    QTest::qWait(50);  // lets the Details panel lay itself out anew
+    return window.grab().save(QString::fromLocal8Bit(file), "PNG") ? 0 : 1;
 }
