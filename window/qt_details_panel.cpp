@@ -1,3 +1,5 @@
+// The Details panel: the bit cells drawn and clicked, the explanation's lines,
+// and the neighbour buttons, all from the explanation of the last conversion.
 #include "qt_details_panel.h"
 
 #include <QFontDatabase>
@@ -16,7 +18,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "binary_format.h"
+#include "conversion.h"
 
 namespace zelquin::qt {
 

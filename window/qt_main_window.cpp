@@ -1,3 +1,6 @@
+// The Qt window: the control table's four controls at their places, the
+// fields' change signals handed to the field synchronisation, the keys and
+// the Details panel around them.
 #include "qt_main_window.h"
 
 #include <QApplication>
