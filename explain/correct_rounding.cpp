@@ -7,6 +7,8 @@
 // compares with them.
 #include "correct_rounding.h"
 
+#include <charconv>
+
 #include "big_unsigned.h"
 
 namespace zelquin::explain {
@@ -393,19 +395,26 @@ bool HundredthsOfUnit(const Decimal& difference, int unitExponent, Hundredths& o
     return true;
 }
 
+void AppendUnitsOfHundredths(bool negative, const Hundredths& difference, std::string& out) {
+    std::uint64_t hundredths = difference.whole;
+    if (difference.half > 0 || (difference.half == 0 && hundredths % 2 != 0)) ++hundredths;
+    char text[24];
+    char* p = text;
+    *p++ = negative ? '-' : '+';
+    p = std::to_chars(p, text + sizeof text, hundredths / 100).ptr;
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + hundredths % 100 / 10);
+    *p++ = static_cast<char>('0' + hundredths % 10);
+    out.append(text, p);
+}
+
 void AppendUnitsInLastPlace(const Decimal& difference, int unitExponent, std::string& out) {
     Hundredths h;
     if (difference.digits.empty() || !HundredthsOfUnit(difference, unitExponent, h)) {
         out += UnitsInLastPlaceReference(difference, unitExponent);
         return;
     }
-    std::uint64_t hundredths = h.whole;
-    if (h.half > 0 || (h.half == 0 && hundredths % 2 != 0)) ++hundredths;
-    out += difference.negative ? '-' : '+';
-    out += std::to_string(hundredths / 100);
-    out += '.';
-    out += static_cast<char>('0' + hundredths % 100 / 10);
-    out += static_cast<char>('0' + hundredths % 10);
+    AppendUnitsOfHundredths(difference.negative, h, out);
 }
 
 // The midpoints to the neighbours lie half a unit away, a quarter below where

@@ -60,6 +60,8 @@ bool HundredthsOfUnit(const Decimal& difference, int unitExponent, Hundredths& o
 // The difference as the explanation writes it: rounded half to even to two
 // decimals, with its sign ("-0.20", "+0.50"), or "0" for none at all.
 void AppendUnitsInLastPlace(const Decimal& difference, int unitExponent, std::string& out);
+// The same from the hundredths, for a difference that is not zero.
+void AppendUnitsOfHundredths(bool negative, const Hundredths& difference, std::string& out);
 std::string UnitsInLastPlaceReference(const Decimal& difference, int unitExponent);
 
 // Whether a stored finite non-zero number is also the pattern nearest to a

@@ -198,9 +198,10 @@ int Compare(const DecimalLimbs& a, const DecimalLimbs& b) {
 
 int DigitCount(const DecimalLimbs& x) {
     if (x.count == 0) return 0;
-    int digits = kLimbDigits * (x.count - 1);
-    for (std::uint32_t top = x.limb[x.count - 1]; top != 0; top /= 10) ++digits;
-    return digits;
+    const std::uint32_t top = x.limb[x.count - 1];
+    int digits = 1;
+    while (digits < kLimbDigits && top >= kPowersOfTen[digits]) ++digits;
+    return kLimbDigits * (x.count - 1) + digits;
 }
 
 int DigitAt(const DecimalLimbs& x, int place) {
@@ -246,28 +247,46 @@ bool LowDigitsZero(const DecimalLimbs& x, int places) {
            x.limb[whole] % kPowersOfTen[places % kLimbDigits] == 0;
 }
 
-void AppendDigits(const DecimalLimbs& x, int top, int bottom, std::string& out) {
+namespace {
+
+// The nine digits of a limb, leading zeros included.
+void PutNineDigits(char* p, std::uint32_t limb) {
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
+    p[0] = static_cast<char>('0' + limb / 100000000);
+    const std::uint32_t rest = limb % 100000000;
+    std::memcpy(p + 1, kPairs + 2 * (rest / 1000000), 2);
+    std::memcpy(p + 3, kPairs + 2 * (rest / 10000 % 100), 2);
+    std::memcpy(p + 5, kPairs + 2 * (rest / 100 % 100), 2);
+    std::memcpy(p + 7, kPairs + 2 * (rest % 100), 2);
+}
+
+}  // namespace
+
+void AppendDigits(const DecimalLimbs& x, int top, int bottom, std::string& out) {
     if (top <= bottom) return;
     const std::size_t start = out.size();
     out.resize(start + static_cast<std::size_t>(top - bottom));
     char* p = &out[start];
     for (int i = (top - 1) / kLimbDigits; i >= bottom / kLimbDigits; --i) {
-        // The limb's nine digits, then the part of them within [bottom, top).
-        std::uint32_t limb = i < x.count ? x.limb[i] : 0;
-        char digits[kLimbDigits];
-        for (int k = kLimbDigits - 2; k >= 1; k -= 2) {
-            std::memcpy(digits + k, kPairs + 2 * (limb % 100), 2);
-            limb /= 100;
-        }
-        digits[0] = static_cast<char>('0' + limb);
+        const std::uint32_t limb = i < x.count ? x.limb[i] : 0;
+        // The places of this limb within [bottom, top), as digit indexes
+        // counted from its top digit.
         const int low = i * kLimbDigits;
-        const int from = top - 1 < low + kLimbDigits - 1 ? top - 1 : low + kLimbDigits - 1;
-        const int to = bottom > low ? bottom : low;
-        for (int place = from; place >= to; --place) *p++ = digits[kLimbDigits - 1 - (place - low)];
+        const int first =
+            kLimbDigits - 1 -
+            ((top - 1 < low + kLimbDigits - 1 ? top - 1 : low + kLimbDigits - 1) - low);
+        const int end = kLimbDigits - ((bottom > low ? bottom : low) - low);
+        if (first == 0 && end == kLimbDigits) {
+            PutNineDigits(p, limb);
+        } else {
+            char digits[kLimbDigits];
+            PutNineDigits(digits, limb);
+            std::memcpy(p, digits + first, static_cast<std::size_t>(end - first));
+        }
+        p += end - first;
     }
 }
 

@@ -212,19 +212,13 @@ Decimal BinaryToDecimal(bool negative, std::uint64_t significand, int exponent) 
 
 namespace {
 
-// The digit of |x| at the place 10^place.
-int DigitOf(const Decimal& x, std::int64_t place) {
-    const std::int64_t i = x.scale + static_cast<std::int64_t>(x.digits.size()) - 1 - place;
-    if (i < 0 || i >= static_cast<std::int64_t>(x.digits.size())) return 0;
-    return x.digits[static_cast<std::size_t>(i)] - '0';
-}
-
 // |a| against |b|, both not zero.
 int CompareMagnitudes(const Decimal& a, const Decimal& b) {
     const std::int64_t aTop = a.scale + static_cast<std::int64_t>(a.digits.size());
     const std::int64_t bTop = b.scale + static_cast<std::int64_t>(b.digits.size());
     if (aTop != bTop) return aTop < bTop ? -1 : 1;  // the first digit is not 0
-    const std::size_t common = a.digits.size() < b.digits.size() ? a.digits.size() : b.digits.size();
+    const std::size_t common =
+        a.digits.size() < b.digits.size() ? a.digits.size() : b.digits.size();
     const int c = a.digits.compare(0, common, b.digits, 0, common);
     if (c != 0) return c < 0 ? -1 : 1;
     // One is the other's beginning: the longer has more digits that are not
@@ -264,30 +258,33 @@ void Subtract(const Decimal& a, const Decimal& b, Decimal& out) {
     out.negative = order > 0 ? a.negative : !a.negative;
 
     const std::int64_t low = a.scale < b.scale ? a.scale : b.scale;
-    const std::int64_t aTop = a.scale + static_cast<std::int64_t>(a.digits.size());
-    const std::int64_t bTop = b.scale + static_cast<std::int64_t>(b.digits.size());
-    const std::int64_t high = (aTop > bTop ? aTop : bTop) + (add ? 1 : 0);
-    // Digits from the top place down, filled from the lowest place up.
-    out.digits.resize(static_cast<std::size_t>(high - low));
+    const std::int64_t largeTop = large.scale + static_cast<std::int64_t>(large.digits.size());
+    const std::int64_t smallTop = small.scale + static_cast<std::int64_t>(small.digits.size());
+    const std::int64_t high = (largeTop > smallTop ? largeTop : smallTop) + (add ? 1 : 0);
+    // Digit values by place, the top place first: the large number's, plus or
+    // minus the small one's, then the carries from the lowest place up. The
+    // values stay within -9 and 18 until then.
+    std::string& digits = out.digits;
+    digits.assign(static_cast<std::size_t>(high - low), '\0');
+    char* const d = digits.data();
+    char* const largeStart = d + (high - largeTop);
+    for (std::size_t k = 0; k < large.digits.size(); ++k)
+        largeStart[k] = static_cast<char>(large.digits[k] - '0');
+    char* const smallStart = d + (high - smallTop);
+    const int sign = add ? 1 : -1;
+    for (std::size_t k = 0; k < small.digits.size(); ++k)
+        smallStart[k] = static_cast<char>(smallStart[k] + sign * (small.digits[k] - '0'));
     int carry = 0;
-    for (std::int64_t place = low; place < high; ++place) {
-        int digit = DigitOf(large, place) + (add ? DigitOf(small, place) : -DigitOf(small, place)) +
-                    carry;
-        carry = 0;
-        if (digit >= 10) {
-            digit -= 10;
-            carry = 1;
-        } else if (digit < 0) {
-            digit += 10;
-            carry = -1;
-        }
-        out.digits[static_cast<std::size_t>(high - 1 - place)] = static_cast<char>('0' + digit);
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        int digit = static_cast<signed char>(d[i]) + carry;
+        carry = digit >= 10 ? 1 : (digit < 0 ? -1 : 0);
+        d[i] = static_cast<char>('0' + digit - 10 * carry);
     }
-    const std::size_t first = out.digits.find_first_not_of('0');
-    const std::size_t last = out.digits.find_last_not_of('0');
-    out.scale = low + static_cast<std::int64_t>(out.digits.size() - 1 - last);
-    out.digits.erase(last + 1);
-    out.digits.erase(0, first);
+    const std::size_t first = digits.find_first_not_of('0');
+    const std::size_t last = digits.find_last_not_of('0');
+    out.scale = low + static_cast<std::int64_t>(digits.size() - 1 - last);
+    digits.erase(last + 1);
+    digits.erase(0, first);
 }
 
 Decimal Subtract(const Decimal& a, const Decimal& b) {

@@ -3,9 +3,12 @@
 // from it, so that it describes exactly the number behind the result.
 #include "explanation.h"
 
+#include <charconv>
+
 #include "big_unsigned.h"
 #include "correct_rounding.h"
 #include "exact_decimal.h"
+#include "text_writer.h"
 #include "typed_number.h"
 
 namespace zelquin::explain {
@@ -15,32 +18,38 @@ constexpr const char* kNoNumberNote = "no number at the start of the text";
 constexpr const char* kTextAfterNote = "the text after the number is ignored";
 
 // Notes in one bracket after a text: " (note; note)", nothing without one.
-void AppendNotes(std::string& out, std::initializer_list<const char*> notes) {
+void PutNotes(char*& p, std::initializer_list<const char*> notes) {
     bool first = true;
     for (const char* note : notes) {
         if (note == nullptr) continue;
-        out += first ? " (" : "; ";
-        out += note;
+        p = Put(p, first ? " (" : "; ");
+        p = Put(p, note);
         first = false;
     }
-    if (!first) out += ')';
+    if (!first) p = Put(p, ')');
 }
 
 void AssignNarrow(std::string& out, const char16_t* begin, const char16_t* end) {
     out.assign(begin, end);  // always ASCII
 }
 
-void AppendBinary(std::uint64_t value, int bitCount, std::string& out) {
-    for (int i = bitCount - 1; i >= 0; --i) out += ((value >> i) & 1) != 0 ? '1' : '0';
+void PutBinary(char*& p, std::uint64_t value, int bitCount) {
+    for (int i = bitCount - 1; i >= 0; --i) *p++ = ((value >> i) & 1) != 0 ? '1' : '0';
 }
 
-void AppendNumber(std::int64_t value, std::string& out) { out += std::to_string(value); }
+void PutNumber(char*& p, std::int64_t value) { p = std::to_chars(p, p + 24, value).ptr; }
+
+void PutIntegerHex(char*& p, std::uint64_t integer) {
+    char16_t text[kLongestPatternText];
+    const char16_t* end = UInt64ToHexText(integer, text);
+    for (const char16_t* t = text; t != end; ++t) *p++ = static_cast<char>(*t);  // ASCII
+}
 
 // The start of a line: two spaces and the label, padded to twelve.
-void Label(std::string& out, const char* label) {
-    out += "  ";
-    out += label;
-    out.append(12 - std::char_traits<char>::length(label), ' ');
+void Label(char*& p, std::string_view label) {
+    p = Put(p, "  ");
+    p = Put(p, label);
+    for (std::size_t i = label.size(); i < 12; ++i) *p++ = ' ';
 }
 
 void Reset(Explanation& e, Command command, std::u16string_view text, std::size_t textUnits,
@@ -159,9 +168,13 @@ Stored DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool ex
     // forms where it does not reach, which is never for these formats.
     ScaledBinary scaled;
     if (stored.m != 0 && ScaleBinary(stored.m, stored.e, true, scaled)) {
-        AppendScaledText(f.negative, scaled, e.exact);
+        if (exactDecimal) {
+            DecimalOfScaled(f.negative, scaled, e.exactValue);
+            AppendDecimal(e.exactValue, false, e.exact);
+        } else {
+            AppendScaledText(f.negative, scaled, e.exact);
+        }
         AppendShortestOfScaled(f.negative, scaled, stored.even, stored.narrowBelow, e.shortest);
-        if (exactDecimal) DecimalOfScaled(f.negative, scaled, e.exactValue);
     } else {
         BinaryToDecimal(f.negative, stored.m, stored.e, e.exactValue);
         AppendDecimal(e.exactValue, false, e.exact);
@@ -191,8 +204,7 @@ void SetDifferenceAndNearest(Explanation& e, const Stored& stored) {
     } else {
         const std::int64_t distance = typed.value.scale - exact.scale;
         if (!typed.value.digits.empty() && !exact.digits.empty() &&
-            (typed.hugeExponent || distance > kMaxScaleDistance ||
-             distance < -kMaxScaleDistance)) {
+            (typed.hugeExponent || distance > kMaxScaleDistance || distance < -kMaxScaleDistance)) {
             // The reader gives zero or infinity long before this.
             e.noDifference += "too far apart";
         } else {
@@ -215,15 +227,21 @@ void SetDifferenceAndNearest(Explanation& e, const Stored& stored) {
             } else {
                 Subtract(typed.value, exact, e.differenceValue);
                 AppendDecimal(e.differenceValue, true, e.difference);
-                AppendUnitsInLastPlace(e.differenceValue, stored.e, e.ulps);
-                hundredthsKnown = HundredthsOfUnit(e.differenceValue, stored.e, hundredths);
+                hundredthsKnown = !e.differenceValue.digits.empty() &&
+                                  HundredthsOfUnit(e.differenceValue, stored.e, hundredths);
+                if (hundredthsKnown) {
+                    AppendUnitsOfHundredths(e.differenceValue.negative, hundredths, e.ulps);
+                } else {
+                    AppendUnitsInLastPlace(e.differenceValue, stored.e, e.ulps);
+                }
             }
         }
     }
 
     // The number stored is the nearest when the typed one lies within its
     // rounding interval; otherwise the search steps to its neighbours.
-    if (hundredthsKnown && !typed.value.digits.empty() &&
+    if ((hundredthsKnown || e.differenceValue.digits.empty()) && e.hasDifference &&
+        !exact.digits.empty() && !typed.value.digits.empty() &&
         StoredIsNearest(hundredths, e.differenceValue.negative == e.negative, stored.even,
                         stored.narrowBelow)) {
         e.nearest = e.bits;
@@ -233,97 +251,97 @@ void SetDifferenceAndNearest(Explanation& e, const Stored& stored) {
     }
 }
 
-void AppendNumberLines(std::string& out, const Explanation& e) {
+void PutNumberLines(char*& p, const Explanation& e) {
     const BinaryFormat& format = *e.format;
-    Label(out, "hex");
-    AppendFullHex(e.bits, format.TotalBits(), out);
-    out += '\n';
-    Label(out, "binary");
-    out += e.negative ? "1 | " : "0 | ";
-    AppendBinary(static_cast<std::uint64_t>(e.exponentField), format.exponentBits, out);
-    out += " | ";
-    AppendBinary(e.fraction, format.fractionBits, out);
-    out += '\n';
-    Label(out, "class");
-    out += ClassName(e.numberClass);
-    out += '\n';
-    Label(out, "exponent");
+    Label(p, "hex");
+    p = PutFullHex(p, e.bits, format.TotalBits());
+    p = Put(p, '\n');
+    Label(p, "binary");
+    p = Put(p, e.negative ? "1 | " : "0 | ");
+    PutBinary(p, static_cast<std::uint64_t>(e.exponentField), format.exponentBits);
+    p = Put(p, " | ");
+    PutBinary(p, e.fraction, format.fractionBits);
+    p = Put(p, '\n');
+    Label(p, "class");
+    p = Put(p, ClassName(e.numberClass));
+    p = Put(p, '\n');
+    Label(p, "exponent");
     if (!e.hasExponent) {
-        out += "none";
+        p = Put(p, "none");
     } else {
-        AppendNumber(e.exponent, out);
+        PutNumber(p, e.exponent);
     }
-    out += " (field ";
-    AppendNumber(e.exponentField, out);
-    out += ')';
-    if (e.hasExponent && e.numberClass == NumberClass::Subnormal) out += ", no leading 1";
-    out += '\n';
-    Label(out, "exact");
+    p = Put(p, " (field ");
+    PutNumber(p, e.exponentField);
+    p = Put(p, ')');
+    if (e.hasExponent && e.numberClass == NumberClass::Subnormal) p = Put(p, ", no leading 1");
+    p = Put(p, '\n');
+    Label(p, "exact");
     if (e.finite) {
-        out += e.exact;
+        p = Put(p, e.exact);
     } else if (e.fraction == 0) {
-        out += e.negative ? "-infinity" : "infinity";
+        p = Put(p, e.negative ? "-infinity" : "infinity");
     } else {
-        out += "not a number";
+        p = Put(p, "not a number");
     }
-    out += '\n';
+    p = Put(p, '\n');
 }
 
-void AppendHexOrNone(std::string& out, const std::optional<std::uint64_t>& bits, int bitCount) {
+void PutHexOrNone(char*& p, const std::optional<std::uint64_t>& bits, int bitCount) {
     if (bits) {
-        AppendFullHex(*bits, bitCount, out);
+        p = PutFullHex(p, *bits, bitCount);
     } else {
-        out += "none";
+        p = Put(p, "none");
     }
 }
 
 // The lines of what a correctly rounding reader and writer make of it.
-void AppendRoundingLines(std::string& out, const Explanation& e) {
+void PutRoundingLines(char*& p, const Explanation& e) {
     const int bitCount = e.format->TotalBits();
-    Label(out, "shortest");
-    out += e.shortest;
-    out += '\n';
+    Label(p, "shortest");
+    p = Put(p, e.shortest);
+    p = Put(p, '\n');
     if (e.nearest) {
-        Label(out, "nearest");
-        AppendFullHex(*e.nearest, bitCount, out);
+        Label(p, "nearest");
+        p = PutFullHex(p, *e.nearest, bitCount);
         if (e.nearestDiffers) {
-            out += " (differs: ";
-            out += e.differsBecause;
-            out += ')';
+            p = Put(p, " (differs: ");
+            p = Put(p, e.differsBecause);
+            p = Put(p, ')');
         } else {
-            out += " (the same bits)";
+            p = Put(p, " (the same bits)");
         }
-        out += '\n';
+        p = Put(p, '\n');
     }
     if (e.command == Command::Value) {
-        Label(out, "ulps");
+        Label(p, "ulps");
         if (e.hasUlps) {
-            out += e.ulps;
+            p = Put(p, e.ulps);
         } else {
-            out += "none: ";
-            out += e.noDifference;
+            p = Put(p, "none: ");
+            p = Put(p, e.noDifference);
         }
-        out += '\n';
+        p = Put(p, '\n');
     }
-    Label(out, "next up");
-    AppendHexOrNone(out, e.nextUp, bitCount);
-    out += '\n';
-    Label(out, "next down");
-    AppendHexOrNone(out, e.nextDown, bitCount);
-    out += '\n';
-    Label(out, "significand");
+    Label(p, "next up");
+    PutHexOrNone(p, e.nextUp, bitCount);
+    p = Put(p, '\n');
+    Label(p, "next down");
+    PutHexOrNone(p, e.nextDown, bitCount);
+    p = Put(p, '\n');
+    Label(p, "significand");
     if (e.hasSignificand) {
         // A subnormal or a zero has the exponent of the smallest normal number.
-        out += e.significand;
-        out += e.negative ? " (-" : " (+";
-        out += e.significand;
-        out += " x 2^";
-        AppendNumber(e.exponent, out);
-        out += ')';
+        p = Put(p, e.significand);
+        p = Put(p, e.negative ? " (-" : " (+");
+        p = Put(p, e.significand);
+        p = Put(p, " x 2^");
+        PutNumber(p, e.exponent);
+        p = Put(p, ')');
     } else {
-        out += "none";
+        p = Put(p, "none");
     }
-    out += '\n';
+    p = Put(p, '\n');
 }
 
 }  // namespace
@@ -447,67 +465,73 @@ std::string IntegerHex(std::uint64_t integer) {
 }
 
 void AppendExplanationText(const Explanation& e, std::string& out) {
+    // The fixed parts of the lines take below 2048 bytes.
+    const std::size_t room = 2048 + e.result.size() + e.exact.size() + e.typed.size() +
+                             e.difference.size() + e.noDifference.size() + e.shortest.size() +
+                             e.differsBecause.size() + e.ulps.size() + 2 * e.significand.size();
+    char* p = OpenRoom(out, room);
     if (e.truncated) {
-        Label(out, "read");
-        out += "the first ";
-        AppendNumber(static_cast<std::int64_t>(e.text.size()), out);
-        out += " of ";
-        out += std::to_string(e.textUnits);
-        out += " UTF-16 units of the text\n";
+        Label(p, "read");
+        p = Put(p, "the first ");
+        PutNumber(p, static_cast<std::int64_t>(e.text.size()));
+        p = Put(p, " of ");
+        p = Put(p, std::to_string(e.textUnits));
+        p = Put(p, " UTF-16 units of the text\n");
     }
     if (e.command == Command::Pattern) {
-        Label(out, "integer");
-        AppendIntegerHex(e.integer, out);
-        AppendNotes(out, {e.noNumber ? kNoNumberNote : nullptr,
-                          e.overflowed ? "the digits overflowed and were read as 0xffffffffffffffff"
-                                       : nullptr,
-                          e.wrapped ? "a negative number, wrapped modulo 2^64" : nullptr,
-                          e.textAfterIgnored ? kTextAfterNote : nullptr});
-        out += '\n';
-        Label(out, "format");
+        Label(p, "integer");
+        PutIntegerHex(p, e.integer);
+        PutNotes(p, {e.noNumber ? kNoNumberNote : nullptr,
+                     e.overflowed ? "the digits overflowed and were read as 0xffffffffffffffff"
+                                  : nullptr,
+                     e.wrapped ? "a negative number, wrapped modulo 2^64" : nullptr,
+                     e.textAfterIgnored ? kTextAfterNote : nullptr});
+        p = Put(p, '\n');
+        Label(p, "format");
         if (e.option == FormatOption::TreatAsDouble) {
-            out += "binary64, the integer's low 32 bits as its upper half (--double)";
+            p = Put(p, "binary64, the integer's low 32 bits as its upper half (--double)");
         } else if (e.option == FormatOption::Binary64) {
-            out += "binary64, the integer's 64 bits (--binary64)";
+            p = Put(p, "binary64, the integer's 64 bits (--binary64)");
         } else if (e.wideInteger) {
-            out += "binary64, as the integer is above 0xffffffff";
+            p = Put(p, "binary64, as the integer is above 0xffffffff");
         } else {
-            out += "binary32";
+            p = Put(p, "binary32");
         }
-        out += '\n';
+        p = Put(p, '\n');
         if (e.quieted) {
-            Label(out, "signalling");
-            AppendFullHex(e.signallingBits, e.format->TotalBits(), out);
-            out += " is made quiet; the lines below describe the quiet NaN\n";
+            Label(p, "signalling");
+            p = PutFullHex(p, e.signallingBits, e.format->TotalBits());
+            p = Put(p, " is made quiet; the lines below describe the quiet NaN\n");
         }
-        AppendNumberLines(out, e);
+        PutNumberLines(p, e);
     } else {
-        Label(out, "format");
+        Label(p, "format");
         if (e.narrowed) {
-            out += "binary32, narrowed from binary64 ";
-            AppendFullHex(e.binary64Bits, 64, out);
+            p = Put(p, "binary32, narrowed from binary64 ");
+            p = PutFullHex(p, e.binary64Bits, 64);
         } else {
-            out += "binary64";
+            p = Put(p, "binary64");
         }
-        out += '\n';
-        AppendNumberLines(out, e);
-        Label(out, "typed");
-        out += e.typed;
-        AppendNotes(out, {e.noNumber ? kNoNumberNote : nullptr,
-                          e.textAfterIgnored ? kTextAfterNote : nullptr});
-        out += '\n';
-        Label(out, "difference");
+        p = Put(p, '\n');
+        PutNumberLines(p, e);
+        Label(p, "typed");
+        p = Put(p, e.typed);
+        PutNotes(p, {e.noNumber ? kNoNumberNote : nullptr,
+                     e.textAfterIgnored ? kTextAfterNote : nullptr});
+        p = Put(p, '\n');
+        Label(p, "difference");
         if (e.hasDifference) {
-            out += e.difference;
-            out += " (typed minus exact)";
+            p = Put(p, e.difference);
+            p = Put(p, " (typed minus exact)");
         } else {
-            out += "none: ";
-            out += e.noDifference;
+            p = Put(p, "none: ");
+            p = Put(p, e.noDifference);
         }
-        out += '\n';
+        p = Put(p, '\n');
     }
-    AppendRoundingLines(out, e);
-    out += '\n';
+    PutRoundingLines(p, e);
+    p = Put(p, '\n');
+    CloseRoom(out, p);
 }
 
 std::string ExplanationText(const Explanation& e) {

@@ -7,12 +7,14 @@
 // UTF-8 output: the quotation mark, the reverse solidus and the control
 // characters below U+0020 (the short forms \b \t \n \f \r where JSON has them,
 // \u00xx in lower case otherwise), every other character as it is. Every
-// string here is valid UTF-8 (Utf8FromUtf16 makes it so), and most hold only
-// characters that need no escape, which one scan finds. tests/explain_test.cpp
-// compares the objects with those of a JSON library.
+// string here is valid UTF-8 (Utf8FromUtf16 makes it so); only the text typed
+// can hold a character to escape. tests/explain_test.cpp compares the objects
+// with those of a JSON library.
+#include <cassert>
 #include <charconv>
 
 #include "explanation.h"
+#include "text_writer.h"
 
 namespace zelquin::explain {
 namespace {
@@ -26,84 +28,104 @@ bool NeedsEscape(std::string_view text) {
     return needs;
 }
 
-void AppendString(std::string& out, std::string_view text) {
-    out += '"';
-    if (!NeedsEscape(text)) {
-        out += text;
-        out += '"';
-        return;
-    }
+// The characters of a string between its quotation marks, escaped: at most
+// six for each byte.
+char* PutEscaped(char* p, std::string_view text) {
     for (const char c : text) {
         const unsigned char u = static_cast<unsigned char>(c);
         switch (u) {
             case '"':
-                out += "\\\"";
+                p = Put(p, "\\\"");
                 break;
             case '\\':
-                out += "\\\\";
+                p = Put(p, "\\\\");
                 break;
             case '\b':
-                out += "\\b";
+                p = Put(p, "\\b");
                 break;
             case '\t':
-                out += "\\t";
+                p = Put(p, "\\t");
                 break;
             case '\n':
-                out += "\\n";
+                p = Put(p, "\\n");
                 break;
             case '\f':
-                out += "\\f";
+                p = Put(p, "\\f");
                 break;
             case '\r':
-                out += "\\r";
+                p = Put(p, "\\r");
                 break;
             default:
                 if (u < 0x20) {
-                    out += "\\u00";
-                    out += "0123456789abcdef"[u >> 4];
-                    out += "0123456789abcdef"[u & 0xF];
+                    p = Put(p, "\\u00");
+                    p = Put(p, "0123456789abcdef"[u >> 4]);
+                    p = Put(p, "0123456789abcdef"[u & 0xF]);
                 } else {
-                    out += c;
+                    p = Put(p, c);
                 }
         }
     }
-    out += '"';
+    return p;
 }
 
-// ,"key": before every member but the first, which the caller writes.
-void Key(std::string& out, const char* key) {
-    out += ",\"";
-    out += key;
-    out += "\":";
+constexpr std::size_t kEscapedRoom = 6;
+
+char* PutString(char* p, std::string_view text) {
+    p = Put(p, '"');
+    p = NeedsEscape(text) ? PutEscaped(p, text) : Put(p, text);
+    return Put(p, '"');
 }
 
-void AppendInteger(std::string& out, std::int64_t value) {
-    char digits[24];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+// A string that this library wrote and that holds only characters JSON
+// writes as they are (digits, signs, points, letters, spaces): the numbers,
+// the shortest text, the result, the reasons. The checked build verifies it.
+char* PutPlain(char* p, std::string_view text) {
+    assert(!NeedsEscape(text));
+    p = Put(p, '"');
+    p = Put(p, text);
+    return Put(p, '"');
 }
 
-void AppendBool(std::string& out, bool value) { out += value ? "true" : "false"; }
+char* PutInteger(char* p, std::int64_t value) { return std::to_chars(p, p + 24, value).ptr; }
 
-void AppendStringOrNull(std::string& out, bool present, std::string_view text) {
-    if (present) {
-        AppendString(out, text);
-    } else {
-        out += "null";
+char* PutBool(char* p, bool value) { return Put(p, value ? std::string_view("true") : "false"); }
+
+char* PutPlainOrNull(char* p, bool present, std::string_view text) {
+    return present ? PutPlain(p, text) : Put(p, "null");
+}
+
+char* PutHex(char* p, std::uint64_t bits, int bitCount) {
+    p = Put(p, '"');
+    p = PutFullHex(p, bits, bitCount);
+    return Put(p, '"');
+}
+
+char* PutHexOrNull(char* p, const std::optional<std::uint64_t>& bits, int bitCount) {
+    return bits ? PutHex(p, *bits, bitCount) : Put(p, "null");
+}
+
+// The text as UTF-8, at most three bytes for each unit, then escaped where it
+// needs it: rarely, so it is first written as it is.
+char* PutText(char* p, std::u16string_view units, std::string& scratch) {
+    p = Put(p, '"');
+    char* const start = p;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char16_t unit = units[i];
+        if (unit >= 0x80) {
+            // Everything from the first unit outside ASCII by the general form.
+            scratch.clear();
+            AppendUtf8FromUtf16(units.substr(i), scratch);
+            p = Put(p, scratch);
+            break;
+        }
+        *p++ = static_cast<char>(unit);
     }
-}
-
-void AppendHex(std::string& out, std::uint64_t bits, int bitCount) {
-    out += '"';
-    AppendFullHex(bits, bitCount, out);
-    out += '"';
-}
-
-void AppendHexOrNull(std::string& out, bool present, std::uint64_t bits, int bitCount) {
-    if (present) {
-        AppendHex(out, bits, bitCount);
-    } else {
-        out += "null";
+    const std::string_view written(start, static_cast<std::size_t>(p - start));
+    if (NeedsEscape(written)) {
+        scratch.assign(written);
+        p = PutEscaped(start, scratch);
     }
+    return Put(p, '"');
 }
 
 }  // namespace
@@ -112,90 +134,83 @@ void AppendExplanationJson(const Explanation& e, std::string& out) {
     const bool pattern = e.command == Command::Pattern;
     const bool value = !pattern;
     const int bitCount = e.format->TotalBits();
-    out += "{\"command\":";
-    AppendString(out, CommandName(e.command));
-    Key(out, "text");
-    const std::size_t textStart = out.size();
-    out += '"';
-    AppendUtf8FromUtf16(e.text, out);
-    if (NeedsEscape(std::string_view(out).substr(textStart + 1))) {
-        const std::string text = out.substr(textStart + 1);
-        out.resize(textStart);
-        AppendString(out, text);
-    } else {
-        out += '"';
-    }
-    Key(out, "textUnits");
-    AppendInteger(out, static_cast<std::int64_t>(e.textUnits));
-    Key(out, "result");
-    AppendString(out, e.result);
-    Key(out, "format");
-    AppendString(out, e.format->name);
-    Key(out, "hex");
-    AppendHex(out, e.bits, bitCount);
-    Key(out, "sign");
-    out += e.negative ? '1' : '0';
-    Key(out, "exponentField");
-    AppendInteger(out, e.exponentField);
-    Key(out, "fraction");
-    AppendHex(out, e.fraction, e.format->fractionBits);
-    Key(out, "class");
-    AppendString(out, ClassName(e.numberClass));
-    Key(out, "exponent");
-    if (e.hasExponent) {
-        AppendInteger(out, e.exponent);
-    } else {
-        out += "null";
-    }
-    Key(out, "exact");
-    AppendStringOrNull(out, e.finite, e.exact);
-    Key(out, "integer");
+    // The members' names and fixed values take below 1024 bytes; the text at
+    // most three bytes of UTF-8 for each unit, each escaped to at most six.
+    const std::size_t room = 1024 + 3 * kEscapedRoom * e.text.size() + e.result.size() +
+                             e.exact.size() + e.typed.size() + e.difference.size() +
+                             e.shortest.size() + e.differsBecause.size() + e.ulps.size() +
+                             e.significand.size();
+    std::string scratch;
+    char* p = OpenRoom(out, room);
+    p = Put(p, "{\"command\":");
+    p = PutPlain(p, CommandName(e.command));
+    p = Put(p, ",\"text\":");
+    p = PutText(p, e.text, scratch);
+    p = Put(p, ",\"textUnits\":");
+    p = PutInteger(p, static_cast<std::int64_t>(e.textUnits));
+    p = Put(p, ",\"result\":");
+    p = PutPlain(p, e.result);
+    p = Put(p, ",\"format\":");
+    p = PutPlain(p, e.format->name);
+    p = Put(p, ",\"hex\":");
+    p = PutHex(p, e.bits, bitCount);
+    p = Put(p, e.negative ? std::string_view(",\"sign\":1") : ",\"sign\":0");
+    p = Put(p, ",\"exponentField\":");
+    p = PutInteger(p, e.exponentField);
+    p = Put(p, ",\"fraction\":");
+    p = PutHex(p, e.fraction, e.format->fractionBits);
+    p = Put(p, ",\"class\":");
+    p = PutPlain(p, ClassName(e.numberClass));
+    p = Put(p, ",\"exponent\":");
+    p = e.hasExponent ? PutInteger(p, e.exponent) : Put(p, "null");
+    p = Put(p, ",\"exact\":");
+    p = PutPlainOrNull(p, e.finite, e.exact);
+    p = Put(p, ",\"integer\":");
     if (pattern) {
-        out += '"';
-        AppendIntegerHex(e.integer, out);
-        out += '"';
+        char16_t hex[kLongestPatternText];
+        const char16_t* end = UInt64ToHexText(e.integer, hex);
+        p = Put(p, '"');
+        for (const char16_t* h = hex; h != end; ++h) *p++ = static_cast<char>(*h);  // ASCII
+        p = Put(p, '"');
     } else {
-        out += "null";
+        p = Put(p, "null");
     }
-    Key(out, "typed");
-    AppendStringOrNull(out, value, e.typed);
-    Key(out, "difference");
-    AppendStringOrNull(out, e.hasDifference, e.difference);
-    Key(out, "truncated");
-    AppendBool(out, e.truncated);
-    Key(out, "noNumber");
-    AppendBool(out, e.noNumber);
-    Key(out, "textAfterIgnored");
-    AppendBool(out, e.textAfterIgnored);
-    Key(out, "overflowed");
-    AppendBool(out, e.overflowed);
-    Key(out, "wrapped");
-    AppendBool(out, e.wrapped);
-    Key(out, "quietedFrom");
-    AppendHexOrNull(out, e.quieted, e.signallingBits, bitCount);
-    Key(out, "narrowedFrom");
-    AppendHexOrNull(out, e.narrowed, e.binary64Bits, 64);
-    Key(out, "shortest");
-    AppendString(out, e.shortest);
-    Key(out, "nearest");
-    AppendHexOrNull(out, e.nearest.has_value(), e.nearest.value_or(0), bitCount);
-    Key(out, "nearestDiffers");
-    if (value) {
-        AppendBool(out, e.nearestDiffers);
-    } else {
-        out += "null";
-    }
-    Key(out, "differsBecause");
-    AppendStringOrNull(out, e.nearestDiffers, e.differsBecause);
-    Key(out, "ulps");
-    AppendStringOrNull(out, e.hasUlps, e.ulps);
-    Key(out, "nextUp");
-    AppendHexOrNull(out, e.nextUp.has_value(), e.nextUp.value_or(0), bitCount);
-    Key(out, "nextDown");
-    AppendHexOrNull(out, e.nextDown.has_value(), e.nextDown.value_or(0), bitCount);
-    Key(out, "significand");
-    AppendStringOrNull(out, e.hasSignificand, e.significand);
-    out += '}';
+    p = Put(p, ",\"typed\":");
+    p = PutPlainOrNull(p, value, e.typed);
+    p = Put(p, ",\"difference\":");
+    p = PutPlainOrNull(p, e.hasDifference, e.difference);
+    p = Put(p, ",\"truncated\":");
+    p = PutBool(p, e.truncated);
+    p = Put(p, ",\"noNumber\":");
+    p = PutBool(p, e.noNumber);
+    p = Put(p, ",\"textAfterIgnored\":");
+    p = PutBool(p, e.textAfterIgnored);
+    p = Put(p, ",\"overflowed\":");
+    p = PutBool(p, e.overflowed);
+    p = Put(p, ",\"wrapped\":");
+    p = PutBool(p, e.wrapped);
+    p = Put(p, ",\"quietedFrom\":");
+    p = e.quieted ? PutHex(p, e.signallingBits, bitCount) : Put(p, "null");
+    p = Put(p, ",\"narrowedFrom\":");
+    p = e.narrowed ? PutHex(p, e.binary64Bits, 64) : Put(p, "null");
+    p = Put(p, ",\"shortest\":");
+    p = PutPlain(p, e.shortest);
+    p = Put(p, ",\"nearest\":");
+    p = PutHexOrNull(p, e.nearest, bitCount);
+    p = Put(p, ",\"nearestDiffers\":");
+    p = value ? PutBool(p, e.nearestDiffers) : Put(p, "null");
+    p = Put(p, ",\"differsBecause\":");
+    p = PutPlainOrNull(p, e.nearestDiffers, e.differsBecause);
+    p = Put(p, ",\"ulps\":");
+    p = PutPlainOrNull(p, e.hasUlps, e.ulps);
+    p = Put(p, ",\"nextUp\":");
+    p = PutHexOrNull(p, e.nextUp, bitCount);
+    p = Put(p, ",\"nextDown\":");
+    p = PutHexOrNull(p, e.nextDown, bitCount);
+    p = Put(p, ",\"significand\":");
+    p = PutPlainOrNull(p, e.hasSignificand, e.significand);
+    p = Put(p, '}');
+    CloseRoom(out, p);
 }
 
 std::string ExplanationJson(const Explanation& e) {
@@ -205,11 +220,14 @@ std::string ExplanationJson(const Explanation& e) {
 }
 
 std::string NotConvertedJson(Command command, std::string_view reason) {
-    std::string out = "{\"command\":";
-    AppendString(out, CommandName(command));
-    Key(out, "error");
-    AppendString(out, reason);
-    out += '}';
+    std::string out;
+    char* p = OpenRoom(out, 64 + kEscapedRoom * reason.size());
+    p = Put(p, "{\"command\":");
+    p = PutPlain(p, CommandName(command));
+    p = Put(p, ",\"error\":");
+    p = PutString(p, reason);
+    p = Put(p, '}');
+    CloseRoom(out, p);
     return out;
 }
 

@@ -24,6 +24,9 @@ void TypedNumberOf(std::u16string_view text, const DecimalReading& number, Typed
     // them: the significant digits (no leading zeros), and the number of
     // digits after the point, leading zeros included.
     std::string& digits = typed.value.digits;
+    digits.resize(number.significandEnd - number.significandStart);
+    char* const start = digits.data();
+    char* p = start;
     std::int64_t decimals = 0;
     bool afterPoint = false;
     for (std::size_t i = number.significandStart; i < number.significandEnd; ++i) {
@@ -33,9 +36,10 @@ void TypedNumberOf(std::u16string_view text, const DecimalReading& number, Typed
             continue;
         }
         if (afterPoint) ++decimals;
-        if (digits.empty() && unit == u'0') continue;
-        digits += static_cast<char>(unit);
+        if (p == start && unit == u'0') continue;
+        *p++ = static_cast<char>(unit);
     }
+    digits.resize(static_cast<std::size_t>(p - start));
     if (digits.empty()) return;  // zero, whatever the exponent
     // Trailing zeros moved to the scale: value = digits * 10^(exponent + shift).
     const std::size_t last = digits.find_last_not_of('0');
