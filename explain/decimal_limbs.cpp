@@ -157,14 +157,26 @@ bool MultiplyWide(DecimalLimbs& x, std::uint64_t factor) {
 }
 
 bool Add(DecimalLimbs& x, const DecimalLimbs& y) {
-    const int count = x.count > y.count ? x.count : y.count;
+    // The limbs both have, then the longer one's own with the carry.
+    const int common = x.count < y.count ? x.count : y.count;
     std::uint32_t carry = 0;
-    for (int i = 0; i < count; ++i) {
-        std::uint32_t sum = (i < x.count ? x.limb[i] : 0u) + (i < y.count ? y.limb[i] : 0u) + carry;
+    int i = 0;
+    for (; i < common; ++i) {
+        const std::uint32_t sum = x.limb[i] + y.limb[i] + carry;
         carry = sum >= kLimbBase ? 1u : 0u;
         x.limb[i] = sum - carry * kLimbBase;
     }
-    x.count = count;
+    for (; i < y.count; ++i) {
+        const std::uint32_t sum = y.limb[i] + carry;
+        carry = sum >= kLimbBase ? 1u : 0u;
+        x.limb[i] = sum - carry * kLimbBase;
+    }
+    for (; carry != 0 && i < x.count; ++i) {
+        const std::uint32_t sum = x.limb[i] + carry;
+        carry = sum >= kLimbBase ? 1u : 0u;
+        x.limb[i] = sum - carry * kLimbBase;
+    }
+    if (y.count > x.count) x.count = y.count;
     if (carry != 0) {
         if (x.count == kMaxLimbs) return false;
         x.limb[x.count++] = carry;
@@ -249,18 +261,22 @@ bool LowDigitsZero(const DecimalLimbs& x, int places) {
 
 namespace {
 
-// The nine digits of a limb, leading zeros included.
+// The nine digits of a limb, leading zeros included: the first, then two
+// halves of four, each two pairs.
 void PutNineDigits(char* p, std::uint32_t limb) {
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    p[0] = static_cast<char>('0' + limb / 100000000);
-    const std::uint32_t rest = limb % 100000000;
-    std::memcpy(p + 1, kPairs + 2 * (rest / 1000000), 2);
-    std::memcpy(p + 3, kPairs + 2 * (rest / 10000 % 100), 2);
-    std::memcpy(p + 5, kPairs + 2 * (rest / 100 % 100), 2);
-    std::memcpy(p + 7, kPairs + 2 * (rest % 100), 2);
+    const std::uint32_t first = limb / 100000000;
+    const std::uint32_t rest = limb - first * 100000000;
+    const std::uint32_t high = rest / 10000;
+    const std::uint32_t low = rest - high * 10000;
+    p[0] = static_cast<char>('0' + first);
+    std::memcpy(p + 1, kPairs + 2 * (high / 100), 2);
+    std::memcpy(p + 3, kPairs + 2 * (high % 100), 2);
+    std::memcpy(p + 5, kPairs + 2 * (low / 100), 2);
+    std::memcpy(p + 7, kPairs + 2 * (low % 100), 2);
 }
 
 }  // namespace
