@@ -140,22 +140,6 @@ bool SetPowerOfFive(DecimalLimbs& x, int n, std::uint64_t factor) {
     return MultiplyByPowerOfFive(rest, n % kFiveStep) && MultiplyEntry(table, n, rest, x);
 }
 
-bool MultiplyWide(DecimalLimbs& x, std::uint64_t factor) {
-    assert(factor < std::uint64_t{kLimbBase} * kLimbBase);
-    const std::uint32_t high = static_cast<std::uint32_t>(factor / kLimbBase);
-    const std::uint32_t low = static_cast<std::uint32_t>(factor % kLimbBase);
-    if (high == 0) return MultiplySmall(x, low);
-    DecimalLimbs upper = x;
-    if (!MultiplySmall(upper, high) || !MultiplySmall(x, low)) return false;
-    if (upper.count == 0) return true;
-    if (upper.count + 1 > kMaxLimbs) return false;
-    // upper * 10^9: one limb up.
-    std::memmove(upper.limb + 1, upper.limb, static_cast<std::size_t>(upper.count) * 4);
-    upper.limb[0] = 0;
-    ++upper.count;
-    return Add(x, upper);
-}
-
 bool Add(DecimalLimbs& x, const DecimalLimbs& y) {
     // The limbs both have, then the longer one's own with the carry.
     const int common = x.count < y.count ? x.count : y.count;

@@ -40,9 +40,6 @@ bool MultiplyByPowerOfFive(DecimalLimbs& x, int n);
 inline constexpr int kMaxTabledPower = 1100;
 bool SetPowerOfTwo(DecimalLimbs& x, int n, std::uint64_t factor = 1);
 bool SetPowerOfFive(DecimalLimbs& x, int n, std::uint64_t factor = 1);
-// x * factor for a factor below 10^18: the product by its two halves of nine
-// digits.
-bool MultiplyWide(DecimalLimbs& x, std::uint64_t factor);
 // x + y.
 bool Add(DecimalLimbs& x, const DecimalLimbs& y);
 // The integer written in ASCII decimal digits, leading zeros allowed.

@@ -440,27 +440,17 @@ const char* CommandName(Command command) {
     return command == Command::Pattern ? "pattern" : "value";
 }
 
-void AppendFullHex(std::uint64_t bits, int bitCount, std::string& out) {
-    out += "0x";
-    for (int i = (bitCount + 3) / 4 - 1; i >= 0; --i)
-        out += "0123456789abcdef"[(bits >> (4 * i)) & 0xF];
-}
-
 std::string FullHex(std::uint64_t bits, int bitCount) {
-    std::string text;
-    AppendFullHex(bits, bitCount, text);
+    std::string text(kFullHexRoom, '\0');
+    CloseRoom(text, PutFullHex(text.data(), bits, bitCount));
     return text;
 }
 
-void AppendIntegerHex(std::uint64_t integer, std::string& out) {
-    char16_t text[kLongestPatternText];
-    const char16_t* end = UInt64ToHexText(integer, text);
-    for (const char16_t* p = text; p != end; ++p) out += static_cast<char>(*p);  // ASCII
-}
-
 std::string IntegerHex(std::uint64_t integer) {
-    std::string text;
-    AppendIntegerHex(integer, text);
+    std::string text(kLongestPatternText, '\0');
+    char* p = text.data();
+    PutIntegerHex(p, integer);
+    CloseRoom(text, p);
     return text;
 }
 

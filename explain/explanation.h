@@ -116,8 +116,6 @@ const char* CommandName(Command command);
 std::string IntegerHex(std::uint64_t integer);
 // "0x" and every hexadecimal digit of the format's width.
 std::string FullHex(std::uint64_t bits, int bitCount);
-void AppendFullHex(std::uint64_t bits, int bitCount, std::string& out);
-void AppendIntegerHex(std::uint64_t integer, std::string& out);
 
 // The --explain block: lines that start with two spaces, then an empty line.
 std::string ExplanationText(const Explanation& explanation);
