@@ -229,6 +229,11 @@ int CompareMagnitudes(const Decimal& a, const Decimal& b) {
 
 }  // namespace
 
+// The reference brings both numbers to the smaller scale as big integers and
+// adds or subtracts them by their signs; this does the same on the digits,
+// place by place with carries, which is exact at every place, so the
+// difference is the same number and, written without the zeros at either
+// end, the same digits and scale.
 void Subtract(const Decimal& a, const Decimal& b, Decimal& out) {
     out.digits.clear();
     out.negative = false;
