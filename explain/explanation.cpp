@@ -454,12 +454,9 @@ std::string IntegerHex(std::uint64_t integer) {
     return text;
 }
 
-void AppendExplanationText(const Explanation& e, std::string& out) {
-    // The fixed parts of the lines take below 2048 bytes.
-    const std::size_t room = 2048 + e.result.size() + e.exact.size() + e.typed.size() +
-                             e.difference.size() + e.noDifference.size() + e.shortest.size() +
-                             e.differsBecause.size() + e.ulps.size() + 2 * e.significand.size();
-    char* p = OpenRoom(out, room);
+namespace {
+
+char* PutExplanationText(char* p, const Explanation& e) {
     if (e.truncated) {
         Label(p, "read");
         p = Put(p, "the first ");
@@ -520,8 +517,17 @@ void AppendExplanationText(const Explanation& e, std::string& out) {
         p = Put(p, '\n');
     }
     PutRoundingLines(p, e);
-    p = Put(p, '\n');
-    CloseRoom(out, p);
+    return Put(p, '\n');
+}
+
+}  // namespace
+
+void AppendExplanationText(const Explanation& e, std::string& out) {
+    // The fixed parts of the lines take below 2048 bytes.
+    const std::size_t room = 2048 + e.result.size() + e.exact.size() + e.typed.size() +
+                             e.difference.size() + e.noDifference.size() + e.shortest.size() +
+                             e.differsBecause.size() + e.ulps.size() + 2 * e.significand.size();
+    AppendWritten(out, room, [&e](char* p) { return PutExplanationText(p, e); });
 }
 
 std::string ExplanationText(const Explanation& e) {

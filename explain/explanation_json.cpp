@@ -128,20 +128,11 @@ char* PutText(char* p, std::u16string_view units, std::string& scratch) {
     return Put(p, '"');
 }
 
-}  // namespace
-
-void AppendExplanationJson(const Explanation& e, std::string& out) {
+char* PutExplanation(char* p, const Explanation& e) {
     const bool pattern = e.command == Command::Pattern;
     const bool value = !pattern;
     const int bitCount = e.format->TotalBits();
-    // The members' names and fixed values take below 1024 bytes; the text at
-    // most three bytes of UTF-8 for each unit, each escaped to at most six.
-    const std::size_t room = 1024 + 3 * kEscapedRoom * e.text.size() + e.result.size() +
-                             e.exact.size() + e.typed.size() + e.difference.size() +
-                             e.shortest.size() + e.differsBecause.size() + e.ulps.size() +
-                             e.significand.size();
     std::string scratch;
-    char* p = OpenRoom(out, room);
     p = Put(p, "{\"command\":");
     p = PutPlain(p, CommandName(e.command));
     p = Put(p, ",\"text\":");
@@ -209,8 +200,19 @@ void AppendExplanationJson(const Explanation& e, std::string& out) {
     p = PutHexOrNull(p, e.nextDown, bitCount);
     p = Put(p, ",\"significand\":");
     p = PutPlainOrNull(p, e.hasSignificand, e.significand);
-    p = Put(p, '}');
-    CloseRoom(out, p);
+    return Put(p, '}');
+}
+
+}  // namespace
+
+void AppendExplanationJson(const Explanation& e, std::string& out) {
+    // The members' names and fixed values take below 1024 bytes; the text at
+    // most three bytes of UTF-8 for each unit, each escaped to at most six.
+    const std::size_t room = 1024 + 3 * kEscapedRoom * e.text.size() + e.result.size() +
+                             e.exact.size() + e.typed.size() + e.difference.size() +
+                             e.shortest.size() + e.differsBecause.size() + e.ulps.size() +
+                             e.significand.size();
+    AppendWritten(out, room, [&e](char* p) { return PutExplanation(p, e); });
 }
 
 std::string ExplanationJson(const Explanation& e) {

@@ -1,7 +1,9 @@
-// Writing text through a pointer. The writers of the explanation make room in
-// the caller's string once, for an upper bound of what they write, write
-// through the pointer without a check per piece, and cut the string to the
-// end written (OpenRoom, CloseRoom).
+// Writing text through a pointer. The writers of the explanation take room
+// once for an upper bound of what they write, write through the pointer
+// without a check per piece, and keep what they wrote (AppendWritten): on the
+// stack when the bound is small, as it nearly always is, so that only the
+// bytes written are copied; otherwise in the caller's string itself, made
+// longer and cut again (OpenRoom, CloseRoom).
 #pragma once
 
 #include <cstdint>
@@ -19,6 +21,21 @@ inline char* OpenRoom(std::string& out, std::size_t room) {
 
 inline void CloseRoom(std::string& out, const char* end) {
     out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+inline constexpr std::size_t kStackRoom = 8192;
+
+// Appends what write(char* start) writes, returning one past its end, into at
+// most `room` bytes.
+template <typename Write>
+void AppendWritten(std::string& out, std::size_t room, Write write) {
+    if (room <= kStackRoom) {
+        char local[kStackRoom];
+        const char* end = write(local);
+        out.append(local, static_cast<std::size_t>(end - local));
+    } else {
+        CloseRoom(out, write(OpenRoom(out, room)));
+    }
 }
 
 inline char* Put(char* p, std::string_view text) {
