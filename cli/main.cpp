@@ -138,15 +138,16 @@ class Converter {
         }
         const std::u16string_view converted = text.Converted();
         if (options_.json || options_.explain) {
-            const explain::Explanation explanation =
-                explain::Explain(options_.command, converted, text.UnitCount(), options_.format);
+            // One record for every text, written straight into the output.
+            explain::Explain(options_.command, converted, text.UnitCount(), options_.format,
+                             explanation_);
             if (options_.json) {
-                output_ += explain::ExplanationJson(explanation);
+                explain::AppendExplanationJson(explanation_, output_);
                 output_ += '\n';
             } else {
-                output_ += explanation.result;
+                output_ += explanation_.result;
                 output_ += '\n';
-                output_ += explain::ExplanationText(explanation);
+                explain::AppendExplanationText(explanation_, output_);
             }
         } else {
             char16_t result[kLongestValueText];
@@ -175,6 +176,7 @@ class Converter {
 
   private:
     const Options& options_;
+    explain::Explanation explanation_;
     std::string output_;
     bool outputFailed_ = false;
     bool notConverted_ = false;

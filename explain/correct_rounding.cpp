@@ -2,8 +2,12 @@
 // free-format digit generation (the value and its rounding interval as exact
 // fractions, one digit at a time until the digits left on either side would
 // leave the interval), and the nearest pattern by comparisons with the
-// midpoints between neighbouring patterns.
+// midpoints between neighbouring patterns. These plain forms are the
+// references of the fast forms beside them, which tests/explain_test.cpp
+// compares with them.
 #include "correct_rounding.h"
+
+#include <charconv>
 
 #include "big_unsigned.h"
 
@@ -38,16 +42,17 @@ void MultiplyByPowerOfTen(BigUnsigned& x, int n) {
 }
 
 // The ECMAScript form of 0.digits * 10^exponent.
-std::string ScriptNumberText(bool negative, const std::string& digits, int exponent) {
+void AppendScriptNumberText(bool negative, std::string_view digits, int exponent,
+                            std::string& text) {
     const int count = static_cast<int>(digits.size());
-    std::string text = negative ? "-" : "";
+    if (negative) text += '-';
     if (count <= exponent && exponent <= 21) {
         text += digits;
         text.append(static_cast<std::size_t>(exponent - count), '0');
     } else if (0 < exponent && exponent <= 21) {
-        text.append(digits, 0, static_cast<std::size_t>(exponent));
+        text += digits.substr(0, static_cast<std::size_t>(exponent));
         text += '.';
-        text.append(digits, static_cast<std::size_t>(exponent));
+        text += digits.substr(static_cast<std::size_t>(exponent));
     } else if (-6 < exponent && exponent <= 0) {
         text += "0.";
         text.append(static_cast<std::size_t>(-exponent), '0');
@@ -56,18 +61,23 @@ std::string ScriptNumberText(bool negative, const std::string& digits, int expon
         text += digits[0];
         if (count > 1) {
             text += '.';
-            text.append(digits, 1);
+            text += digits.substr(1);
         }
         const int power = exponent - 1;
         text += power < 0 ? "e-" : "e+";
         text += std::to_string(power < 0 ? -power : power);
     }
+}
+
+std::string ScriptNumberText(bool negative, const std::string& digits, int exponent) {
+    std::string text;
+    AppendScriptNumberText(negative, digits, exponent, text);
     return text;
 }
 
-}  // namespace
-
-std::string ShortestText(std::uint64_t bits, const BinaryFormat& format) {
+// The texts of the numbers without digits, or nullptr for a finite non-zero
+// number.
+const char* SpecialText(std::uint64_t bits, const BinaryFormat& format) {
     const bool negative = (bits & format.SignBit()) != 0;
     switch (Classify(bits, format)) {
         case NumberClass::Zero:
@@ -76,10 +86,17 @@ std::string ShortestText(std::uint64_t bits, const BinaryFormat& format) {
             return negative ? "-Infinity" : "Infinity";
         case NumberClass::Normal:
         case NumberClass::Subnormal:
-            break;
+            return nullptr;
         default:
             return "NaN";
     }
+}
+
+}  // namespace
+
+std::string ShortestTextReference(std::uint64_t bits, const BinaryFormat& format) {
+    const bool negative = (bits & format.SignBit()) != 0;
+    if (const char* special = SpecialText(bits, format)) return special;
     const GridPoint v = PointOf(bits & ~format.SignBit(), format);
     // The patterns that read back to v are those within half a gap of it; the
     // gap below the lowest number of a binade (above the smallest) is half the
@@ -163,6 +180,252 @@ std::string ShortestText(std::uint64_t bits, const BinaryFormat& format) {
         break;
     }
     return ScriptNumberText(negative, digits, k);
+}
+
+// The fast form of the same digit generation. ScaleBinary gives the value V
+// and a quarter unit Q as integers in one unit 10^-decimals; the interval is
+// V - L to V + U with U = 2Q, and L = Q where the gap below is narrow, 2Q
+// otherwise, its ends included when m is even.
+//
+// Why it agrees with the reference. The reference emits V's digits from the
+// top and stops at the first place 10^j where the cut number (V with the
+// digits below 10^j dropped, leaving the tail t = V mod 10^j) or the cut
+// number raised by 10^j lies in the interval: the cut one when t < L, the
+// raised one when 10^j - t < U (each also at equality when m is even),
+// choosing between the two as it does. It starts at the place of the top of
+// the interval; no place above that ever fits (the cut number is 0 there, and
+// 10^j is beyond V + U), so scanning from any higher place finds the same
+// place j. Here every test is made exactly on a split of the numbers at the
+// place p = (digits of L) - 1: with V = Vh * 10^p + Vl and likewise for L and
+// U, the tail at 10^(p+d) is (Vh mod 10^d) * 10^p + Vl, so each comparison is
+// one of the high parts (small integers: Vh < 10 * V / L <= 10 * 4m, below
+// 10^18) and, only where they are equal, one of the low parts, made once with
+// the limbs. The scan ends by the place p at the latest, where the cut number
+// fits as t = Vl < 10^p <= L. The digits are the cut number (plus one when
+// raised) without its trailing zeros, which is exactly what the reference
+// emits, its carries included.
+void AppendShortestOfScaled(bool negative, const ScaledBinary& scaled, bool even, bool narrowBelow,
+                            std::string& out) {
+    const DecimalLimbs& v = scaled.value;
+    DecimalLimbs u = scaled.quarterUnit;
+    Add(u, scaled.quarterUnit);
+    const DecimalLimbs& l = narrowBelow ? scaled.quarterUnit : u;
+    const int p = DigitCount(l) - 1;
+    const std::uint64_t vHigh = HighDigits(v, p);
+    const std::uint64_t lHigh = HighDigits(l, p);
+    const std::uint64_t uHigh = HighDigits(u, p);
+    const bool vLowZero = LowDigitsZero(v, p);
+
+    // The comparisons of the low parts, each made when first needed.
+    constexpr int kUnknown = 2;
+    int lowAgainstL = kUnknown;  // Vl against Ll
+    const auto compareLowWithL = [&] {
+        if (lowAgainstL == kUnknown) {
+            DecimalLimbs vLow, lLow;
+            LowDigits(v, p, vLow);
+            LowDigits(l, p, lLow);
+            lowAgainstL = Compare(vLow, lLow);
+        }
+        return lowAgainstL;
+    };
+    int raisedLowAgainstU = kUnknown;  // 10^p - Vl against Ul, Vl not 0
+    const auto compareRaisedLowWithU = [&] {
+        if (raisedLowAgainstU == kUnknown) {
+            DecimalLimbs sum, uLow, power;
+            LowDigits(v, p, sum);
+            LowDigits(u, p, uLow);
+            Add(sum, uLow);
+            power.count = p / kLimbDigits + 1;  // 10^p
+            for (int i = 0; i < power.count; ++i) power.limb[i] = 0;
+            power.limb[power.count - 1] = 1;
+            for (int i = 0; i < p % kLimbDigits; ++i) power.limb[power.count - 1] *= 10;
+            raisedLowAgainstU = -Compare(sum, power);  // 10^p - Vl - Ul
+        }
+        return raisedLowAgainstU;
+    };
+
+    std::uint64_t power = 1;  // 10^d, from the first power above Vh
+    int d = 0;
+    while (power <= vHigh) {
+        power *= 10;
+        ++d;
+    }
+    bool cutFits = false;
+    bool raisedFits = false;
+    std::uint64_t x = 0;  // Vh mod 10^d: the tail is x * 10^p + Vl
+    for (;; power /= 10, --d) {
+        x = vHigh % power;
+        const int cut = x != lHigh ? (x < lHigh ? -1 : 1) : compareLowWithL();
+        cutFits = cut < 0 || (cut == 0 && even);
+        // 10^(p+d) - tail = (10^d - x) * 10^p - Vl.
+        int raised;
+        if (vLowZero) {
+            const std::uint64_t gap = power - x;
+            raised = gap != uHigh ? (gap < uHigh ? -1 : 1) : (LowDigitsZero(u, p) ? 0 : -1);
+        } else {
+            const std::uint64_t gap = power - x - 1;
+            raised = gap != uHigh ? (gap < uHigh ? -1 : 1) : compareRaisedLowWithU();
+        }
+        raisedFits = raised < 0 || (raised == 0 && even);
+        if (cutFits || raisedFits) break;
+    }
+
+    std::uint64_t digits = vHigh / power;
+    bool raise = raisedFits;
+    if (cutFits && raisedFits) {
+        // Twice the tail against 10^(p+d): 2 * Vl = c * 10^p + rest.
+        int c = 0;
+        bool restZero = true;
+        if (p > 0) {
+            const int next = DigitAt(v, p - 1);
+            c = next >= 5 ? 1 : 0;
+            restZero = (next == 0 || next == 5) && LowDigitsZero(v, p - 1);
+        }
+        const std::uint64_t twice = 2 * x + static_cast<std::uint64_t>(c);
+        const int half = twice != power ? (twice < power ? -1 : 1) : (restZero ? 0 : 1);
+        raise = half > 0 || (half == 0 && digits % 2 != 0);
+    }
+    if (raise) ++digits;
+    int place = p + d;  // of the last digit, in units of 10^-decimals
+    while (digits % 10 == 0) {
+        digits /= 10;
+        ++place;
+    }
+    char text[20];
+    int count = 0;
+    for (std::uint64_t rest = digits; rest != 0; rest /= 10) ++count;
+    for (int i = count; i-- > 0; digits /= 10) text[i] = static_cast<char>('0' + digits % 10);
+    AppendScriptNumberText(negative, std::string_view(text, static_cast<std::size_t>(count)),
+                           count + place - scaled.decimals, out);
+}
+
+void AppendShortestText(std::uint64_t bits, const BinaryFormat& format, std::string& out) {
+    if (const char* special = SpecialText(bits, format)) {
+        out += special;
+        return;
+    }
+    const GridPoint v = PointOf(bits & ~format.SignBit(), format);
+    ScaledBinary scaled;
+    if (!ScaleBinary(v.m, v.e, true, scaled)) {
+        out += ShortestTextReference(bits, format);
+        return;
+    }
+    AppendShortestOfScaled((bits & format.SignBit()) != 0, scaled, (v.m & 1) == 0,
+                           v.m == format.ImplicitBit() && v.e > format.SubnormalUnitExponent(),
+                           out);
+}
+
+std::string ShortestText(std::uint64_t bits, const BinaryFormat& format) {
+    std::string text;
+    AppendShortestText(bits, format, text);
+    return text;
+}
+
+std::string UnitsInLastPlaceReference(const Decimal& difference, int unitExponent) {
+    if (difference.digits.empty()) return "0";
+    // 100 * |difference| / 2^u = digits * 5^t * 2^(t - u) with t = scale + 2.
+    const std::int64_t t = difference.scale + 2;
+    std::uint64_t hundredths = 0;
+    if (static_cast<std::int64_t>(difference.digits.size()) + t >= -400) {  // else far below 0.005
+        BigUnsigned numerator = BigUnsigned::FromDecimal(difference.digits);
+        BigUnsigned denominator(1);
+        const int fives = static_cast<int>(t < 0 ? -t : t);
+        (t >= 0 ? numerator : denominator) =
+            (t >= 0 ? numerator : denominator) * BigUnsigned::Power(5, fives);
+        const std::int64_t twos = t - unitExponent;
+        if (twos >= 0) {
+            numerator <<= static_cast<int>(twos);
+        } else {
+            denominator <<= static_cast<int>(-twos);
+        }
+        BigUnsigned quotient, remainder;
+        DivMod(numerator, denominator, quotient, remainder);
+        hundredths = quotient.Low64();
+        const int half = Compare(remainder + remainder, denominator);
+        if (half > 0 || (half == 0 && hundredths % 2 != 0)) ++hundredths;
+    }
+    const std::string digits = std::to_string(hundredths / 100);
+    const std::uint64_t cents = hundredths % 100;
+    return (difference.negative ? "-" : "+") + digits + "." + static_cast<char>('0' + cents / 10) +
+           static_cast<char>('0' + cents % 10);
+}
+
+// The fast form: 100 * |difference| / 2^u is 100 * digits * 2^-u * 10^scale,
+// and for u > 0, as 2^-u = 5^u * 10^-u, 100 * digits * 5^u * 10^(scale - u):
+// an integer in limbs times a power of ten, whose integer part and the rest
+// are read off the digits. The reference's shortcut for a difference far
+// below 0.005 is taken alike, so both give the same hundredths wherever the
+// integer part has at most 18 digits; elsewhere the caller takes the
+// reference.
+bool HundredthsOfUnit(const Decimal& difference, int unitExponent, Hundredths& out) {
+    out = Hundredths{};
+    if (difference.digits.empty()) return true;
+    const std::int64_t length = static_cast<std::int64_t>(difference.digits.size());
+    if (length + difference.scale + 2 < -400) {
+        out.fractionZero = false;
+        return true;
+    }
+    constexpr int kMaxPower = 2 * kMaxTabledPower;
+    if (unitExponent > kMaxPower || unitExponent < -kMaxPower) return false;
+    DecimalLimbs n;
+    if (length > kMaxLimbs * kLimbDigits || !FromDigits(n, difference.digits)) return false;
+    std::int64_t shift = difference.scale;
+    if (unitExponent <= 0) {
+        if (!MultiplyByPowerOfTwo(n, -unitExponent)) return false;
+    } else {
+        if (!MultiplyByPowerOfFive(n, unitExponent)) return false;
+        shift -= unitExponent;
+    }
+    if (!MultiplySmall(n, 100)) return false;
+    const int digits = DigitCount(n);
+    if (shift >= 0) {
+        if (digits + shift > 18) return false;
+        out.whole = HighDigits(n, 0);
+        for (std::int64_t i = 0; i < shift; ++i) out.whole *= 10;
+        return true;
+    }
+    out.fractionZero = false;
+    if (-shift > digits) return true;  // below 0.1
+    const int decimals = static_cast<int>(-shift);
+    if (digits - decimals > 18) return false;
+    out.whole = HighDigits(n, decimals);
+    const int next = DigitAt(n, decimals - 1);
+    out.half = next != 5 ? (next < 5 ? -1 : 1) : (LowDigitsZero(n, decimals - 1) ? 0 : 1);
+    out.fractionZero = LowDigitsZero(n, decimals);
+    return true;
+}
+
+void AppendUnitsOfHundredths(bool negative, const Hundredths& difference, std::string& out) {
+    std::uint64_t hundredths = difference.whole;
+    if (difference.half > 0 || (difference.half == 0 && hundredths % 2 != 0)) ++hundredths;
+    char text[24];
+    char* p = text;
+    *p++ = negative ? '-' : '+';
+    p = std::to_chars(p, text + sizeof text, hundredths / 100).ptr;
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + hundredths % 100 / 10);
+    *p++ = static_cast<char>('0' + hundredths % 10);
+    out.append(text, p);
+}
+
+void AppendUnitsInLastPlace(const Decimal& difference, int unitExponent, std::string& out) {
+    Hundredths h;
+    if (difference.digits.empty() || !HundredthsOfUnit(difference, unitExponent, h)) {
+        out += UnitsInLastPlaceReference(difference, unitExponent);
+        return;
+    }
+    AppendUnitsOfHundredths(difference.negative, h, out);
+}
+
+// The midpoints to the neighbours lie half a unit away, a quarter below where
+// the gap below is narrow: 50 and 25 hundredths. NearestMagnitude steps to
+// the neighbour when the number lies beyond a midpoint, or on it with the
+// stored pattern odd; its pattern's last bit is m's.
+bool StoredIsNearest(const Hundredths& difference, bool differenceAbove, bool even,
+                     bool narrowBelow) {
+    const std::uint64_t midpoint = differenceAbove || !narrowBelow ? 50 : 25;
+    if (difference.whole != midpoint) return difference.whole < midpoint;
+    return difference.fractionZero && even;
 }
 
 // The magnitude pattern nearest to the positive number

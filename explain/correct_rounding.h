@@ -21,6 +21,16 @@ namespace zelquin::explain {
 // a script's Number to string conversion writes it: "0.1", "123", "1e+21",
 // "1.5e-7", "-0", "Infinity", "-Infinity", "NaN".
 std::string ShortestText(std::uint64_t bits, const BinaryFormat& format);
+void AppendShortestText(std::uint64_t bits, const BinaryFormat& format, std::string& out);
+// The same by the free-format digit generation in big integers: the
+// reference of the fast form.
+std::string ShortestTextReference(std::uint64_t bits, const BinaryFormat& format);
+// The fast form's work for a finite non-zero magnitude m * 2^e already
+// scaled with its quarter unit (ScaleBinary): `even` when m is even, and
+// `narrowBelow` when the gap below is half the gap above (m the lowest
+// significand of a binade above the lowest).
+void AppendShortestOfScaled(bool negative, const ScaledBinary& scaled, bool even, bool narrowBelow,
+                            std::string& out);
 
 // The pattern nearest to the decimal (ties to even) in the format: a value
 // beyond the largest finite one by half a unit or more is an infinity, and a
@@ -34,6 +44,34 @@ std::uint64_t NearestPattern(const Decimal& value, bool hugeExponent, bool hugeN
 // The pattern nearest to (-1)^negative * significand * 2^exponent, likewise.
 std::uint64_t NearestPatternOfBinary(bool negative, const exact::BigUnsigned& significand,
                                      int exponent, const BinaryFormat& format, std::uint64_t start);
+
+// 100 * |difference| / 2^unitExponent, the difference in hundredths of a unit
+// in the last place: its integer part, and how the rest compares with one
+// half (-1, 0, +1), and whether there is a rest at all.
+struct Hundredths {
+    std::uint64_t whole = 0;
+    int half = -1;
+    bool fractionZero = true;
+};
+// False where the fast computation does not reach: an integer part of more
+// than 18 digits or numbers beyond the limbs.
+bool HundredthsOfUnit(const Decimal& difference, int unitExponent, Hundredths& out);
+
+// The difference as the explanation writes it: rounded half to even to two
+// decimals, with its sign ("-0.20", "+0.50"), or "0" for none at all.
+void AppendUnitsInLastPlace(const Decimal& difference, int unitExponent, std::string& out);
+// The same from the hundredths, for a difference that is not zero.
+void AppendUnitsOfHundredths(bool negative, const Hundredths& difference, std::string& out);
+std::string UnitsInLastPlaceReference(const Decimal& difference, int unitExponent);
+
+// Whether a stored finite non-zero number is also the pattern nearest to a
+// number `difference` away from it, from the difference in hundredths of its
+// unit: within half a unit above it, and half a unit below (a quarter where
+// the gap below is half), a distance of exactly that going to the even
+// significand. differenceAbove: the number lies farther from zero than the
+// stored one.
+bool StoredIsNearest(const Hundredths& difference, bool differenceAbove, bool even,
+                     bool narrowBelow);
 
 // Why the value reader stored another pattern than `nearest`, the one a
 // correctly rounding reader stores for the same text: one short sentence

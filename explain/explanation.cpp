@@ -3,9 +3,12 @@
 // from it, so that it describes exactly the number behind the result.
 #include "explanation.h"
 
+#include <charconv>
+
 #include "big_unsigned.h"
 #include "correct_rounding.h"
 #include "exact_decimal.h"
+#include "text_writer.h"
 #include "typed_number.h"
 
 namespace zelquin::explain {
@@ -14,48 +17,91 @@ namespace {
 constexpr const char* kNoNumberNote = "no number at the start of the text";
 constexpr const char* kTextAfterNote = "the text after the number is ignored";
 
-// The text followed by its notes in one bracket: "0x3f80 (note; note)".
-std::string WithNotes(std::string text, std::initializer_list<const char*> notes) {
+// Notes in one bracket after a text: " (note; note)", nothing without one.
+void PutNotes(char*& p, std::initializer_list<const char*> notes) {
     bool first = true;
     for (const char* note : notes) {
         if (note == nullptr) continue;
-        text += first ? " (" : "; ";
-        text += note;
+        p = Put(p, first ? " (" : "; ");
+        p = Put(p, note);
         first = false;
     }
-    if (!first) text += ')';
-    return text;
+    if (!first) p = Put(p, ')');
 }
 
-std::string Narrow(std::u16string_view text) { return std::string(text.begin(), text.end()); }
-
-std::string Narrow(const char16_t* begin, const char16_t* end) {
-    return Narrow(std::u16string_view(begin, static_cast<std::size_t>(end - begin)));
+void AssignNarrow(std::string& out, const char16_t* begin, const char16_t* end) {
+    out.assign(begin, end);  // always ASCII
 }
 
-std::string Binary(std::uint64_t value, int bitCount) {
-    std::string text;
-    for (int i = bitCount - 1; i >= 0; --i) text += ((value >> i) & 1) != 0 ? '1' : '0';
-    return text;
+void PutBinary(char*& p, std::uint64_t value, int bitCount) {
+    for (int i = bitCount - 1; i >= 0; --i) *p++ = ((value >> i) & 1) != 0 ? '1' : '0';
 }
 
-void AddLine(std::string& out, const char* label, const std::string& text) {
-    out += "  ";
-    out += label;
-    out.append(12 - std::char_traits<char>::length(label), ' ');
-    out += text;
-    out += '\n';
+void PutNumber(char*& p, std::int64_t value) { p = std::to_chars(p, p + 24, value).ptr; }
+
+void PutIntegerHex(char*& p, std::uint64_t integer) {
+    char16_t text[kLongestPatternText];
+    const char16_t* end = UInt64ToHexText(integer, text);
+    for (const char16_t* t = text; t != end; ++t) *p++ = static_cast<char>(*t);  // ASCII
 }
 
-Explanation Start(Command command, std::u16string_view text, std::size_t textUnits,
-                  FormatOption option) {
-    Explanation e;
+// The start of a line: two spaces and the label, padded to twelve.
+void Label(char*& p, std::string_view label) {
+    p = Put(p, "  ");
+    p = Put(p, label);
+    for (std::size_t i = label.size(); i < 12; ++i) *p++ = ' ';
+}
+
+void Reset(Explanation& e, Command command, std::u16string_view text, std::size_t textUnits,
+           FormatOption option) {
     e.command = command;
     e.option = option;
-    e.text = std::u16string(text);
+    e.text.assign(text.begin(), text.end());
     e.textUnits = textUnits;
+    e.result.clear();
     e.truncated = textUnits > text.size();
-    return e;
+    e.noNumber = false;
+    e.textAfterIgnored = false;
+    e.integer = 0;
+    e.overflowed = false;
+    e.wrapped = false;
+    e.wideInteger = false;
+    e.quieted = false;
+    e.signallingBits = 0;
+    e.narrowed = false;
+    e.binary64Bits = 0;
+    e.typed.clear();
+    e.hasDifference = false;
+    e.difference.clear();
+    e.noDifference.clear();
+    e.format = &kBinary32;
+    e.bits = 0;
+    e.numberClass = NumberClass::Zero;
+    e.negative = false;
+    e.exponentField = 0;
+    e.fraction = 0;
+    e.hasExponent = false;
+    e.exponent = 0;
+    e.finite = false;
+    e.exact.clear();
+    e.shortest.clear();
+    e.nearest.reset();
+    e.nearestDiffers = false;
+    e.differsBecause.clear();
+    e.hasUlps = false;
+    e.ulps.clear();
+    e.nextUp.reset();
+    e.nextDown.reset();
+    e.hasSignificand = false;
+    e.significand.clear();
+    for (Decimal* number : {&e.exactValue, &e.typedValue.value, &e.differenceValue}) {
+        number->negative = false;
+        number->digits.clear();
+        number->scale = 0;
+    }
+    e.typedValue.hugeExponent = false;
+    e.typedValue.scientificExponentNegative = false;
+    e.typedValue.scientificExponent.clear();
 }
 
 // IEEE 754's nextUp: the least pattern of the format above the number; none
@@ -81,40 +127,18 @@ int UnitExponent(const BinaryFields& f, const BinaryFormat& format) {
     return format.SubnormalUnitExponent() + (f.exponentField == 0 ? 0 : f.exponentField - 1);
 }
 
-// difference / 2^unitExponent rounded half to even to two decimals, with its
-// sign: "-0.20", "+0.50"; "0" for no difference at all.
-std::string UnitsInLastPlace(const Decimal& difference, int unitExponent) {
-    if (difference.digits.empty()) return "0";
-    // 100 * |difference| / 2^u = digits * 5^t * 2^(t - u) with t = scale + 2.
-    const std::int64_t t = difference.scale + 2;
-    std::uint64_t hundredths = 0;
-    if (static_cast<std::int64_t>(difference.digits.size()) + t >= -400) {  // else far below 0.005
-        using exact::BigUnsigned;
-        BigUnsigned numerator = BigUnsigned::FromDecimal(difference.digits);
-        BigUnsigned denominator(1);
-        const int fives = static_cast<int>(t < 0 ? -t : t);
-        (t >= 0 ? numerator : denominator) =
-            (t >= 0 ? numerator : denominator) * BigUnsigned::Power(5, fives);
-        const std::int64_t twos = t - unitExponent;
-        if (twos >= 0) {
-            numerator <<= static_cast<int>(twos);
-        } else {
-            denominator <<= static_cast<int>(-twos);
-        }
-        BigUnsigned quotient, remainder;
-        DivMod(numerator, denominator, quotient, remainder);
-        hundredths = quotient.Low64();
-        const int half = Compare(remainder + remainder, denominator);
-        if (half > 0 || (half == 0 && hundredths % 2 != 0)) ++hundredths;
-    }
-    const std::string digits = std::to_string(hundredths / 100);
-    const std::uint64_t cents = hundredths % 100;
-    return (difference.negative ? "-" : "+") + digits + "." + static_cast<char>('0' + cents / 10) +
-           static_cast<char>('0' + cents % 10);
-}
+// Where the number stored lies on its format's grid, for the value command's
+// comparisons: m * 2^e, and the shape of its rounding interval.
+struct Stored {
+    std::uint64_t m = 0;
+    int e = 0;
+    bool even = false;
+    bool narrowBelow = false;
+};
 
-// Fills in the number stored; returns its exact value when it is finite.
-Decimal DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble) {
+// Fills in the number stored: its fields, its exact value (also as a Decimal
+// when asked for), the shortest text, the neighbours and the significand.
+Stored DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool exactDecimal) {
     const BinaryFormat& format = FormatOf(isDouble);
     const BinaryFields f = SplitFields(bits, format);
     e.format = &format;
@@ -127,96 +151,197 @@ Decimal DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble) {
     e.exponent =
         e.numberClass == NumberClass::Normal ? f.exponentField - format.Bias() : 1 - format.Bias();
     e.finite = f.exponentField != format.MaxExponentField();
-    e.shortest = ShortestText(bits, format);
     e.nextUp = NextUp(bits, format);
     e.nextDown = NextDown(bits, format);
-    if (!e.finite) return Decimal{};
-    const std::uint64_t significand =
-        f.exponentField == 0 ? f.fraction : f.fraction | format.ImplicitBit();
-    e.significand = FormatDecimal(BinaryToDecimal(false, significand, -format.fractionBits));
-    const Decimal exact = BinaryToDecimal(f.negative, significand, UnitExponent(f, format));
-    e.exact = FormatDecimal(exact);
-    return exact;
-}
-
-void SetDifference(Explanation& e, const TypedDecimal& typed, const Decimal& exact) {
+    Stored stored;
     if (!e.finite) {
-        e.noDifference = "the stored number is infinite";
-        return;
+        AppendShortestText(bits, format, e.shortest);
+        return stored;
     }
-    const std::int64_t distance = typed.value.scale - exact.scale;
-    if (!typed.value.digits.empty() && !exact.digits.empty() &&
-        (typed.hugeExponent || distance > kMaxScaleDistance || distance < -kMaxScaleDistance)) {
-        // The reader gives zero or infinity long before this.
-        e.noDifference = "too far apart";
-        return;
-    }
-    e.hasDifference = true;
-    const int unitExponent = UnitExponent(SplitFields(e.bits, *e.format), *e.format);
-    if (exact.digits.empty()) {
-        // typed - 0; a typed zero gives +0 whatever the signs.
-        e.difference = typed.value.digits.empty() ? "0" : FormatTyped(typed, true);
-        if (typed.hugeExponent) {
-            e.ulps = typed.value.negative ? "-0.00" : "+0.00";  // far below a unit
-            return;
+    stored.m = f.exponentField == 0 ? f.fraction : f.fraction | format.ImplicitBit();
+    stored.e = UnitExponent(f, format);
+    stored.even = (stored.m & 1) == 0;
+    stored.narrowBelow =
+        stored.m == format.ImplicitBit() && stored.e > format.SubnormalUnitExponent();
+
+    // The exact value and the shortest text from one scaling; the reference
+    // forms where it does not reach, which is never for these formats.
+    ScaledBinary scaled;
+    if (stored.m != 0 && ScaleBinary(stored.m, stored.e, true, scaled)) {
+        if (exactDecimal) {
+            DecimalOfScaled(f.negative, scaled, e.exactValue);
+            AppendDecimal(e.exactValue, false, e.exact);
+        } else {
+            AppendScaledText(f.negative, scaled, e.exact);
         }
-        Decimal difference = typed.value;
-        if (difference.digits.empty()) difference.negative = false;
-        e.ulps = UnitsInLastPlace(difference, unitExponent);
+        AppendShortestOfScaled(f.negative, scaled, stored.even, stored.narrowBelow, e.shortest);
     } else {
-        const Decimal difference = Subtract(typed.value, exact);
-        e.difference = FormatDecimal(difference, true);
-        e.ulps = UnitsInLastPlace(difference, unitExponent);
+        BinaryToDecimal(f.negative, stored.m, stored.e, e.exactValue);
+        AppendDecimal(e.exactValue, false, e.exact);
+        AppendShortestText(bits, format, e.shortest);
+    }
+
+    e.hasSignificand = true;
+    ScaledBinary significand;
+    if (ScaleBinary(stored.m, -format.fractionBits, false, significand) &&
+        significand.value.count != 0) {
+        AppendScaledText(false, significand, e.significand);
+    } else {
+        AppendDecimal(BinaryToDecimal(false, stored.m, -format.fractionBits), false, e.significand);
+    }
+    return stored;
+}
+
+// The difference typed minus exact, its units in the last place, and the
+// pattern a correctly rounding reader stores for the number typed.
+void SetDifferenceAndNearest(Explanation& e, const Stored& stored) {
+    const TypedDecimal& typed = e.typedValue;
+    const Decimal& exact = e.exactValue;
+    Hundredths hundredths;
+    bool hundredthsKnown = false;
+    if (!e.finite) {
+        e.noDifference += "the stored number is infinite";
+    } else {
+        const std::int64_t distance = typed.value.scale - exact.scale;
+        if (!typed.value.digits.empty() && !exact.digits.empty() &&
+            (typed.hugeExponent || distance > kMaxScaleDistance || distance < -kMaxScaleDistance)) {
+            // The reader gives zero or infinity long before this.
+            e.noDifference += "too far apart";
+        } else {
+            e.hasDifference = true;
+            e.hasUlps = true;
+            if (exact.digits.empty()) {
+                // typed - 0; a typed zero gives +0 whatever the signs.
+                if (typed.value.digits.empty()) {
+                    e.difference += '0';
+                } else {
+                    AppendTyped(typed, true, e.difference);
+                }
+                if (typed.hugeExponent) {
+                    e.ulps += typed.value.negative ? "-0.00" : "+0.00";  // far below a unit
+                } else {
+                    e.differenceValue = typed.value;
+                    if (e.differenceValue.digits.empty()) e.differenceValue.negative = false;
+                    AppendUnitsInLastPlace(e.differenceValue, stored.e, e.ulps);
+                }
+            } else {
+                Subtract(typed.value, exact, e.differenceValue);
+                AppendDecimal(e.differenceValue, true, e.difference);
+                hundredthsKnown = !e.differenceValue.digits.empty() &&
+                                  HundredthsOfUnit(e.differenceValue, stored.e, hundredths);
+                if (hundredthsKnown) {
+                    AppendUnitsOfHundredths(e.differenceValue.negative, hundredths, e.ulps);
+                } else {
+                    AppendUnitsInLastPlace(e.differenceValue, stored.e, e.ulps);
+                }
+            }
+        }
+    }
+
+    // The number stored is the nearest when the typed one lies within its
+    // rounding interval; otherwise the search steps to its neighbours.
+    if ((hundredthsKnown || e.differenceValue.digits.empty()) && e.hasDifference &&
+        !exact.digits.empty() && !typed.value.digits.empty() &&
+        StoredIsNearest(hundredths, e.differenceValue.negative == e.negative, stored.even,
+                        stored.narrowBelow)) {
+        e.nearest = e.bits;
+    } else {
+        e.nearest = NearestPattern(typed.value, typed.hugeExponent,
+                                   typed.scientificExponentNegative, *e.format, e.bits);
     }
 }
 
-void AddNumberLines(std::string& out, const Explanation& e) {
+void PutNumberLines(char*& p, const Explanation& e) {
     const BinaryFormat& format = *e.format;
-    AddLine(out, "hex", FullHex(e.bits, format.TotalBits()));
-    AddLine(out, "binary",
-            std::string(e.negative ? "1" : "0") + " | " +
-                Binary(static_cast<std::uint64_t>(e.exponentField), format.exponentBits) + " | " +
-                Binary(e.fraction, format.fractionBits));
-    AddLine(out, "class", ClassName(e.numberClass));
-    const std::string field = "(field " + std::to_string(e.exponentField) + ")";
+    Label(p, "hex");
+    p = PutFullHex(p, e.bits, format.TotalBits());
+    p = Put(p, '\n');
+    Label(p, "binary");
+    p = Put(p, e.negative ? "1 | " : "0 | ");
+    PutBinary(p, static_cast<std::uint64_t>(e.exponentField), format.exponentBits);
+    p = Put(p, " | ");
+    PutBinary(p, e.fraction, format.fractionBits);
+    p = Put(p, '\n');
+    Label(p, "class");
+    p = Put(p, ClassName(e.numberClass));
+    p = Put(p, '\n');
+    Label(p, "exponent");
     if (!e.hasExponent) {
-        AddLine(out, "exponent", "none " + field);
-    } else if (e.numberClass == NumberClass::Subnormal) {
-        AddLine(out, "exponent", std::to_string(e.exponent) + " " + field + ", no leading 1");
+        p = Put(p, "none");
     } else {
-        AddLine(out, "exponent", std::to_string(e.exponent) + " " + field);
+        PutNumber(p, e.exponent);
     }
+    p = Put(p, " (field ");
+    PutNumber(p, e.exponentField);
+    p = Put(p, ')');
+    if (e.hasExponent && e.numberClass == NumberClass::Subnormal) p = Put(p, ", no leading 1");
+    p = Put(p, '\n');
+    Label(p, "exact");
     if (e.finite) {
-        AddLine(out, "exact", e.exact);
+        p = Put(p, e.exact);
     } else if (e.fraction == 0) {
-        AddLine(out, "exact", e.negative ? "-infinity" : "infinity");
+        p = Put(p, e.negative ? "-infinity" : "infinity");
     } else {
-        AddLine(out, "exact", "not a number");
+        p = Put(p, "not a number");
+    }
+    p = Put(p, '\n');
+}
+
+void PutHexOrNone(char*& p, const std::optional<std::uint64_t>& bits, int bitCount) {
+    if (bits) {
+        p = PutFullHex(p, *bits, bitCount);
+    } else {
+        p = Put(p, "none");
     }
 }
 
 // The lines of what a correctly rounding reader and writer make of it.
-void AddRoundingLines(std::string& out, const Explanation& e) {
+void PutRoundingLines(char*& p, const Explanation& e) {
     const int bitCount = e.format->TotalBits();
-    AddLine(out, "shortest", e.shortest);
+    Label(p, "shortest");
+    p = Put(p, e.shortest);
+    p = Put(p, '\n');
     if (e.nearest) {
-        AddLine(
-            out, "nearest",
-            FullHex(*e.nearest, bitCount) +
-                (e.nearestDiffers ? " (differs: " + e.differsBecause + ")" : " (the same bits)"));
+        Label(p, "nearest");
+        p = PutFullHex(p, *e.nearest, bitCount);
+        if (e.nearestDiffers) {
+            p = Put(p, " (differs: ");
+            p = Put(p, e.differsBecause);
+            p = Put(p, ')');
+        } else {
+            p = Put(p, " (the same bits)");
+        }
+        p = Put(p, '\n');
     }
-    if (e.command == Command::Value)
-        AddLine(out, "ulps", e.ulps ? *e.ulps : "none: " + e.noDifference);
-    AddLine(out, "next up", e.nextUp ? FullHex(*e.nextUp, bitCount) : "none");
-    AddLine(out, "next down", e.nextDown ? FullHex(*e.nextDown, bitCount) : "none");
-    if (e.significand) {
+    if (e.command == Command::Value) {
+        Label(p, "ulps");
+        if (e.hasUlps) {
+            p = Put(p, e.ulps);
+        } else {
+            p = Put(p, "none: ");
+            p = Put(p, e.noDifference);
+        }
+        p = Put(p, '\n');
+    }
+    Label(p, "next up");
+    PutHexOrNone(p, e.nextUp, bitCount);
+    p = Put(p, '\n');
+    Label(p, "next down");
+    PutHexOrNone(p, e.nextDown, bitCount);
+    p = Put(p, '\n');
+    Label(p, "significand");
+    if (e.hasSignificand) {
         // A subnormal or a zero has the exponent of the smallest normal number.
-        AddLine(out, "significand",
-                *e.significand + " (" + (e.negative ? "-" : "+") + *e.significand + " x 2^" +
-                    std::to_string(e.exponent) + ")");
+        p = Put(p, e.significand);
+        p = Put(p, e.negative ? " (-" : " (+");
+        p = Put(p, e.significand);
+        p = Put(p, " x 2^");
+        PutNumber(p, e.exponent);
+        p = Put(p, ')');
     } else {
-        AddLine(out, "significand", "none");
+        p = Put(p, "none");
     }
+    p = Put(p, '\n');
 }
 
 }  // namespace
@@ -227,11 +352,12 @@ char16_t* ConvertText(Command command, FormatOption option, std::u16string_view 
                                      : PatternToValueText(text, option, out);
 }
 
-Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option) {
-    Explanation e = Start(Command::Pattern, text, textUnits, option);
+void ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option,
+                    Explanation& e) {
+    Reset(e, Command::Pattern, text, textUnits, option);
     const PatternReading reading = ReadPatternText(text, option);
     char16_t result[kLongestValueText];
-    e.result = Narrow(result, DoubleToFixedText(reading.shownDouble, result));
+    AssignNarrow(e.result, result, DoubleToFixedText(reading.shownDouble, result));
     e.integer = reading.integer;
     e.noNumber = !reading.digitSeen;
     e.textAfterIgnored = reading.textAfter;
@@ -240,35 +366,54 @@ Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, Form
     e.wideInteger = reading.wideInteger;
     e.quieted = reading.quieted;
     if (e.quieted) e.signallingBits = reading.chosenBits;
-    DescribeNumber(e, reading.bits, reading.isDouble);
+    DescribeNumber(e, reading.bits, reading.isDouble, false);
+}
+
+void ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption option,
+                  Explanation& e) {
+    Reset(e, Command::Value, text, textUnits, option);
+    const ValueReading reading = ReadValueText(text, option);
+    char16_t result[kLongestPatternText];
+    AssignNarrow(e.result, result, UInt64ToHexText(reading.bits, result));
+    e.binary64Bits = reading.binary64;
+    e.narrowed = !reading.isDouble;
+    const Stored stored = DescribeNumber(e, reading.bits, reading.isDouble, true);
+
+    TypedNumberOf(text, reading.number, e.typedValue);
+    e.noNumber = !reading.number.digitSeen;
+    e.textAfterIgnored = reading.number.textAfter;
+    AppendTyped(e.typedValue, false, e.typed);
+    SetDifferenceAndNearest(e, stored);
+    e.nearestDiffers = *e.nearest != e.bits;
+    if (e.nearestDiffers) e.differsBecause = DifferenceReason(text, reading, *e.nearest);
+}
+
+Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option) {
+    Explanation e;
+    ExplainPattern(text, textUnits, option, e);
     return e;
 }
 
 Explanation ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption option) {
-    Explanation e = Start(Command::Value, text, textUnits, option);
-    const ValueReading reading = ReadValueText(text, option);
-    char16_t result[kLongestPatternText];
-    e.result = Narrow(result, UInt64ToHexText(reading.bits, result));
-    e.binary64Bits = reading.binary64;
-    e.narrowed = !reading.isDouble;
-    const Decimal exact = DescribeNumber(e, reading.bits, reading.isDouble);
-
-    const TypedDecimal typed = TypedNumberOf(text, reading.number);
-    e.noNumber = !reading.number.digitSeen;
-    e.textAfterIgnored = reading.number.textAfter;
-    e.typed = FormatTyped(typed);
-    SetDifference(e, typed, exact);
-    e.nearest = NearestPattern(typed.value, typed.hugeExponent, typed.scientificExponentNegative,
-                               *e.format, e.bits);
-    e.nearestDiffers = *e.nearest != e.bits;
-    if (e.nearestDiffers) e.differsBecause = DifferenceReason(text, reading, *e.nearest);
+    Explanation e;
+    ExplainValue(text, textUnits, option, e);
     return e;
+}
+
+void Explain(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option,
+             Explanation& out) {
+    if (command == Command::Pattern) {
+        ExplainPattern(text, textUnits, option, out);
+    } else {
+        ExplainValue(text, textUnits, option, out);
+    }
 }
 
 Explanation Explain(Command command, std::u16string_view text, std::size_t textUnits,
                     FormatOption option) {
-    return command == Command::Pattern ? ExplainPattern(text, textUnits, option)
-                                       : ExplainValue(text, textUnits, option);
+    Explanation e;
+    Explain(command, text, textUnits, option, e);
+    return e;
 }
 
 const char* ClassName(NumberClass numberClass) {
@@ -296,63 +441,98 @@ const char* CommandName(Command command) {
 }
 
 std::string FullHex(std::uint64_t bits, int bitCount) {
-    std::string text = "0x";
-    for (int i = (bitCount + 3) / 4 - 1; i >= 0; --i)
-        text += "0123456789abcdef"[(bits >> (4 * i)) & 0xF];
+    std::string text(kFullHexRoom, '\0');
+    CloseRoom(text, PutFullHex(text.data(), bits, bitCount));
     return text;
 }
 
 std::string IntegerHex(std::uint64_t integer) {
-    char16_t text[kLongestPatternText];
-    return Narrow(text, UInt64ToHexText(integer, text));
+    std::string text(kLongestPatternText, '\0');
+    char* p = text.data();
+    PutIntegerHex(p, integer);
+    CloseRoom(text, p);
+    return text;
+}
+
+namespace {
+
+char* PutExplanationText(char* p, const Explanation& e) {
+    if (e.truncated) {
+        Label(p, "read");
+        p = Put(p, "the first ");
+        PutNumber(p, static_cast<std::int64_t>(e.text.size()));
+        p = Put(p, " of ");
+        p = Put(p, std::to_string(e.textUnits));
+        p = Put(p, " UTF-16 units of the text\n");
+    }
+    if (e.command == Command::Pattern) {
+        Label(p, "integer");
+        PutIntegerHex(p, e.integer);
+        PutNotes(p, {e.noNumber ? kNoNumberNote : nullptr,
+                     e.overflowed ? "the digits overflowed and were read as 0xffffffffffffffff"
+                                  : nullptr,
+                     e.wrapped ? "a negative number, wrapped modulo 2^64" : nullptr,
+                     e.textAfterIgnored ? kTextAfterNote : nullptr});
+        p = Put(p, '\n');
+        Label(p, "format");
+        if (e.option == FormatOption::TreatAsDouble) {
+            p = Put(p, "binary64, the integer's low 32 bits as its upper half (--double)");
+        } else if (e.option == FormatOption::Binary64) {
+            p = Put(p, "binary64, the integer's 64 bits (--binary64)");
+        } else if (e.wideInteger) {
+            p = Put(p, "binary64, as the integer is above 0xffffffff");
+        } else {
+            p = Put(p, "binary32");
+        }
+        p = Put(p, '\n');
+        if (e.quieted) {
+            Label(p, "signalling");
+            p = PutFullHex(p, e.signallingBits, e.format->TotalBits());
+            p = Put(p, " is made quiet; the lines below describe the quiet NaN\n");
+        }
+        PutNumberLines(p, e);
+    } else {
+        Label(p, "format");
+        if (e.narrowed) {
+            p = Put(p, "binary32, narrowed from binary64 ");
+            p = PutFullHex(p, e.binary64Bits, 64);
+        } else {
+            p = Put(p, "binary64");
+        }
+        p = Put(p, '\n');
+        PutNumberLines(p, e);
+        Label(p, "typed");
+        p = Put(p, e.typed);
+        PutNotes(p, {e.noNumber ? kNoNumberNote : nullptr,
+                     e.textAfterIgnored ? kTextAfterNote : nullptr});
+        p = Put(p, '\n');
+        Label(p, "difference");
+        if (e.hasDifference) {
+            p = Put(p, e.difference);
+            p = Put(p, " (typed minus exact)");
+        } else {
+            p = Put(p, "none: ");
+            p = Put(p, e.noDifference);
+        }
+        p = Put(p, '\n');
+    }
+    PutRoundingLines(p, e);
+    return Put(p, '\n');
+}
+
+}  // namespace
+
+void AppendExplanationText(const Explanation& e, std::string& out) {
+    // The fixed parts of the lines take below 2048 bytes.
+    const std::size_t room = 2048 + e.result.size() + e.exact.size() + e.typed.size() +
+                             e.difference.size() + e.noDifference.size() + e.shortest.size() +
+                             e.differsBecause.size() + e.ulps.size() + 2 * e.significand.size();
+    AppendWritten(out, room, [&e](char* p) { return PutExplanationText(p, e); });
 }
 
 std::string ExplanationText(const Explanation& e) {
     std::string out;
-    if (e.truncated) {
-        AddLine(out, "read",
-                "the first " + std::to_string(e.text.size()) + " of " +
-                    std::to_string(e.textUnits) + " UTF-16 units of the text");
-    }
-    if (e.command == Command::Pattern) {
-        AddLine(
-            out, "integer",
-            WithNotes(IntegerHex(e.integer),
-                      {e.noNumber ? kNoNumberNote : nullptr,
-                       e.overflowed ? "the digits overflowed and were read as 0xffffffffffffffff"
-                                    : nullptr,
-                       e.wrapped ? "a negative number, wrapped modulo 2^64" : nullptr,
-                       e.textAfterIgnored ? kTextAfterNote : nullptr}));
-        if (e.option == FormatOption::TreatAsDouble) {
-            AddLine(out, "format",
-                    "binary64, the integer's low 32 bits as its upper half (--double)");
-        } else if (e.option == FormatOption::Binary64) {
-            AddLine(out, "format", "binary64, the integer's 64 bits (--binary64)");
-        } else if (e.wideInteger) {
-            AddLine(out, "format", "binary64, as the integer is above 0xffffffff");
-        } else {
-            AddLine(out, "format", "binary32");
-        }
-        if (e.quieted) {
-            AddLine(out, "signalling",
-                    FullHex(e.signallingBits, e.format->TotalBits()) +
-                        " is made quiet; the lines below describe the quiet NaN");
-        }
-        AddNumberLines(out, e);
-    } else {
-        AddLine(out, "format",
-                e.narrowed ? "binary32, narrowed from binary64 " + FullHex(e.binary64Bits, 64)
-                           : std::string("binary64"));
-        AddNumberLines(out, e);
-        AddLine(out, "typed",
-                WithNotes(e.typed, {e.noNumber ? kNoNumberNote : nullptr,
-                                    e.textAfterIgnored ? kTextAfterNote : nullptr}));
-        AddLine(
-            out, "difference",
-            e.hasDifference ? e.difference + " (typed minus exact)" : "none: " + e.noDifference);
-    }
-    AddRoundingLines(out, e);
-    out += '\n';
+    AppendExplanationText(e, out);
     return out;
 }
 
@@ -366,6 +546,11 @@ std::string NotConvertedText(std::string_view reason) {
 std::string Utf8FromUtf16(std::u16string_view units) {
     std::string text;
     text.reserve(units.size());
+    AppendUtf8FromUtf16(units, text);
+    return text;
+}
+
+void AppendUtf8FromUtf16(std::u16string_view units, std::string& text) {
     for (std::size_t i = 0; i < units.size(); ++i) {
         std::uint32_t c = units[i];
         if (c >= 0xD800 && c <= 0xDFFF) {
@@ -389,7 +574,6 @@ std::string Utf8FromUtf16(std::u16string_view units) {
             text += static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return text;
 }
 
 }  // namespace zelquin::explain

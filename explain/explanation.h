@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "conversion.h"
+#include "exact_decimal.h"
+#include "typed_number.h"
 
 namespace zelquin::explain {
 
@@ -76,14 +78,21 @@ struct Explanation {
     std::string differsBecause;
     // The value command, for a finite number: the difference in units in the
     // last place of the stored number ("-0.20", "+0.50", "0").
-    std::optional<std::string> ulps;
+    bool hasUlps = false;
+    std::string ulps;
     // The neighbouring patterns of the format (none for a NaN, above +infinity
     // and below -infinity).
     std::optional<std::uint64_t> nextUp;
     std::optional<std::uint64_t> nextDown;
     // A finite number's significand, exactly: 1 plus the fraction for a normal
     // number, the fraction alone otherwise.
-    std::optional<std::string> significand;
+    bool hasSignificand = false;
+    std::string significand;
+
+    // The numbers behind exact, typed and difference (the value command).
+    Decimal exactValue;
+    TypedDecimal typedValue;
+    Decimal differenceValue;
 };
 
 // The record for a text of the pattern or the value field. `text` is what is
@@ -93,6 +102,11 @@ Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, Form
 Explanation ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption option);
 Explanation Explain(Command command, std::u16string_view text, std::size_t textUnits,
                     FormatOption option);
+// The same into a record that is used again: its strings keep their storage,
+// so that explaining text after text allocates nothing once they are long
+// enough.
+void Explain(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option,
+             Explanation& out);
 
 // The name of a class in the explanations: "zero", "quiet NaN", ...
 const char* ClassName(NumberClass numberClass);
@@ -105,15 +119,18 @@ std::string FullHex(std::uint64_t bits, int bitCount);
 
 // The --explain block: lines that start with two spaces, then an empty line.
 std::string ExplanationText(const Explanation& explanation);
+void AppendExplanationText(const Explanation& explanation, std::string& out);
 // The block given in place of an explanation for a text that is not converted.
 std::string NotConvertedText(std::string_view reason);
 
 // One JSON object on one line, without a line end.
 std::string ExplanationJson(const Explanation& explanation);
+void AppendExplanationJson(const Explanation& explanation, std::string& out);
 std::string NotConvertedJson(Command command, std::string_view reason);
 
 // UTF-16 units as UTF-8; a unit of a surrogate pair without its partner gives
 // U+FFFD.
 std::string Utf8FromUtf16(std::u16string_view units);
+void AppendUtf8FromUtf16(std::u16string_view units, std::string& out);
 
 }  // namespace zelquin::explain

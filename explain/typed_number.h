@@ -21,10 +21,12 @@ struct TypedDecimal {
 };
 
 // The number the reader read from `text`, with every digit typed; 0 when it
-// read none.
+// read none. The second form fills `typed`, keeping its storage.
 TypedDecimal TypedNumberOf(std::u16string_view text, const DecimalReading& number);
+void TypedNumberOf(std::u16string_view text, const DecimalReading& number, TypedDecimal& typed);
 
 // The typed number as FormatDecimal writes it, also for a huge exponent.
 std::string FormatTyped(const TypedDecimal& typed, bool explicitPlus = false);
+void AppendTyped(const TypedDecimal& typed, bool explicitPlus, std::string& out);
 
 }  // namespace zelquin::explain

@@ -760,6 +760,29 @@ def check_json(c):
     c.expect("the invalid text's object", objects[1:2], [{"command": "value", "error": "not valid UTF-8 at byte 1"}])
 
 
+# Texts whose explanations set different members, in an order where each
+# follows one that set members it leaves unset: notes, a quieted NaN, a
+# differing nearest pattern, an infinity, a truncated text, zeros, subnormals.
+STATE_TEXTS = {
+    "value": ["9007199254740995", "1", "1e39", "0.1", "1" * 250, "2", "abc", "-1e-400", "1.5x",
+              "1.00000017881393432617187501", "7e-46", "3"],
+    "pattern": ["0x7f800001", "0x3f800000", "-1", "0x1", "99999999999999999999999", "0x40490fdb",
+                " " * 195 + "0x1", "0xfff8000000000000", "junk", "0x80000000"],
+}
+
+
+def check_stream_state(c):
+    """Each line of a stream is explained as the same text alone: nothing of
+    one text's explanation carries over to the next."""
+    for command, texts in STATE_TEXTS.items():
+        for mode in ("--json", "--explain"):
+            for option in ([], ["--binary64"]):
+                args = [mode] + option + [command]
+                status, streamed, err = c.run(args, "".join(t + "\n" for t in texts).encode())
+                alone = b"".join(c.run(args + [t])[1] for t in texts)
+                c.expect("%s streamed as alone" % " ".join(args), streamed, alone)
+
+
 def quieted_bits(bits, is_double):
     quiet = 1 << (51 if is_double else 22)
     exponent_mask = (0x7FF << 52) if is_double else (0xFF << 23)
@@ -999,6 +1022,7 @@ def main():
         check_explain(c)
     elif options.group == "json":
         check_json(c)
+        check_stream_state(c)
     elif options.group == "install":
         check_install(c, options.version, options.cmake, options.build)
     else:
