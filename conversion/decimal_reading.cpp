@@ -420,19 +420,29 @@ std::uint64_t ChainOf(std::u16string_view text, const ChainInput& number) {
     return ExtendedToDouble(steps.intermediate);
 }
 
+// The fast path for a scanned number with a digit: true with the chain's
+// binary64, false where it leaves it to the chain.
+ZELQUIN_INLINE bool FastOf(const DecimalReading& number, std::uint64_t& bits) {
+    if (number.storedDigits == 0 || number.storedDigits > kDigitsInSignificand) return false;
+    const int n =
+        DecimalExponent(number.exponentNegative, number.exponentValue, number.exponentAdjustment);
+    if (!FastTextToDouble(number.significand, n, bits)) return false;
+    bits |= number.negative ? kBinary64.SignBit() : 0;
+    return true;
+}
+
 ZELQUIN_INLINE std::uint64_t ToDouble(std::u16string_view text, const DecimalReading& number) {
     if (!number.digitSeen) return 0;
-    if (number.storedDigits != 0 && number.storedDigits <= kDigitsInSignificand) {
-        const int n = DecimalExponent(number.exponentNegative, number.exponentValue,
-                                      number.exponentAdjustment);
-        std::uint64_t bits;
-        if (FastTextToDouble(number.significand, n, bits))
-            return (number.negative ? kBinary64.SignBit() : 0) | bits;
-    }
+    std::uint64_t bits;
+    if (FastOf(number, bits)) return bits;
     return ChainOf(text, ChainInputOf(number));
 }
 
 }  // namespace
+
+bool FastDecimalToDouble(std::u16string_view, const DecimalReading& number, std::uint64_t& bits) {
+    return number.digitSeen && FastOf(number, bits);
+}
 
 std::uint64_t ChainToDouble(std::u16string_view text, const DecimalReading& number) {
     if (!number.digitSeen) return 0;

@@ -207,23 +207,41 @@ bool FastSeventeenDigits(const ExtendedValue& x, int& k, std::uint64_t& seventee
     return true;
 }
 
+// A carry of the rounding into 10^17 leaves 10^16 and raises k.
+SeventeenDigits Normalised(bool negative, int k, std::uint64_t seventeen) {
+    if (seventeen == kTenToThe17) {
+        seventeen = kTenToThe17 / 10;
+        ++k;
+    }
+    return SeventeenDigits{negative, k, seventeen};
+}
+
 // The seventeen digits of a finite non-zero binary64, by the fast path where
-// it holds and by the chain otherwise; a carry of the rounding into 10^17
-// leaves 10^16 and raises k.
+// it holds and by the chain otherwise.
 SeventeenDigits SeventeenDigitsOf(std::uint64_t bits, bool fastPath) {
     const BinaryFields f = SplitFields(bits, kBinary64);
     const ExtendedValue x = Binary64ToExtended(f);
     int k = EstimateDecimalExponent(x);
     std::uint64_t seventeen;
     if (!fastPath || !FastSeventeenDigits(x, k, seventeen)) seventeen = ChainSeventeenDigits(x, k);
-    if (seventeen == kTenToThe17) {
-        seventeen = kTenToThe17 / 10;
-        ++k;
-    }
-    return SeventeenDigits{f.negative, k, seventeen};
+    return Normalised(f.negative, k, seventeen);
 }
 
 }  // namespace
+
+int DecimalExponentEstimate(std::uint64_t bits) {
+    return EstimateDecimalExponent(Binary64ToExtended(SplitFields(bits, kBinary64)));
+}
+
+bool FastFiniteToSeventeenDigits(std::uint64_t bits, SeventeenDigits& digits) {
+    const BinaryFields f = SplitFields(bits, kBinary64);
+    const ExtendedValue x = Binary64ToExtended(f);
+    int k = EstimateDecimalExponent(x);
+    std::uint64_t seventeen;
+    if (!FastSeventeenDigits(x, k, seventeen)) return false;
+    digits = Normalised(f.negative, k, seventeen);
+    return true;
+}
 
 SeventeenDigits FiniteToSeventeenDigits(std::uint64_t bits) {
     return SeventeenDigitsOf(bits, true);

@@ -202,4 +202,73 @@ inline std::u16string HardText(std::mt19937_64& rng, int kind) {
     }
 }
 
+// ---------------------------------------------------------------------------
+// The fallback bands' edges, found by fuzz/band_search.cpp (scripts/band-search)
+// and checked with exact arithmetic by tests/fast_path_test.cpp: inputs just
+// inside each band, on which the fast path must fall back, and just outside,
+// on which it must decide, so that a band made half or twice as wide fails a
+// test; and the inputs farthest from the rounding step on which the chain's
+// result differs from the correctly rounded one, which the bands must hold.
+
+// The digits' fast path looks at z = |x| * 10^(18 - estimate), the estimate of
+// the decimal exponent being exact or one short (DecimalExponentEstimate).
+enum class DigitBand {
+    Tie,         // exact: z within 2^-11 of 5 (mod 10) falls back
+    TenthTie,    // one short (the chain's tenth): z within 2^-8 of 50 (mod 100)
+    TenToThe18,  // z in [10^18 - 1, 10^18 + 1) falls back
+};
+
+// Inside a band reaching 2^-b from the tie, an input's distance from the tie
+// lies in [2^-(b+1), 2^-b); outside it, in [2^-b, 2^-(b-1)). Next to 10^18, z
+// lies in [10^18 - 1, 10^18 + 1) inside, and in the unit on either side of
+// that outside. The comments give each distance.
+struct DigitBandInput {
+    std::uint64_t bits;
+    DigitBand band;
+    bool inside;
+};
+
+inline constexpr DigitBandInput kDigitBandEdges[] = {
+    {0x78104a02484831cbu, DigitBand::Tie, true},          // below the tie: 2^-11.57
+    {0x48151d1b2b2adc6eu, DigitBand::Tie, true},          // above the tie: 2^-11.61
+    {0x0ef4c07c12c9c304u, DigitBand::Tie, false},         // below the tie: 2^-10.36
+    {0x51206be73de20a16u, DigitBand::Tie, false},         // above the tie: 2^-10.82
+    {0x7d64b18e59a57774u, DigitBand::TenthTie, true},     // below the tie: 2^-8.51
+    {0x690ae62fc430e6c2u, DigitBand::TenthTie, true},     // above the tie: 2^-8.44
+    {0x26d09e72034f3253u, DigitBand::TenthTie, false},    // below the tie: 2^-7.13
+    {0x380bb394e2bc24b3u, DigitBand::TenthTie, false},    // above the tie: 2^-7.81
+    {0x2f87b6d71d20b96cu, DigitBand::TenToThe18, false},  // z in 10^18 - 2 + [0, 1)
+    {0x43e158e460913d00u, DigitBand::TenToThe18, true},   // z in 10^18 - 1 + [0, 1)
+    {0x3ff0000000000000u, DigitBand::TenToThe18, true},   // 1: z = 10^18
+    {0x15600d7b2e28c65cu, DigitBand::TenToThe18, false},  // z in 10^18 + 1 + [0, 1)
+};
+
+// The chain's seventeen digits differ from the correctly rounded ones: of the
+// values the search found, those farthest from the tie (all inside).
+inline constexpr DigitBandInput kDigitChainMisroundings[] = {
+    {0x505398b50617b334u, DigitBand::Tie, true},       // above the tie: 2^-17.56
+    {0x6305e63ad1b7c585u, DigitBand::TenthTie, true},  // above the tie: 2^-16.41
+};
+
+// The reading's fast path falls back within 2^-18 units in the last place of
+// a midpoint between two binary64 numbers (2^-71 of the number, or more).
+// Inside, the distance lies in [2^-19, 2^-18) units; outside in [2^-18, 2^-17).
+struct ReadingBandInput {
+    const char16_t* text;
+    bool inside;
+};
+
+inline constexpr ReadingBandInput kReadingBandEdges[] = {
+    {u"9902577735377792769e-220", true},  // below the midpoint: 2^-18.02
+    {u"1802667728148981505e205", true},   // above the midpoint: 2^-18.19
+    {u"8586556332787271116e119", false},  // below the midpoint: 2^-17.48
+    {u"2893174166272582896e-40", false},  // above the midpoint: 2^-17.27
+};
+
+// The chain's binary64 differs from the correctly rounded one: of the texts
+// the search found, the farthest from the midpoint.
+inline constexpr const char16_t* kReadingChainMisroundings[] = {
+    u"9938988449154109471e-187",  // above the midpoint: 2^-23.46
+};
+
 }  // namespace zelquin::hard
