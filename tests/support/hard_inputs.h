@@ -5,13 +5,16 @@
 // runs draw hundreds of millions.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <random>
 #include <string>
 
+#include "big_unsigned.h"
 #include "binary_format.h"
 #include "decimal_integers.h"
 #include "references.h"
+#include "wide_powers.h"
 
 namespace zelquin::hard {
 
@@ -24,14 +27,17 @@ inline constexpr const char* kValueKindNames[kValueKinds] = {"random binary64",
                                                              "subnormal",
                                                              "small integers times powers of two"};
 
-inline constexpr int kTextKinds = 7;
+inline constexpr int kTextKinds = 10;
 inline constexpr const char* kTextKindNames[kTextKinds] = {"17 to 19 digits",
                                                            "exact binary64 midpoints",
                                                            "exact ties at the 18th digit",
                                                            "near powers of ten",
                                                            "subnormal boundary",
                                                            "20 to 25 digits",
-                                                           "exponents at the range limits"};
+                                                           "exponents at the range limits",
+                                                           "20 to 25 digits near midpoints",
+                                                           "more than 25 digits, tail deciding",
+                                                           "midpoints at 2^-1022 and 2^1024"};
 
 // The binary64 of m * 2^e for 0 < m < 2^53, exactly (normal results only).
 inline std::uint64_t Encode(std::uint64_t m, int e) {
@@ -138,6 +144,59 @@ inline std::u16string DecimalText(std::mt19937_64& rng, std::uint64_t integer, i
     return digits;
 }
 
+// About 33 leading digits of m * 2^e (m > 0), fewer below 10^-308, and the
+// decimal exponent of the last: from the 128-bit power table, so the last
+// digit or two may be off, which matters nothing for an input near m * 2^e.
+struct LeadingDigits {
+    std::u16string digits;
+    int exponent;
+};
+
+inline LeadingDigits LeadingDigitsOf(std::uint64_t m, int e) {
+    const int bits = 64 - std::countl_zero(m) + e;
+    const int k = (bits * 78913) >> 18;  // about log10(2^bits)
+    const int t = k - 32 > -kWidePowerMax ? k - 32 : -kWidePowerMax;
+    const WidePower& power = WidePowerOfTen(-t);
+    const exact::BigUnsigned product =
+        exact::BigUnsigned(m) *
+        ((exact::BigUnsigned(power.high) << 64) + exact::BigUnsigned(power.low));
+    const int shift = e + BinaryExponentOfPowerOfTen(-t) - 127;
+    const std::string digits = (shift >= 0 ? product << shift : product >> -shift).ToDecimal();
+    return {std::u16string(digits.begin(), digits.end()), t};
+}
+
+// The text of the first `count` of the digits, or the digits raised by one in
+// their last place, with a point somewhere and an exponent part.
+inline std::u16string NearText(std::mt19937_64& rng, const LeadingDigits& near, int count) {
+    std::u16string digits = near.digits.substr(0, static_cast<std::size_t>(count));
+    int exponent = near.exponent + static_cast<int>(near.digits.size() - digits.size());
+    if (rng() % 2 == 0) {
+        std::size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == u'9') digits[--i] = u'0';
+        if (i == 0) {
+            digits.insert(digits.begin(), u'1');
+        } else {
+            ++digits[i - 1];
+        }
+    }
+    const int integerDigits = 1 + static_cast<int>(UniformBelow(rng, digits.size()));
+    std::u16string text = WithPoint(digits, integerDigits);
+    AppendExponent(text, exponent + static_cast<int>(digits.size()) - integerDigits);
+    return text;
+}
+
+// The midpoint above the binary64 m * 2^e (2^52 <= m < 2^53, or below for a
+// subnormal) as (2m + 1) * 2^(e - 1).
+inline LeadingDigits MidpointDigits(std::uint64_t m, int e) {
+    return LeadingDigitsOf(2 * m + 1, e - 1);
+}
+
+// A random normal binary64 as m * 2^e.
+inline LeadingDigits RandomMidpointDigits(std::mt19937_64& rng) {
+    const std::uint64_t m = kBinary64.ImplicitBit() + (rng() & kBinary64.FractionMask());
+    return MidpointDigits(m, -1074 + static_cast<int>(UniformBelow(rng, 2046)));
+}
+
 // A value field text of the given kind, with a random sign.
 inline std::u16string HardText(std::mt19937_64& rng, int kind) {
     std::u16string text = rng() % 2 == 0 ? u"-" : u"";
@@ -192,12 +251,37 @@ inline std::u16string HardText(std::mt19937_64& rng, int kind) {
                 AppendExponent(text, static_cast<int>(UniformBelow(rng, 700)) - 350);
             return text;
         }
-        default: {
+        case 6: {
             static const int kExponents[] = {308,  309,  307,   -342, -343, -5200,
                                              5200, 5201, -5201, 4000, -4000};
             text += WithPoint(RandomDigits(rng, 1 + static_cast<int>(UniformBelow(rng, 19))), 1);
             AppendExponent(text, kExponents[UniformBelow(rng, 11)]);
             return text;
+        }
+        case 7:
+            // The stored digits alone decide, within 10^-19 of a midpoint.
+            return text + NearText(rng, RandomMidpointDigits(rng),
+                                   20 + static_cast<int>(UniformBelow(rng, 6)));
+        case 8: {
+            // Digits past the 25th, which the reader ignores, would decide.
+            std::u16string near = NearText(rng, RandomMidpointDigits(rng),
+                                           26 + static_cast<int>(UniformBelow(rng, 8)));
+            const std::size_t letter = near.find(u'e');
+            const std::u16string more = RandomDigits(rng, static_cast<int>(UniformBelow(rng, 8)));
+            if (rng() % 2 == 0) near.insert(letter, more.substr(1));
+            return text + near;
+        }
+        default: {
+            // The midpoints next to the smallest normal number, 2^-1022, and
+            // next to the overflow threshold, from the largest finite number
+            // to the midpoint between it and 2^1024.
+            const std::uint64_t step = UniformBelow(rng, 1024);
+            const bool top = rng() % 2 == 0;
+            const LeadingDigits near =
+                top ? MidpointDigits((kBinary64.ImplicitBit() << 1) - 1 - step, 971)
+                    : MidpointDigits(kBinary64.ImplicitBit() - 1024 + 2 * step,
+                                     kBinary64.SubnormalUnitExponent());
+            return text + NearText(rng, near, 17 + static_cast<int>(UniformBelow(rng, 9)));
         }
     }
 }
