@@ -84,9 +84,9 @@ constexpr const char* kValueBandNames[kValueBands] = {"hard::DigitBand::Tie",
 struct Tally {
     Found valueEdges[kValueBands][2][2];
     Found valueMisrounded[kValueBands][2];
-    Found nearTenToThe18[4];  // z in [10^18 + i - 2, 10^18 + i - 1)
-    Found textEdges[2][2];
-    Found textMisrounded[2];
+    Found nearTenToThe18[4];   // z in [10^18 + i - 2, 10^18 + i - 1)
+    Found textEdges[3][2][2];  // [regime][inside][above]
+    Found textMisrounded[3][2];
     std::uint64_t valueMisroundings = 0, textMisroundings = 0;
 
     void Add(const Tally& o) {
@@ -97,9 +97,11 @@ struct Tally {
             }
         }
         for (int i = 0; i < 4; ++i) nearTenToThe18[i].Merge(o.nearTenToThe18[i], false);
-        for (int i = 0; i < 2; ++i) {
-            for (int a = 0; a < 2; ++a) textEdges[i][a].Merge(o.textEdges[i][a], false);
-            textMisrounded[i].Merge(o.textMisrounded[i], true);
+        for (int r = 0; r < 3; ++r) {
+            for (int i = 0; i < 2; ++i) {
+                for (int a = 0; a < 2; ++a) textEdges[r][i][a].Merge(o.textEdges[r][i][a], false);
+                textMisrounded[r][i].Merge(o.textMisrounded[r][i], true);
+            }
         }
         valueMisroundings += o.valueMisroundings;
         textMisroundings += o.textMisroundings;
@@ -205,16 +207,26 @@ std::uint64_t JustAboveAPowerOfTen(std::mt19937_64& rng) {
 struct Product {
     U128 h;
     int e;
+    bool belowNormal;  // h moved down to put the last place (2^-1074) at bit 75
 };
 
-Product ProductOf(std::uint64_t n, int exponent) {
-    const int lz = std::countl_zero(n);
+// m * 2^s * 10^exponent; false where the fast path does not round it.
+bool ProductOf(std::uint64_t m, int s, int exponent, Product& p) {
+    const int lz = std::countl_zero(m);
     const WidePower& power = WidePowerOfTen(exponent);
-    const Wide128 h = Multiply64By128High(n << lz, power.high, power.low);
+    const Wide128 h = Multiply64By128High(m << lz, power.high, power.low);
     U128 whole = (static_cast<U128>(h.high) << 64) | h.low;
     const int shift = (h.high >> 63) != 0 ? 0 : 1;
     whole <<= shift;
-    return Product{whole, BinaryExponentOfPowerOfTen(exponent) + 64 - lz - shift};
+    p = Product{whole, BinaryExponentOfPowerOfTen(exponent) + 64 - lz - shift + s, false};
+    if (p.e >= kBinary64.Bias()) return false;
+    const int k = 1 - kBinary64.Bias() - p.e;
+    if (k > 0) {
+        if (k > kBinary64.fractionBits + 1) return false;
+        p.h >>= k;
+        p.belowNormal = true;
+    }
+    return true;
 }
 
 // The signed distance from the nearest midpoint (round bit set, 74-bit tail
@@ -224,18 +236,12 @@ I128 FromMidpoint(const Product& p) {
     return static_cast<I128>(p.h & kLow75) - (static_cast<I128>(1) << 74);
 }
 
-std::u16string TextOf(std::uint64_t n, int exponent) {
-    std::u16string text;
-    hard::AppendNumber(text, n);
-    hard::AppendExponent(text, exponent);
-    return text;
-}
-
 // The binary64 that rounding the product to nearest gives, away from midpoints.
 std::uint64_t NearestOf(const Product& p) {
-    std::uint64_t significand = static_cast<std::uint64_t>(p.h >> 75);
+    std::uint64_t significand = static_cast<std::uint64_t>(p.h >> 75) + ((p.h >> 74) & 1);
+    if (p.belowNormal) return significand;
     int e = p.e;
-    if (((p.h >> 74) & 1) != 0 && ++significand == kBinary64.ImplicitBit() << 1) {
+    if (significand == kBinary64.ImplicitBit() << 1) {
         significand >>= 1;
         ++e;
     }
@@ -243,13 +249,43 @@ std::uint64_t NearestOf(const Product& p) {
            (significand & kBinary64.FractionMask());
 }
 
-bool IsNormal(int e) { return e >= 1 - kBinary64.Bias() && e < kBinary64.Bias(); }
+// A number m * 2^s * 10^n as a text the reader keeps as that number: for s =
+// 0, m's digits (19 here); otherwise m * 2^s plus random bits below 2^s, 20 to
+// 24 digits that do not end in a zero, whose top 64 bits the chain keeps.
+std::u16string TextOf(std::mt19937_64& rng, std::uint64_t m, int s, int n) {
+    U128 integer = m;
+    if (s > 0) {
+        integer = (integer << s) | (rng() & ((std::uint64_t{1} << s) - 1));
+        if (integer % 10 == 0) integer ^= 1;
+    }
+    std::string digits;
+    for (; integer != 0; integer /= 10) digits.insert(digits.begin(), '0' + integer % 10);
+    std::u16string text(digits.begin(), digits.end());
+    hard::AppendExponent(text, n);
+    return text;
+}
+
+// The kinds of texts by the path they take in the fast path.
+enum TextRegime { kNormal19, kBelowNormal19, kNormal24, kTextRegimes };
+constexpr const char* kTextRegimeNames[kTextRegimes] = {
+    "19 digits, normal", "19 digits, below 2^-1022", "20 to 24 digits"};
 
 void SearchText(std::mt19937_64& rng, std::uint64_t order, Tally& tally) {
-    std::uint64_t n = kTenToThe18 + rng() % (kTenToThe19 - kTenToThe18);
-    const int exponent = -326 + static_cast<int>(rng() % 616);  // normal results
-    Product p = ProductOf(n, exponent);
-    if (!IsNormal(p.e)) return;
+    const TextRegime regime = static_cast<TextRegime>(order % kTextRegimes);
+    std::uint64_t m;
+    int s = 0, n;
+    if (regime == kNormal24) {
+        m = rng() | (std::uint64_t{1} << 63);
+        s = 1 + static_cast<int>(rng() % 15);
+        n = -300 + static_cast<int>(rng() % 590);
+        if (n == 0) return;
+    } else {
+        m = kTenToThe18 + rng() % (kTenToThe19 - kTenToThe18);
+        n = regime == kNormal19 ? -326 + static_cast<int>(rng() % 616)
+                                : -342 + static_cast<int>(rng() % 16);
+    }
+    Product p;
+    if (!ProductOf(m, s, n, p) || p.belowNormal != (regime == kBelowNormal19)) return;
     I128 d = FromMidpoint(p);
     const auto log2Units = [](I128 units) {
         return std::log2(static_cast<double>(units < 0 ? -units : units)) - 75;
@@ -259,25 +295,27 @@ void SearchText(std::mt19937_64& rng, std::uint64_t order, Tally& tally) {
     const double floorLog = std::floor(log2d);
     const bool clearOfEdges = log2d - floorLog > 1e-9 && floorLog + 1 - log2d > 1e-9;
     if (clearOfEdges && (floorLog == -19 || floorLog == -18)) {
-        tally.textEdges[floorLog == -19][d > 0].First(order, log2d, 0, TextOf(n, exponent));
+        tally.textEdges[regime][floorLog == -19][d > 0].First(order, log2d, 0,
+                                                              TextOf(rng, m, s, n));
     }
-    // One step to the text nearest the midpoint: H grows by about H / N per
-    // unit of N.
-    const double perUnit = static_cast<double>(p.h) / static_cast<double>(n);
+    // One step to the number nearest the midpoint: H (moved down or not)
+    // grows by about H / m per unit of m.
+    const double perUnit = static_cast<double>(p.h) / static_cast<double>(m);
     const long long step = std::llround(static_cast<double>(d) / perUnit);
-    if (step == 0 || n - static_cast<std::uint64_t>(step) < kTenToThe18 ||
-        n - static_cast<std::uint64_t>(step) >= kTenToThe19) {
-        return;
-    }
-    n -= static_cast<std::uint64_t>(step);
-    p = ProductOf(n, exponent);
-    if (!IsNormal(p.e)) return;
+    const std::uint64_t moved = m - static_cast<std::uint64_t>(step);
+    const bool inRange =
+        regime == kNormal24 ? moved >> 63 != 0 : moved >= kTenToThe18 && moved < kTenToThe19;
+    if (step == 0 || !inRange) return;
+    m = moved;
+    if (!ProductOf(m, s, n, p) || p.belowNormal != (regime == kBelowNormal19)) return;
     d = FromMidpoint(p);
-    if (d == 0 || log2Units(d) > -20) return;
-    const std::u16string text = TextOf(n, exponent);
+    // Within H's own error of the midpoint, an exact midpoint: on the band's
+    // centre, not near its edge.
+    if ((d < 0 ? -d : d) <= 4 || log2Units(d) > -20) return;
+    const std::u16string text = TextOf(rng, m, s, n);
     if (TextToDoubleReference(text) != NearestOf(p)) {
         ++tally.textMisroundings;
-        tally.textMisrounded[d > 0].Farthest(order, log2Units(d), 0, text);
+        tally.textMisrounded[regime][d > 0].Farthest(order, log2Units(d), 0, text);
     }
 }
 
@@ -395,25 +433,30 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("\nkReadingBandEdges (distance from the midpoint in units in the last place):\n");
-    for (int inside = 1; inside >= 0; --inside) {
-        for (int above = 0; above < 2; ++above) {
-            const Found& f = tally.textEdges[inside][above];
-            const char* side = above ? "above the midpoint" : "below the midpoint";
-            if (!f.any) {
-                std::printf("    // none found: %s\n", side);
-            } else {
-                std::printf("    {u\"%s\", %s},  // %s, %s: 2^%.2f\n", Narrow(f.text).c_str(),
-                            inside ? "true" : "false", inside ? "inside" : "outside", side,
-                            f.log2Distance);
+    for (int r = 0; r < kTextRegimes; ++r) {
+        for (int inside = 1; inside >= 0; --inside) {
+            for (int above = 0; above < 2; ++above) {
+                const Found& f = tally.textEdges[r][inside][above];
+                const char* side = above ? "above the midpoint" : "below the midpoint";
+                if (!f.any) {
+                    std::printf("    // none found: %s, %s\n", kTextRegimeNames[r], side);
+                } else {
+                    std::printf("    {u\"%s\", %s},  // %s, %s: 2^%.2f\n", Narrow(f.text).c_str(),
+                                inside ? "true" : "false", kTextRegimeNames[r], side,
+                                f.log2Distance);
+                }
             }
         }
     }
     std::printf("\nkReadingChainMisroundings (the farthest from the midpoint):\n");
-    for (int above = 0; above < 2; ++above) {
-        const Found& f = tally.textMisrounded[above];
-        if (f.any) {
-            std::printf("    u\"%s\",  // %s: 2^%.2f\n", Narrow(f.text).c_str(),
-                        above ? "above the midpoint" : "below the midpoint", f.log2Distance);
+    for (int r = 0; r < kTextRegimes; ++r) {
+        for (int above = 0; above < 2; ++above) {
+            const Found& f = tally.textMisrounded[r][above];
+            if (f.any) {
+                std::printf("    u\"%s\",  // %s, %s: 2^%.2f\n", Narrow(f.text).c_str(),
+                            kTextRegimeNames[r],
+                            above ? "above the midpoint" : "below the midpoint", f.log2Distance);
+            }
         }
     }
     return 0;

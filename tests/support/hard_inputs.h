@@ -314,13 +314,13 @@ struct DigitBandInput {
 
 inline constexpr DigitBandInput kDigitBandEdges[] = {
     {0x78104a02484831cbu, DigitBand::Tie, true},          // below the tie: 2^-11.57
-    {0x48151d1b2b2adc6eu, DigitBand::Tie, true},          // above the tie: 2^-11.61
-    {0x0ef4c07c12c9c304u, DigitBand::Tie, false},         // below the tie: 2^-10.36
-    {0x51206be73de20a16u, DigitBand::Tie, false},         // above the tie: 2^-10.82
-    {0x7d64b18e59a57774u, DigitBand::TenthTie, true},     // below the tie: 2^-8.51
-    {0x690ae62fc430e6c2u, DigitBand::TenthTie, true},     // above the tie: 2^-8.44
-    {0x26d09e72034f3253u, DigitBand::TenthTie, false},    // below the tie: 2^-7.13
-    {0x380bb394e2bc24b3u, DigitBand::TenthTie, false},    // above the tie: 2^-7.81
+    {0x1122e17fb489ff4au, DigitBand::Tie, true},          // above the tie: 2^-11.78
+    {0x3abfd73cfe65adc2u, DigitBand::Tie, false},         // below the tie: 2^-10.48
+    {0x69df1a3381143019u, DigitBand::Tie, false},         // above the tie: 2^-10.01
+    {0x3e466d4837b54750u, DigitBand::TenthTie, true},     // below the tie: 2^-8.81
+    {0x483d9fbc3ebb4bbeu, DigitBand::TenthTie, true},     // above the tie: 2^-8.08
+    {0x33e506471fabf028u, DigitBand::TenthTie, false},    // below the tie: 2^-7.10
+    {0x39158418735faf12u, DigitBand::TenthTie, false},    // above the tie: 2^-7.70
     {0x2f87b6d71d20b96cu, DigitBand::TenToThe18, false},  // z in 10^18 - 2 + [0, 1)
     {0x43e158e460913d00u, DigitBand::TenToThe18, true},   // z in 10^18 - 1 + [0, 1)
     {0x3ff0000000000000u, DigitBand::TenToThe18, true},   // 1: z = 10^18
@@ -335,24 +335,37 @@ inline constexpr DigitBandInput kDigitChainMisroundings[] = {
 };
 
 // The reading's fast path falls back within 2^-18 units in the last place of
-// a midpoint between two binary64 numbers (2^-71 of the number, or more).
-// Inside, the distance lies in [2^-19, 2^-18) units; outside in [2^-18, 2^-17).
+// a midpoint between two binary64 numbers (2^-71 of the number, or more), the
+// last place being 2^-1074 below 2^-1022; for 20 to 24 digits, of the number
+// the chain scales, the integer cut to its top 64 bits. Inside, the distance
+// lies in [2^-19, 2^-18) units; outside in [2^-18, 2^-17).
 struct ReadingBandInput {
     const char16_t* text;
     bool inside;
 };
 
 inline constexpr ReadingBandInput kReadingBandEdges[] = {
-    {u"9902577735377792769e-220", true},  // below the midpoint: 2^-18.02
-    {u"1802667728148981505e205", true},   // above the midpoint: 2^-18.19
-    {u"8586556332787271116e119", false},  // below the midpoint: 2^-17.48
-    {u"2893174166272582896e-40", false},  // above the midpoint: 2^-17.27
+    {u"9902577735377792769e-220", true},   // 19 digits, normal, below the midpoint: 2^-18.02
+    {u"3280947331098030785e-172", true},   // 19 digits, normal, above the midpoint: 2^-18.11
+    {u"4775011923393998055e107", false},   // 19 digits, normal, below the midpoint: 2^-17.51
+    {u"2893174166272582896e-40", false},   // 19 digits, normal, above the midpoint: 2^-17.27
+    {u"7651623189434305802e-334", true},   // 19 digits, below 2^-1022, below the midpoint: 2^-18.57
+    {u"2139674398226463284e-331", true},   // 19 digits, below 2^-1022, above the midpoint: 2^-18.11
+    {u"7694940071533209210e-327", false},  // 19 digits, below 2^-1022, below the midpoint: 2^-17.05
+    {u"3619030884896161758e-339", false},  // 19 digits, below 2^-1022, above the midpoint: 2^-17.37
+    {u"52787357674856202918402e-55", true},  // 20 to 24 digits, below the midpoint: 2^-18.66
+    {u"518979329908678231539e-207", true},   // 20 to 24 digits, above the midpoint: 2^-18.47
+    {u"58098646336440304229e-31", false},    // 20 to 24 digits, below the midpoint: 2^-17.41
+    {u"513300027739293413164e-204", false},  // 20 to 24 digits, above the midpoint: 2^-17.47
 };
 
 // The chain's binary64 differs from the correctly rounded one: of the texts
 // the search found, the farthest from the midpoint.
 inline constexpr const char16_t* kReadingChainMisroundings[] = {
-    u"9938988449154109471e-187",  // above the midpoint: 2^-23.46
+    u"6762850606871074064e-148",      // 19 digits, normal, above the midpoint: 2^-23.67
+    u"3479935796508027401e-327",      // 19 digits, below 2^-1022, below the midpoint: 2^-32.02
+    u"6544946774783128820e-327",      // 19 digits, below 2^-1022, above the midpoint: 2^-27.61
+    u"87493482966412094587157e-203",  // 20 to 24 digits, above the midpoint: 2^-23.53
 };
 
 }  // namespace zelquin::hard
