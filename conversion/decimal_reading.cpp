@@ -535,7 +535,7 @@ constexpr int kInfinityPosition = 310;
 ZELQUIN_INLINE bool ChainInteger(std::uint64_t first, std::uint64_t tail, int stored,
                                  std::uint64_t& m, int& s, int& n) {
     int kept = stored - kDigitsInSignificand;  // 1 to 6 digits in the tail
-    std::uint64_t low = tail;
+    std::uint32_t low = static_cast<std::uint32_t>(tail);
     bool raised = false;
     if (stored == kMaxStoredDigits) {
         raised = low % 10 >= 5;
@@ -549,10 +549,7 @@ ZELQUIN_INLINE bool ChainInteger(std::uint64_t first, std::uint64_t tail, int st
     } else if (low == 0) {
         n += kept;
         kept = 0;
-        while (high % 10 == 0) {
-            high /= 10;
-            ++n;
-        }
+        for (std::uint64_t tens; high == 10 * (tens = DivideBy10(high)); high = tens) ++n;
     } else {
         while (low % 10 == 0) {
             low /= 10;

@@ -129,7 +129,8 @@ std::uint64_t ChainSeventeenDigits(const ExtendedValue& x, int& k) {
     const std::uint64_t middle = highProduct.low + lowProduct.high;
     const std::uint64_t carry = middle < highProduct.low ? 1 : 0;
     const std::uint64_t eighteen = ((highProduct.high + carry) << 40) | (middle >> 24);
-    return eighteen / 10 + (eighteen % 10 >= 5 ? 1 : 0);
+    const std::uint64_t seventeen = DivideBy10(eighteen);
+    return seventeen + (eighteen - 10 * seventeen >= 5 ? 1 : 0);
 }
 
 // The fast path. Why it gives the chain's seventeen digits:
@@ -192,17 +193,19 @@ bool FastSeventeenDigits(const ExtendedValue& x, int& k, std::uint64_t& seventee
     constexpr std::uint64_t kTenthBand = std::uint64_t{1} << (64 - 8);
     if (integer < kTenToThe17) return false;
     if (integer < kTenToThe18 - 1) {
-        const std::uint64_t lastDigit = integer % 10;
+        const std::uint64_t tens = DivideBy10(integer);
+        const std::uint64_t lastDigit = integer - 10 * tens;
         if ((lastDigit == 4 && fraction >= 0 - kBand) || (lastDigit == 5 && fraction < kBand))
             return false;
-        seventeen = (integer + 5) / 10;
+        seventeen = tens + (lastDigit >= 5 ? 1 : 0);  // floor((integer + 5) / 10)
         return true;
     }
     if (integer <= kTenToThe18) return false;
-    const std::uint64_t lastTwo = integer % 100;
+    const std::uint64_t hundreds = DivideBy100(integer);
+    const std::uint64_t lastTwo = integer - 100 * hundreds;
     if ((lastTwo == 49 && fraction >= 0 - kTenthBand) || (lastTwo == 50 && fraction < kTenthBand))
         return false;
-    seventeen = (integer + 50) / 100;
+    seventeen = hundreds + (lastTwo >= 50 ? 1 : 0);  // floor((integer + 50) / 100)
     ++k;
     return true;
 }
