@@ -53,19 +53,54 @@ inline std::uint64_t DigitLanes(std::uint64_t units) { return units ^ (0x30 * kL
 // How many of the four lanes, from the first, hold digits (0 to 4). A lane
 // above 9 has its top bit set, or gets it from adding 0x7FF6 to its low 15
 // bits, which cannot carry into the next lane.
+//
+// The number of the first `digits` lanes (1 to 4), the first lane the most
+// significant: pairs, then the two pairs.
+//
+// A 32-bit processor does both on the two 32-bit halves, with 32-bit
+// products; elsewhere they work on the whole word.
+#if defined(__i386__) || defined(_M_IX86)
+inline std::uint32_t NotDigitHalf(std::uint32_t x) {
+    return (x | ((x & 0x7FFF7FFFu) + 0x7FF67FF6u)) & 0x80008000u;
+}
+
+inline int LeadingDigitLanes(std::uint64_t x) {
+    const std::uint32_t low = NotDigitHalf(static_cast<std::uint32_t>(x));
+    if (low != 0) return std::countr_zero(low) >> 4;
+    return 2 + (std::countr_zero(NotDigitHalf(static_cast<std::uint32_t>(x >> 32))) >> 4);
+}
+
+inline std::uint32_t PairOf(std::uint32_t x) { return ((x * (10 * 0x10000u + 1)) >> 16) & 0xFFFF; }
+
+inline std::uint64_t LeadingDigitsValue(std::uint64_t x, int digits) {
+    const std::uint32_t low = static_cast<std::uint32_t>(x);
+    const std::uint32_t high = static_cast<std::uint32_t>(x >> 32);
+    switch (digits) {
+        case 1:
+            return low & 0xFFFF;
+        case 2:
+            return PairOf(low);
+        case 3:
+            return PairOf(low) * 10 + (high & 0xFFFF);
+        default:
+            return PairOf(low) * 100 + PairOf(high);
+    }
+}
+#else
 inline int LeadingDigitLanes(std::uint64_t x) {
     const std::uint64_t notDigit =
         (x | ((x & (0x7FFF * kLanes)) + 0x7FF6 * kLanes)) & (0x8000 * kLanes);
     return std::countr_zero(notDigit) >> 4;
 }
 
-// The four digit lanes as a number, the first lane the most significant:
-// pairs, then the two pairs. Lanes shifted in from below as zeros make it the
-// number of the lanes above them.
-inline std::uint64_t FourDigits(std::uint64_t x) {
+// Lanes shifted in from below as zeros make the value that of the lanes
+// above them.
+inline std::uint64_t LeadingDigitsValue(std::uint64_t x, int digits) {
+    x <<= 16 * (4 - digits);
     const std::uint64_t pairs = ((x * (10 * 0x10000 + 1)) >> 16) & 0x0000FFFF0000FFFFu;
     return (pairs * (100 * (std::uint64_t{1} << 32) + 1)) >> 32;
 }
+#endif
 
 // Digits from p into value (value * 10^k + their number) while there are
 // digits and fewer than `room` have been taken; returns the end of what was
@@ -77,13 +112,13 @@ ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* e
         const std::uint64_t x = DigitLanes(LoadFour(p));
         const int digits = LeadingDigitLanes(x);
         if (digits == 4) {
-            v = v * 10000 + FourDigits(x);
+            v = v * 10000 + LeadingDigitsValue(x, 4);
             p += 4;
             room -= 4;
             continue;
         }
         if (digits != 0) {
-            v = v * kPowersOfTen[digits] + FourDigits(x << (16 * (4 - digits)));
+            v = v * kPowersOfTen[digits] + LeadingDigitsValue(x, digits);
             p += digits;
         }
         value = v;
