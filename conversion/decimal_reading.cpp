@@ -32,10 +32,10 @@ std::int64_t Clamp(std::int64_t adjustment) {
                                             : adjustment;
 }
 
-// Runs of digits are read four units at a time where four units remain in the
-// view: one 64-bit load, the first unit in the low 16 bits (every target is
-// little-endian). Nothing outside the view is read; within it, the units after
-// a run may be loaded and ignored.
+// Runs of digits are read four units at a time: one 64-bit load, the first
+// unit in the low 16 bits (every target is little-endian). Nothing outside the
+// view is read; within it, the units after a run, and near the view's end the
+// units before it, may be loaded and ignored.
 static_assert(std::endian::native == std::endian::little);
 
 constexpr std::uint64_t kLanes = 0x0001000100010001u;
@@ -102,15 +102,32 @@ inline std::uint64_t LeadingDigitsValue(std::uint64_t x, int digits) {
 }
 #endif
 
+// The four units from p, those at and after `end` read as 0: one load from p,
+// or, where fewer than four remain, of the view's last four moved down (the
+// view from `first` holding four). The units before p that this loads lie in
+// the view too. False where p is at the end or the view is shorter.
+ZELQUIN_INLINE bool LoadUnits(const char16_t* p, const char16_t* first, const char16_t* end,
+                              std::uint64_t& units) {
+    const std::ptrdiff_t left = end - p;
+    if (left >= 4) {
+        units = LoadFour(p);
+        return true;
+    }
+    if (left <= 0 || end - first < 4) return false;
+    units = LoadFour(end - 4) >> (16 * (4 - left));
+    return true;
+}
+
 // Digits from p into value (value * 10^k + their number) while there are
 // digits and fewer than `room` have been taken; returns the end of what was
 // taken.
-ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* end, int room,
-                                            std::uint64_t& value) {
-    std::uint64_t v = value;
-    while (room >= 4 && end - p >= 4) {
-        const std::uint64_t x = DigitLanes(LoadFour(p));
-        const int digits = LeadingDigitLanes(x);
+ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* first,
+                                            const char16_t* end, int room, std::uint64_t& value) {
+    std::uint64_t v = value, units;
+    while (room > 0 && LoadUnits(p, first, end, units)) {
+        const std::uint64_t x = DigitLanes(units);
+        int digits = LeadingDigitLanes(x);
+        if (digits > room) digits = room;
         if (digits == 4) {
             v = v * 10000 + LeadingDigitsValue(x, 4);
             p += 4;
@@ -124,6 +141,7 @@ ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* e
         value = v;
         return p;
     }
+    // A view of fewer than four units.
     for (unsigned digit; room > 0 && p != end && (digit = DigitOf(*p)) < 10; ++p, --room)
         v = v * 10 + digit;
     value = v;
@@ -131,9 +149,11 @@ ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* e
 }
 
 // The end of the run of digits from p.
-ZELQUIN_INLINE const char16_t* SkipDigits(const char16_t* p, const char16_t* end) {
-    while (end - p >= 4) {
-        const int digits = LeadingDigitLanes(DigitLanes(LoadFour(p)));
+ZELQUIN_INLINE const char16_t* SkipDigits(const char16_t* p, const char16_t* first,
+                                          const char16_t* end) {
+    std::uint64_t units;
+    while (LoadUnits(p, first, end, units)) {
+        const int digits = LeadingDigitLanes(DigitLanes(units));
         p += digits;
         if (digits != 4) return p;
     }
@@ -142,9 +162,11 @@ ZELQUIN_INLINE const char16_t* SkipDigits(const char16_t* p, const char16_t* end
 }
 
 // The end of the run of '0' from p.
-ZELQUIN_INLINE const char16_t* SkipZeros(const char16_t* p, const char16_t* end) {
-    while (end - p >= 4) {
-        const std::uint64_t x = DigitLanes(LoadFour(p));
+ZELQUIN_INLINE const char16_t* SkipZeros(const char16_t* p, const char16_t* first,
+                                         const char16_t* end) {
+    std::uint64_t units;
+    while (LoadUnits(p, first, end, units)) {
+        const std::uint64_t x = DigitLanes(units);
         if (x != 0) return p + (std::countr_zero(x) >> 4);
         p += 4;
     }
@@ -155,22 +177,23 @@ ZELQUIN_INLINE const char16_t* SkipZeros(const char16_t* p, const char16_t* end)
 // The stored digits of a run: the first kDigitsInSignificand gathered into
 // the significand, the next ones, up to kMaxStoredDigits, into the tail, the
 // rest only skipped. `stored` counts the stored digits before the run.
-ZELQUIN_INLINE const char16_t* ReadDigitRun(const char16_t* p, const char16_t* end, int stored,
+ZELQUIN_INLINE const char16_t* ReadDigitRun(const char16_t* p, const char16_t* first,
+                                            const char16_t* end, int stored,
                                             std::uint64_t& significand, std::uint64_t& tail) {
     if (stored < kDigitsInSignificand) {
         const int room = kDigitsInSignificand - stored;
-        const char16_t* const q = GatherDigits(p, end, room, significand);
+        const char16_t* const q = GatherDigits(p, first, end, room, significand);
         if (q - p < room) return q;
         stored = kDigitsInSignificand;
         p = q;
     }
     if (stored < kMaxStoredDigits) {
         const int room = kMaxStoredDigits - stored;
-        const char16_t* const q = GatherDigits(p, end, room, tail);
+        const char16_t* const q = GatherDigits(p, first, end, room, tail);
         if (q - p < room) return q;
         p = q;
     }
-    return SkipDigits(p, end);
+    return SkipDigits(p, first, end);
 }
 
 // The grammar, read from the front: a sign; a significand of digits with at
@@ -199,9 +222,9 @@ ZELQUIN_INLINE DecimalReading ScanUnits(const char16_t* const text, const char16
     // Significand: leading zeros, integer digits, then the point and the
     // fraction digits, whose zeros before the first stored digit only move it.
     const char16_t* const significandStart = p;
-    p = SkipZeros(p, end);
+    p = SkipZeros(p, text, end);
     const char16_t* firstStored = p;
-    p = ReadDigitRun(p, end, 0, s.significand, tail);
+    p = ReadDigitRun(p, text, end, 0, s.significand, tail);
     const std::ptrdiff_t integerDigits = p - firstStored;
     s.digitSeen = p != significandStart;
     s.storedDigits =
@@ -213,12 +236,12 @@ ZELQUIN_INLINE DecimalReading ScanUnits(const char16_t* const text, const char16
         if (!s.digitSeen && (p + 1 == end || DigitOf(p[1]) >= 10)) return s;
         const char16_t* const fraction = ++p;
         if (s.storedDigits == 0) {
-            p = SkipZeros(p, end);
+            p = SkipZeros(p, text, end);
             adjustment = -(p - fraction);
             firstStored = p;
         }
         const char16_t* const run = p;
-        p = ReadDigitRun(p, end, s.storedDigits, s.significand, tail);
+        p = ReadDigitRun(p, text, end, s.storedDigits, s.significand, tail);
         const std::ptrdiff_t fractionDigits = p - run;
         const std::ptrdiff_t room = kMaxStoredDigits - s.storedDigits;
         const int stored = static_cast<int>(fractionDigits < room ? fractionDigits : room);
@@ -278,9 +301,11 @@ ZELQUIN_INLINE DecimalReading ScanFrom(std::u16string_view text, std::size_t sta
     return s;
 }
 
-// The reader's scan: after the text's white space.
+// The reader's scan: after the text's white space. A first unit from '!' to
+// '~', as a number's is, is never white space.
 ZELQUIN_INLINE DecimalReading Scan(std::u16string_view text, std::uint64_t& tail) {
-    return ScanFrom(text, WhiteSpaceLength(text), tail);
+    const bool printable = !text.empty() && static_cast<unsigned>(text[0]) - 0x21u < 0x5Eu;
+    return ScanFrom(text, printable ? 0 : WhiteSpaceLength(text), tail);
 }
 
 }  // namespace
