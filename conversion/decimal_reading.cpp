@@ -53,53 +53,29 @@ inline std::uint64_t DigitLanes(std::uint64_t units) { return units ^ (0x30 * kL
 // How many of the four lanes, from the first, hold digits (0 to 4). A lane
 // above 9 has its top bit set, or gets it from adding 0x7FF6 to its low 15
 // bits, which cannot carry into the next lane.
-//
-// The number of the first `digits` lanes (1 to 4), the first lane the most
-// significant: pairs, then the two pairs.
-//
-// A 32-bit processor does both on the two 32-bit halves, with 32-bit
-// products; elsewhere they work on the whole word.
-#if defined(__i386__) || defined(_M_IX86)
-inline std::uint32_t NotDigitHalf(std::uint32_t x) {
-    return (x | ((x & 0x7FFF7FFFu) + 0x7FF67FF6u)) & 0x80008000u;
-}
-
-inline int LeadingDigitLanes(std::uint64_t x) {
-    const std::uint32_t low = NotDigitHalf(static_cast<std::uint32_t>(x));
-    if (low != 0) return std::countr_zero(low) >> 4;
-    return 2 + (std::countr_zero(NotDigitHalf(static_cast<std::uint32_t>(x >> 32))) >> 4);
-}
-
-inline std::uint32_t PairOf(std::uint32_t x) { return ((x * (10 * 0x10000u + 1)) >> 16) & 0xFFFF; }
-
-inline std::uint64_t LeadingDigitsValue(std::uint64_t x, int digits) {
-    const std::uint32_t low = static_cast<std::uint32_t>(x);
-    const std::uint32_t high = static_cast<std::uint32_t>(x >> 32);
-    switch (digits) {
-        case 1:
-            return low & 0xFFFF;
-        case 2:
-            return PairOf(low);
-        case 3:
-            return PairOf(low) * 10 + (high & 0xFFFF);
-        default:
-            return PairOf(low) * 100 + PairOf(high);
-    }
-}
-#else
 inline int LeadingDigitLanes(std::uint64_t x) {
     const std::uint64_t notDigit =
         (x | ((x & (0x7FFF * kLanes)) + 0x7FF6 * kLanes)) & (0x8000 * kLanes);
     return std::countr_zero(notDigit) >> 4;
 }
 
-// Lanes shifted in from below as zeros make the value that of the lanes
-// above them.
+// The number of the first `digits` lanes (1 to 4), the first lane the most
+// significant: pairs, then the two pairs. Lanes shifted in from below as
+// zeros make the value that of the lanes above them.
 inline std::uint64_t LeadingDigitsValue(std::uint64_t x, int digits) {
     x <<= 16 * (4 - digits);
     const std::uint64_t pairs = ((x * (10 * 0x10000 + 1)) >> 16) & 0x0000FFFF0000FFFFu;
     return (pairs * (100 * (std::uint64_t{1} << 32) + 1)) >> 32;
 }
+
+// On 32-bit x86 the wide loads lose to reading one unit at a time (measured
+// under Wine): their 64-bit shifts and products take several instructions
+// each there. That build reads runs one unit at a time, the digits gathered
+// nine at a time in a 32-bit integer.
+#if defined(__i386__) || defined(_M_IX86)
+constexpr bool kWideLoads = false;
+#else
+constexpr bool kWideLoads = true;
 #endif
 
 // The four units from p, those at and after `end` read as 0: one load from p,
@@ -109,6 +85,7 @@ inline std::uint64_t LeadingDigitsValue(std::uint64_t x, int digits) {
 ZELQUIN_INLINE bool LoadUnits(const char16_t* p, const char16_t* first, const char16_t* end,
                               std::uint64_t& units) {
     const std::ptrdiff_t left = end - p;
+    if (!kWideLoads) return false;
     if (left >= 4) {
         units = LoadFour(p);
         return true;
@@ -125,7 +102,7 @@ ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* f
                                             const char16_t* end, int room, std::uint64_t& value) {
     std::uint64_t v = value, units;
     // Eight digits at a time while eight units remain and eight more fit.
-    while (room >= 8 && end - p >= 8) {
+    while (kWideLoads && room >= 8 && end - p >= 8) {
         const std::uint64_t x = DigitLanes(LoadFour(p)), y = DigitLanes(LoadFour(p + 4));
         if (LeadingDigitLanes(x) + LeadingDigitLanes(y) != 8) break;
         v = v * 100000000u + (LeadingDigitsValue(x, 4) * 10000 + LeadingDigitsValue(y, 4));
@@ -149,9 +126,17 @@ ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* f
         value = v;
         return p;
     }
-    // A view of fewer than four units.
-    for (unsigned digit; room > 0 && p != end && (digit = DigitOf(*p)) < 10; ++p, --room)
-        v = v * 10 + digit;
+    // One unit at a time (a view of fewer than four units, or 32-bit x86).
+    while (room > 0) {
+        const int chunk = room < 9 ? room : 9;
+        std::uint32_t digits = 0;
+        int taken = 0;
+        for (unsigned digit; taken < chunk && p != end && (digit = DigitOf(*p)) < 10; ++p, ++taken)
+            digits = digits * 10 + digit;
+        v = v * kPowersOfTen[taken] + digits;
+        room -= taken;
+        if (taken < chunk) break;
+    }
     value = v;
     return p;
 }
