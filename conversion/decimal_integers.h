@@ -55,11 +55,11 @@ inline void WriteEightDigits(std::uint32_t number, Char* out) {
 }
 
 // Writes a number below 10^count as exactly count digits (leading zeros
-// included), count from 0 to 20: eight digits at a time from the end while
-// more than nine remain, the rest (below 10^9) in 32-bit arithmetic.
+// included), count from 0 to 20: eight digits at a time from the end, the
+// halves of each eight written independently, the rest in 32-bit arithmetic.
 template <typename Char>
 inline void WriteDigits(std::uint64_t number, int count, Char* out) {
-    while (count > 9) {
+    while (count > 8) {
         const std::uint64_t upper = DivideBy100000000(number);
         WriteEightDigits(static_cast<std::uint32_t>(number - upper * 100000000u), out + count - 8);
         number = upper;

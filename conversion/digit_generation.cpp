@@ -193,19 +193,17 @@ bool FastSeventeenDigits(const ExtendedValue& x, int& k, std::uint64_t& seventee
     constexpr std::uint64_t kTenthBand = std::uint64_t{1} << (64 - 8);
     if (integer < kTenToThe17) return false;
     if (integer < kTenToThe18 - 1) {
-        const std::uint64_t tens = DivideBy10(integer);
-        const std::uint64_t lastDigit = integer - 10 * tens;
+        const std::uint64_t lastDigit = integer - 10 * DivideBy10(integer);
         if ((lastDigit == 4 && fraction >= 0 - kBand) || (lastDigit == 5 && fraction < kBand))
             return false;
-        seventeen = tens + (lastDigit >= 5 ? 1 : 0);  // floor((integer + 5) / 10)
+        seventeen = DivideBy10(integer + 5);  // beside the last digit, not after it
         return true;
     }
     if (integer <= kTenToThe18) return false;
-    const std::uint64_t hundreds = DivideBy100(integer);
-    const std::uint64_t lastTwo = integer - 100 * hundreds;
+    const std::uint64_t lastTwo = integer - 100 * DivideBy100(integer);
     if ((lastTwo == 49 && fraction >= 0 - kTenthBand) || (lastTwo == 50 && fraction < kTenthBand))
         return false;
-    seventeen = hundreds + (lastTwo >= 50 ? 1 : 0);  // floor((integer + 50) / 100)
+    seventeen = DivideBy100(integer + 50);
     ++k;
     return true;
 }
