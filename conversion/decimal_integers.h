@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "wide_arithmetic.h"
+
 namespace zelquin {
 
 inline constexpr char kDecimalPairs[] =
@@ -53,11 +55,12 @@ inline void WriteEightDigits(std::uint32_t number, Char* out) {
 }
 
 // Writes a number below 10^count as exactly count digits (leading zeros
-// included), count from 0 to 20.
+// included), count from 0 to 20: eight digits at a time from the end, the
+// halves of each eight written independently, the rest in 32-bit arithmetic.
 template <typename Char>
 inline void WriteDigits(std::uint64_t number, int count, Char* out) {
     while (count > 8) {
-        const std::uint64_t upper = number / 100000000u;
+        const std::uint64_t upper = DivideBy100000000(number);
         WriteEightDigits(static_cast<std::uint32_t>(number - upper * 100000000u), out + count - 8);
         number = upper;
         count -= 8;

@@ -2,8 +2,10 @@
 #include "decimal_reading.h"
 
 #include <bit>
+#include <cstring>
 
 #include "binary_format.h"
+#include "decimal_integers.h"
 #include "inlining.h"
 #include "pattern_reading.h"
 #include "wide_arithmetic.h"
@@ -17,15 +19,9 @@ namespace {
 // from overflowing it without changing any result.
 constexpr int kAdjustmentLimit = 1 << 24;
 
-// The narrow form of a unit: its own code value up to 0xFF. A unit above 0xFF
-// has none and ends the text, as a NUL does: 0 stands for both.
-inline unsigned Narrow(char16_t unit) {
-    const unsigned value = static_cast<unsigned>(unit);
-    return value & (0u - static_cast<unsigned>(value <= 0xFFu));
-}
-
 // The value of a decimal digit, 10 or more for any other unit. A unit above
-// 0xFF needs no narrowing here: like the 0 it narrows to, it is no digit.
+// U+00FF, which ends the text as a NUL does, is no digit, nor equal to any of
+// the grammar's other characters, so units are compared as they are.
 inline unsigned DigitOf(char16_t unit) { return static_cast<unsigned>(unit) - '0'; }
 
 inline bool IsExponentLetter(unsigned c) { return (c | 0x20u) == 'e' || (c | 0x20u) == 'd'; }
@@ -36,59 +32,178 @@ std::int64_t Clamp(std::int64_t adjustment) {
                                             : adjustment;
 }
 
-// A run of digits from p: the first `gather` of them added to the significand,
-// the rest only counted. Returns the end of the run. Digits are taken two at a
-// time, the second unit read only once the first has proved a digit, so that
-// nothing past the run's end is read.
-ZELQUIN_INLINE const char16_t* ReadDigitRun(const char16_t* p, const char16_t* end,
-                                            std::ptrdiff_t gather, std::uint64_t& significand) {
-    const char16_t* const gatherEnd = end - p > gather ? p + gather : end;
-    std::uint64_t value = significand;
-    for (; gatherEnd - p >= 2; p += 2) {
-        const unsigned first = DigitOf(p[0]);
-        if (first >= 10) {
-            significand = value;
-            return p;
-        }
-        const unsigned second = DigitOf(p[1]);
-        if (second >= 10) {
-            significand = value * 10 + first;
-            return p + 1;
-        }
-        value = value * 100 + (first * 10 + second);
+// Runs of digits are read four units at a time: one 64-bit load, the first
+// unit in the low 16 bits (every target is little-endian). Nothing outside the
+// view is read; within it, the units after a run, and near the view's end the
+// units before it, may be loaded and ignored.
+static_assert(std::endian::native == std::endian::little);
+
+constexpr std::uint64_t kLanes = 0x0001000100010001u;
+
+inline std::uint64_t LoadFour(const char16_t* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// The units minus '0' where they are digits (0 to 9 in their lanes), anything
+// else elsewhere: x = units ^ 0x30, which maps '0'..'9' and only them to 0..9.
+inline std::uint64_t DigitLanes(std::uint64_t units) { return units ^ (0x30 * kLanes); }
+
+// How many of the four lanes, from the first, hold digits (0 to 4). A lane
+// above 9 has its top bit set, or gets it from adding 0x7FF6 to its low 15
+// bits, which cannot carry into the next lane.
+inline int LeadingDigitLanes(std::uint64_t x) {
+    const std::uint64_t notDigit =
+        (x | ((x & (0x7FFF * kLanes)) + 0x7FF6 * kLanes)) & (0x8000 * kLanes);
+    return std::countr_zero(notDigit) >> 4;
+}
+
+// The number of the first `digits` lanes (1 to 4), the first lane the most
+// significant: pairs, then the two pairs. Lanes shifted in from below as
+// zeros make the value that of the lanes above them.
+inline std::uint64_t LeadingDigitsValue(std::uint64_t x, int digits) {
+    x <<= 16 * (4 - digits);
+    const std::uint64_t pairs = ((x * (10 * 0x10000 + 1)) >> 16) & 0x0000FFFF0000FFFFu;
+    return (pairs * (100 * (std::uint64_t{1} << 32) + 1)) >> 32;
+}
+
+// On 32-bit x86 the wide loads lose to reading one unit at a time (measured
+// under Wine): their 64-bit shifts and products take several instructions
+// each there. That build reads runs one unit at a time, the digits gathered
+// nine at a time in a 32-bit integer.
+#if defined(__i386__) || defined(_M_IX86)
+constexpr bool kWideLoads = false;
+#else
+constexpr bool kWideLoads = true;
+#endif
+
+// The four units from p, those at and after `end` read as 0: one load from p,
+// or, where fewer than four remain, of the view's last four moved down (the
+// view from `first` holding four). The units before p that this loads lie in
+// the view too. False where p is at the end or the view is shorter.
+ZELQUIN_INLINE bool LoadUnits(const char16_t* p, const char16_t* first, const char16_t* end,
+                              std::uint64_t& units) {
+    const std::ptrdiff_t left = end - p;
+    if (!kWideLoads) return false;
+    if (left >= 4) {
+        units = LoadFour(p);
+        return true;
     }
-    if (p != gatherEnd) {
-        const unsigned digit = DigitOf(*p);
-        if (digit >= 10) {
-            significand = value;
-            return p;
-        }
-        value = value * 10 + digit;
-        ++p;
+    if (left <= 0 || end - first < 4) return false;
+    units = LoadFour(end - 4) >> (16 * (4 - left));
+    return true;
+}
+
+// Digits from p into value (value * 10^k + their number) while there are
+// digits and fewer than `room` have been taken; returns the end of what was
+// taken.
+ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* first,
+                                            const char16_t* end, int room, std::uint64_t& value) {
+    std::uint64_t v = value, units;
+    // Eight digits at a time while eight units remain and eight more fit.
+    while (kWideLoads && room >= 8 && end - p >= 8) {
+        const std::uint64_t x = DigitLanes(LoadFour(p)), y = DigitLanes(LoadFour(p + 4));
+        if (LeadingDigitLanes(x) + LeadingDigitLanes(y) != 8) break;
+        v = v * 100000000u + (LeadingDigitsValue(x, 4) * 10000 + LeadingDigitsValue(y, 4));
+        p += 8;
+        room -= 8;
     }
-    significand = value;
+    while (room > 0 && LoadUnits(p, first, end, units)) {
+        const std::uint64_t x = DigitLanes(units);
+        int digits = LeadingDigitLanes(x);
+        if (digits > room) digits = room;
+        if (digits == 4) {
+            v = v * 10000 + LeadingDigitsValue(x, 4);
+            p += 4;
+            room -= 4;
+            continue;
+        }
+        if (digits != 0) {
+            v = v * kPowersOfTen[digits] + LeadingDigitsValue(x, digits);
+            p += digits;
+        }
+        value = v;
+        return p;
+    }
+    // One unit at a time (a view of fewer than four units, or 32-bit x86).
+    while (room > 0) {
+        const int chunk = room < 9 ? room : 9;
+        std::uint32_t digits = 0;
+        int taken = 0;
+        for (unsigned digit; taken < chunk && p != end && (digit = DigitOf(*p)) < 10; ++p, ++taken)
+            digits = digits * 10 + digit;
+        v = v * kPowersOfTen[taken] + digits;
+        room -= taken;
+        if (taken < chunk) break;
+    }
+    value = v;
+    return p;
+}
+
+// The end of the run of digits from p.
+ZELQUIN_INLINE const char16_t* SkipDigits(const char16_t* p, const char16_t* first,
+                                          const char16_t* end) {
+    std::uint64_t units;
+    while (LoadUnits(p, first, end, units)) {
+        const int digits = LeadingDigitLanes(DigitLanes(units));
+        p += digits;
+        if (digits != 4) return p;
+    }
     while (p != end && DigitOf(*p) < 10) ++p;
     return p;
+}
+
+// The end of the run of '0' from p.
+ZELQUIN_INLINE const char16_t* SkipZeros(const char16_t* p, const char16_t* first,
+                                         const char16_t* end) {
+    std::uint64_t units;
+    while (LoadUnits(p, first, end, units)) {
+        const std::uint64_t x = DigitLanes(units);
+        if (x != 0) return p + (std::countr_zero(x) >> 4);
+        p += 4;
+    }
+    while (p != end && *p == u'0') ++p;
+    return p;
+}
+
+// The stored digits of a run: the first kDigitsInSignificand gathered into
+// the significand, the next ones, up to kMaxStoredDigits, into the tail, the
+// rest only skipped. `stored` counts the stored digits before the run.
+ZELQUIN_INLINE const char16_t* ReadDigitRun(const char16_t* p, const char16_t* first,
+                                            const char16_t* end, int stored,
+                                            std::uint64_t& significand, std::uint64_t& tail) {
+    if (stored < kDigitsInSignificand) {
+        const int room = kDigitsInSignificand - stored;
+        const char16_t* const q = GatherDigits(p, first, end, room, significand);
+        if (q - p < room) return q;
+        stored = kDigitsInSignificand;
+        p = q;
+    }
+    if (stored < kMaxStoredDigits) {
+        const int room = kMaxStoredDigits - stored;
+        const char16_t* const q = GatherDigits(p, first, end, room, tail);
+        if (q - p < room) return q;
+        p = q;
+    }
+    return SkipDigits(p, first, end);
 }
 
 // The grammar, read from the front: a sign; a significand of digits with at
 // most one point and at least one digit; an exponent part of a letter, a sign
 // and at least one digit, which counts for nothing without its digit. Zeros
 // ahead of the first significant digit are counted, not stored; the first 25
-// significant digits are stored, and the first 19 also gathered into a 64-bit
-// integer; beyond the 25, integer digits move the point and fraction digits
-// are ignored. Each unit is narrowed as it is read. The scan examines the
-// units in order and stops at the first one that is not part of the number,
-// never reading past it (the point alone looks one unit ahead, as it is a
-// number's only when a digit stands on one side of it). Positions are kept
-// as pointers while scanning and made offsets from `text` at the end.
+// significant digits are stored, the first 19 also gathered into a 64-bit
+// integer and the next six into the tail; beyond the 25, integer digits move
+// the point and fraction digits are ignored. Positions are kept as pointers
+// while scanning and made offsets from `text` at the end.
 ZELQUIN_INLINE DecimalReading ScanUnits(const char16_t* const text, const char16_t* p,
-                                        const char16_t* const end) {
+                                        const char16_t* const end, std::uint64_t& tail) {
     const auto at = [text](const char16_t* q) { return static_cast<std::size_t>(q - text); };
     DecimalReading s{};
     s.numberStart = s.significandStart = s.significandEnd = s.exponentStart = s.numberEnd =
         s.firstStored = at(p);
-    const auto current = [&] { return p == end ? 0u : Narrow(*p); };
+    const auto current = [&] { return p == end ? 0u : static_cast<unsigned>(*p); };
 
     // Sign.
     unsigned c = current();
@@ -100,9 +215,9 @@ ZELQUIN_INLINE DecimalReading ScanUnits(const char16_t* const text, const char16
     // Significand: leading zeros, integer digits, then the point and the
     // fraction digits, whose zeros before the first stored digit only move it.
     const char16_t* const significandStart = p;
-    while (p != end && Narrow(*p) == '0') ++p;
+    p = SkipZeros(p, text, end);
     const char16_t* firstStored = p;
-    p = ReadDigitRun(p, end, kDigitsInSignificand, s.significand);
+    p = ReadDigitRun(p, text, end, 0, s.significand, tail);
     const std::ptrdiff_t integerDigits = p - firstStored;
     s.digitSeen = p != significandStart;
     s.storedDigits =
@@ -114,14 +229,12 @@ ZELQUIN_INLINE DecimalReading ScanUnits(const char16_t* const text, const char16
         if (!s.digitSeen && (p + 1 == end || DigitOf(p[1]) >= 10)) return s;
         const char16_t* const fraction = ++p;
         if (s.storedDigits == 0) {
-            while (p != end && Narrow(*p) == '0') ++p;
+            p = SkipZeros(p, text, end);
             adjustment = -(p - fraction);
             firstStored = p;
         }
         const char16_t* const run = p;
-        const int gathered =
-            s.storedDigits < kDigitsInSignificand ? s.storedDigits : kDigitsInSignificand;
-        p = ReadDigitRun(p, end, kDigitsInSignificand - gathered, s.significand);
+        p = ReadDigitRun(p, text, end, s.storedDigits, s.significand, tail);
         const std::ptrdiff_t fractionDigits = p - run;
         const std::ptrdiff_t room = kMaxStoredDigits - s.storedDigits;
         const int stored = static_cast<int>(fractionDigits < room ? fractionDigits : room);
@@ -149,7 +262,17 @@ ZELQUIN_INLINE DecimalReading ScanUnits(const char16_t* const text, const char16
     }
     if (p == end || DigitOf(*p) >= 10) return s;
     s.exponentStart = at(p);
+    // The first four digits at once (below 10^4, so at most one step past the
+    // cap), the rest one by one.
     int value = 0;
+    std::uint64_t units;
+    if (LoadUnits(p, text, end, units)) {
+        const std::uint64_t x = DigitLanes(units);
+        const int digits = LeadingDigitLanes(x);  // at least 1
+        value = static_cast<int>(LeadingDigitsValue(x, digits));
+        if (value > kLargestDecimalExponent) value = kExponentValueCap;
+        p += digits;
+    }
     for (unsigned digit; p != end && (digit = DigitOf(*p)) < 10; ++p) {
         if (value <= kLargestDecimalExponent) {
             value = value * 10 + static_cast<int>(digit);
@@ -171,23 +294,28 @@ int CopyStoredDigits(std::u16string_view text, std::size_t first, int count, std
     return count;
 }
 
-// The scan from text[start], with the text-after flag.
-ZELQUIN_INLINE DecimalReading ScanFrom(std::u16string_view text, std::size_t start) {
+// The scan from text[start], with the text-after flag, and the stored digits
+// after the nineteenth gathered into `tail`.
+ZELQUIN_INLINE DecimalReading ScanFrom(std::u16string_view text, std::size_t start,
+                                       std::uint64_t& tail) {
     const char16_t* const begin = text.data();
-    DecimalReading s = ScanUnits(begin, begin + start, begin + text.size());
+    DecimalReading s = ScanUnits(begin, begin + start, begin + text.size(), tail);
     s.textAfter = s.digitSeen && s.numberEnd < text.size();
     return s;
 }
 
-// The reader's scan: after the text's white space.
-ZELQUIN_INLINE DecimalReading Scan(std::u16string_view text) {
-    return ScanFrom(text, WhiteSpaceLength(text));
+// The reader's scan: after the text's white space. A first unit from '!' to
+// '~', as a number's is, is never white space.
+ZELQUIN_INLINE DecimalReading Scan(std::u16string_view text, std::uint64_t& tail) {
+    const bool printable = !text.empty() && static_cast<unsigned>(text[0]) - 0x21u < 0x5Eu;
+    return ScanFrom(text, printable ? 0 : WhiteSpaceLength(text), tail);
 }
 
 }  // namespace
 
 DecimalReading ScanDecimalText(std::u16string_view text, std::size_t start) {
-    return ScanFrom(text, start);
+    std::uint64_t tail = 0;
+    return ScanFrom(text, start, tail);
 }
 
 int StoredDigits(std::u16string_view text, const DecimalReading& number, std::uint8_t* digits) {
@@ -277,44 +405,73 @@ std::uint64_t ExtendedToDouble(const ExtendedValue& value) {
 
 namespace {
 
-// The fast path. Why it gives the chain's binary64, for a number N * 10^n with
-// N below 10^19 (at most 19 digits) and |n| <= 342:
+// The fast path. Why it gives the chain's binary64, for a number m * 2^s *
+// 10^n with m below 2^64 and |n| <= 342, where m * 2^s * 10^n is the number
+// the chain scales (FastOf finds it; at most 19 digits keep their trailing
+// zeros there, which changes neither the number nor the bound below, the
+// chain's exponent being n plus at most 18 of them):
 //
-// The chain reads the digits, without their trailing zeros, as an integer of at
-// most 64 significant bits, so the lowest limb is already clear and clearing it
-// changes nothing. It scales by one table entry per octal digit of its decimal
-// exponent, which is n plus the trailing zeros, at most three as it is below
-// 512 (N * 10^n is also its number, whatever the zeros), and
-// rounds the result y' to 53 bits, up exactly when y' lies above the midpoint
-// between two binary64 neighbours. Each multiplication leaves out partial
-// products of less than 2^-76 of the product, never above it, and rounds
-// within 2^-80; each table entry lies within 2^-80.009 of its power (the tests
-// check both). So |y' - w| < 3 * (2^-76 + 2^-80 + 2^-80.009) * w < 2^-74.24 * w,
-// with w = N * 10^n exactly.
+// The chain reads the stored digits (at most 24 after the 25th has raised the
+// 24th, trailing zeros dropped) as an integer N below 2^80, exactly, and
+// before it scales by 10^n it clears the lowest 16 bits of its 80-bit
+// significand: it scales N cut to its top 64 bits, m * 2^s, exactly (s = 0
+// and m = N for N below 2^64). It scales by one table entry per octal digit of
+// n, at most three as |n| < 512, and rounds the result y'. Each multiplication
+// leaves out partial products of less than 2^-76 of the product, never above
+// it, and rounds within 2^-80; each table entry lies within 2^-80.009 of its
+// power (the tests check both). So |y' - w| < 3 * (2^-76 + 2^-80 + 2^-80.009)
+// * w < 2^-74.24 * w, with w = m * 2^s * 10^n exactly. The extended range
+// reaches far beyond binary64's both ways, so this holds for every w here.
 //
-// Here w is m * P * 2^(b - 127 - lz): m is N shifted left by lz so that its top
-// bit is set, P the 128-bit truncation of 10^n (below it by less than one unit).
-// H, the top 128 bits of m * P, is formed exactly, and w lies in [H, H + 2)
-// units of H's last bit (in [H, H + 4) after the one shift that normalises H).
-// With H normalised to [2^127, 2^128), the top 53 bits are the significand, the
-// next is the round bit, and the 74 below it the tail. Unless w lies within
-// 2^57 units, 2^-71 of w, of the midpoint (round bit set, tail zero), y' lies
-// on the same side of it as w: 2^-74.24 of w is below 2^53.76 units, and the
-// 4 units of H's own error add nothing that matters. So away from
-// the midpoints the chain rounds up exactly when the round bit is set. Results
-// that the chain makes subnormal, infinite or zero fall back, as do exact
-// midpoints, which the band holds.
-ZELQUIN_INLINE bool FastTextToDouble(std::uint64_t n, int exponent, std::uint64_t& bits) {
+// Here w is m * P * 2^(b - 127 - lz + s): m shifted left by lz so that its top
+// bit is set, P the 128-bit truncation of 10^n (below it by less than one
+// unit). H, the top 128 bits of m * P, is formed exactly, and w lies in
+// [H, H + 2) units of H's last bit (in [H, H + 4) after the one shift that
+// normalises H to [2^127, 2^128)).
+//
+// The chain rounds y' to 53 bits, up exactly when y' lies above the midpoint
+// between two binary64 neighbours; where that is below 2^-1022, it rounds y'
+// to a multiple of 2^-1074 instead, to the nearest (an exact half to even); a
+// 53-bit rounding that carries to 2^-1022 agrees with that. Either way the
+// last place is 2^75 units of H, or more below 2^-1022, where H moved down by
+// k bits puts the last place at 2^75 units again. Then the top 53 bits (fewer
+// below 2^-1022) are the significand, the next is the round bit, and the 74
+// below it the tail. Unless w lies within 2^57 units, 2^-18 of the last place,
+// of the midpoint (round bit set, tail zero), y' lies on the same side of it
+// as w: 2^-74.24 of w is below 2^53.76 units (below 2^-22.24 of the last place
+// below 2^-1022), and the 4 units of H's own error and the bits shifted out
+// add nothing that matters. So away from the midpoints the chain rounds up
+// exactly when the round bit is set; exact midpoints, such as
+// 9007199254740995, fall in the band and fall back. A rounding that reaches
+// 2^1024 is infinity for the chain too. Below 2^-1076 (k above 54), w and y'
+// lie below half of 2^-1074, which the chain makes zero; just above it
+// (k = 54) falls back.
+ZELQUIN_INLINE bool FastTextToDouble(std::uint64_t n, int binaryShift, int exponent,
+                                     std::uint64_t& bits) {
     if (exponent < kWidePowerMin || exponent > kWidePowerMax) return false;
     const int lz = std::countl_zero(n);
     const WidePower& power = WidePowerOfTen(exponent);
     Wide128 h = Multiply64By128High(n << lz, power.high, power.low);
-    // w = H * 2^(b - 63 - lz); H is at least 2^126.
+    // w = H * 2^(b - 63 - lz + s); H is at least 2^126.
     // Normalised without a branch: shifted left once when bit 127 is clear.
     const int shift = 1 - static_cast<int>(h.high >> 63);
     h.high = (h.high << shift) | ((h.low >> 63) & static_cast<std::uint64_t>(shift));
     h.low <<= shift;
-    int e = BinaryExponentOfPowerOfTen(exponent) + 64 - lz - shift;  // of H's bit 127
+    // The power of two of H's bit 127.
+    int e = BinaryExponentOfPowerOfTen(exponent) + 64 - lz - shift + binaryShift;
+
+    constexpr int kSmallestNormalExponent = 1 - kBinary64.Bias();  // -1022
+    const bool belowNormal = e < kSmallestNormalExponent;
+    if (belowNormal) {
+        const int k = kSmallestNormalExponent - e;
+        if (k > kBinary64.fractionBits + 1) {
+            if (k == kBinary64.fractionBits + 2) return false;
+            bits = 0;
+            return true;
+        }
+        h.low = (h.low >> k) | (h.high << (64 - k));
+        h.high >>= k;
+    }
 
     // The round bit and the tail: the low 11 bits of the high word and the
     // low word. Near the midpoint means within kBand of 0x400 * 2^64; with
@@ -328,11 +485,19 @@ ZELQUIN_INLINE bool FastTextToDouble(std::uint64_t n, int exponent, std::uint64_
     const std::uint64_t roundBit = (h.high >> kTailBits) & 1;
 
     std::uint64_t significand = (h.high >> (kTailBits + 1)) + roundBit;
+    if (belowNormal) {
+        // A multiple of 2^-1074: a subnormal's bits, or 2^52 for 2^-1022.
+        bits = significand;
+        return true;
+    }
     if (significand == kBinary64.ImplicitBit() << 1) {
         significand >>= 1;
         ++e;
     }
-    if (e > kBinary64.Bias() || e < 1 - kBinary64.Bias()) return false;
+    if (e > kBinary64.Bias()) {
+        bits = kBinary64.Infinity();
+        return true;
+    }
     bits = (static_cast<std::uint64_t>(e + kBinary64.Bias()) << kBinary64.fractionBits) |
            (significand & kBinary64.FractionMask());
     return true;
@@ -406,11 +571,6 @@ Binary80 ToBinary80(const ExtendedValue& x) {
                     (x.exponent == 0 ? 1 : x.exponent) - kExtendedBias - kExtendedLeadingBit};
 }
 
-// The text after its white space, read by the fast path where it applies and
-// by the chain otherwise. The fast path takes the digits as they were stored,
-// trailing zeros included: its result depends only on the number's exact
-// value, which the chain's value for the digits without their trailing zeros
-// approaches within the same bound.
 // The binary64 by the chain.
 std::uint64_t ChainOf(std::u16string_view text, const ChainInput& number) {
     const std::uint64_t sign = number.negative ? kBinary64.SignBit() : 0;
@@ -420,19 +580,110 @@ std::uint64_t ChainOf(std::u16string_view text, const ChainInput& number) {
     return ExtendedToDouble(steps.intermediate);
 }
 
-ZELQUIN_INLINE std::uint64_t ToDouble(std::u16string_view text, const DecimalReading& number) {
-    if (!number.digitSeen) return 0;
-    if (number.storedDigits != 0 && number.storedDigits <= kDigitsInSignificand) {
-        const int n = DecimalExponent(number.exponentNegative, number.exponentValue,
-                                      number.exponentAdjustment);
-        std::uint64_t bits;
-        if (FastTextToDouble(number.significand, n, bits))
-            return (number.negative ? kBinary64.SignBit() : 0) | bits;
+// Beyond these decimal positions (the number below 10^p, and at least
+// 10^(p - 1)) the chain's result is zero or infinity whatever the digits: at
+// most 10^-324, below 2^-1076, y' lies below half of 2^-1074; at least 10^309,
+// above 2^1024, y' does too. Beyond +-5200 the chain says so at once, and
+// short of that its extended range holds the products (or runs out the same
+// way).
+constexpr int kZeroPosition = -324;
+constexpr int kInfinityPosition = 310;
+
+// The integer the chain scales for 20 to 25 stored digits, the first 19 in
+// `first` and the others in `tail`: the 25th raising the 24th, or else the
+// trailing zeros dropped, as the chain does on the digits (a raised 24th digit
+// is never dropped, even where it makes the integer end in a zero), and cut
+// to its top 64 bits, m * 2^s. The exponent n moves with the digits dropped.
+// False where the chain does not cut the integer (n = 0): that is left to it.
+ZELQUIN_INLINE bool ChainInteger(std::uint64_t first, std::uint64_t tail, int stored,
+                                 std::uint64_t& m, int& s, int& n) {
+    int kept = stored - kDigitsInSignificand;  // 1 to 6 digits in the tail
+    std::uint32_t low = static_cast<std::uint32_t>(tail);
+    bool raised = false;
+    if (stored == kMaxStoredDigits) {
+        raised = low % 10 >= 5;
+        low /= 10;
+        --kept;
+        ++n;
     }
+    std::uint64_t high = first;
+    if (raised) {
+        ++low;  // may make the 24th digit a ten: the integer is the same
+    } else if (low == 0) {
+        n += kept;
+        kept = 0;
+        for (std::uint64_t tens; high == 10 * (tens = DivideBy10(high)); high = tens) ++n;
+    } else {
+        while (low % 10 == 0) {
+            low /= 10;
+            --kept;
+            ++n;
+        }
+    }
+    // N = high * 10^kept + low, below 2^80.
+    const Wide128 product = Multiply64(high, kPowersOfTen[kept]);
+    const std::uint64_t lowWord = product.low + low;
+    const std::uint64_t highWord = product.high + (lowWord < low ? 1 : 0);
+    if (highWord == 0) {
+        m = lowWord;
+        s = 0;
+        return true;
+    }
+    if (n == 0) return false;
+    s = 64 - std::countl_zero(highWord);
+    m = (highWord << (64 - s)) | (lowWord >> s);
+    return true;
+}
+
+// The fast path for a scanned number with a digit, the stored digits after the
+// nineteenth in `tail`: true with the chain's binary64, false where it leaves
+// it to the chain.
+ZELQUIN_INLINE bool FastOf(const DecimalReading& number, std::uint64_t tail, std::uint64_t& bits) {
+    const std::uint64_t sign = number.negative ? kBinary64.SignBit() : 0;
+    const int stored = number.storedDigits;
+    int n =
+        DecimalExponent(number.exponentNegative, number.exponentValue, number.exponentAdjustment);
+    const int position = n + stored;
+    if (stored == 0 || position <= kZeroPosition) {
+        bits = sign;
+        return true;
+    }
+    if (position >= kInfinityPosition) {
+        bits = sign | kBinary64.Infinity();
+        return true;
+    }
+    std::uint64_t m = number.significand;
+    int s = 0;
+    if (stored > kDigitsInSignificand && !ChainInteger(m, tail, stored, m, s, n)) return false;
+    if (!FastTextToDouble(m, s, n, bits)) return false;
+    bits |= sign;
+    return true;
+}
+
+// The stored digits after the nineteenth, read again from the text, for a
+// record scanned elsewhere.
+std::uint64_t TailOf(std::u16string_view text, const DecimalReading& number) {
+    std::uint8_t digits[kMaxStoredDigits];
+    const int count = CopyStoredDigits(text, number.firstStored, number.storedDigits, digits);
+    std::uint64_t tail = 0;
+    for (int i = kDigitsInSignificand; i < count; ++i) tail = tail * 10 + digits[i];
+    return tail;
+}
+
+ZELQUIN_INLINE std::uint64_t ToDouble(std::u16string_view text, const DecimalReading& number,
+                                      std::uint64_t tail) {
+    if (!number.digitSeen) return 0;
+    std::uint64_t bits;
+    if (FastOf(number, tail, bits)) return bits;
     return ChainOf(text, ChainInputOf(number));
 }
 
 }  // namespace
+
+bool FastDecimalToDouble(std::u16string_view text, const DecimalReading& number,
+                         std::uint64_t& bits) {
+    return number.digitSeen && FastOf(number, TailOf(text, number), bits);
+}
 
 std::uint64_t ChainToDouble(std::u16string_view text, const DecimalReading& number) {
     if (!number.digitSeen) return 0;
@@ -440,10 +691,14 @@ std::uint64_t ChainToDouble(std::u16string_view text, const DecimalReading& numb
 }
 
 std::uint64_t DecimalToDouble(std::u16string_view text, const DecimalReading& number) {
-    return ToDouble(text, number);
+    return ToDouble(text, number, TailOf(text, number));
 }
 
-std::uint64_t TextToDouble(std::u16string_view text) { return ToDouble(text, Scan(text)); }
+std::uint64_t TextToDouble(std::u16string_view text) {
+    std::uint64_t tail = 0;
+    const DecimalReading number = Scan(text, tail);
+    return ToDouble(text, number, tail);
+}
 
 namespace {
 
@@ -451,8 +706,9 @@ namespace {
 // pattern from it lets the compiler drop the rest.
 ZELQUIN_INLINE ValueReading Read(std::u16string_view text, FormatOption option) {
     ValueReading reading;
-    reading.number = Scan(text);
-    reading.binary64 = ToDouble(text, reading.number);
+    std::uint64_t tail = 0;
+    reading.number = Scan(text, tail);
+    reading.binary64 = ToDouble(text, reading.number, tail);
     reading.isDouble = option != FormatOption::Binary32;
     reading.bits = reading.isDouble ? reading.binary64 : DoubleToSingle(reading.binary64);
     return reading;

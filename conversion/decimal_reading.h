@@ -43,6 +43,12 @@ std::uint64_t ExtendedToDouble(const ExtendedValue& value);
 // that defines it: the fast path's fallback, and its reference.
 std::uint64_t ChainToDouble(std::u16string_view text, const DecimalReading& number);
 
+// The fast path alone: true with the chain's binary64 where it can prove it,
+// false where it leaves the number to the chain (its fallback band, and the
+// numbers it does not cover).
+bool FastDecimalToDouble(std::u16string_view text, const DecimalReading& number,
+                         std::uint64_t& bits);
+
 // The binary64 of a scanned number: by a fast path that provably gives the
 // chain's bits where it applies, by the chain otherwise.
 std::uint64_t DecimalToDouble(std::u16string_view text, const DecimalReading& number);

@@ -129,7 +129,8 @@ std::uint64_t ChainSeventeenDigits(const ExtendedValue& x, int& k) {
     const std::uint64_t middle = highProduct.low + lowProduct.high;
     const std::uint64_t carry = middle < highProduct.low ? 1 : 0;
     const std::uint64_t eighteen = ((highProduct.high + carry) << 40) | (middle >> 24);
-    return eighteen / 10 + (eighteen % 10 >= 5 ? 1 : 0);
+    const std::uint64_t seventeen = DivideBy10(eighteen);
+    return seventeen + (eighteen - 10 * seventeen >= 5 ? 1 : 0);
 }
 
 // The fast path. Why it gives the chain's seventeen digits:
@@ -192,38 +193,56 @@ bool FastSeventeenDigits(const ExtendedValue& x, int& k, std::uint64_t& seventee
     constexpr std::uint64_t kTenthBand = std::uint64_t{1} << (64 - 8);
     if (integer < kTenToThe17) return false;
     if (integer < kTenToThe18 - 1) {
-        const std::uint64_t lastDigit = integer % 10;
+        const std::uint64_t lastDigit = integer - 10 * DivideBy10(integer);
         if ((lastDigit == 4 && fraction >= 0 - kBand) || (lastDigit == 5 && fraction < kBand))
             return false;
-        seventeen = (integer + 5) / 10;
+        seventeen = DivideBy10(integer + 5);  // beside the last digit, not after it
         return true;
     }
     if (integer <= kTenToThe18) return false;
-    const std::uint64_t lastTwo = integer % 100;
+    const std::uint64_t lastTwo = integer - 100 * DivideBy100(integer);
     if ((lastTwo == 49 && fraction >= 0 - kTenthBand) || (lastTwo == 50 && fraction < kTenthBand))
         return false;
-    seventeen = (integer + 50) / 100;
+    seventeen = DivideBy100(integer + 50);
     ++k;
     return true;
 }
 
+// A carry of the rounding into 10^17 leaves 10^16 and raises k.
+SeventeenDigits Normalised(bool negative, int k, std::uint64_t seventeen) {
+    if (seventeen == kTenToThe17) {
+        seventeen = kTenToThe17 / 10;
+        ++k;
+    }
+    return SeventeenDigits{negative, k, seventeen};
+}
+
 // The seventeen digits of a finite non-zero binary64, by the fast path where
-// it holds and by the chain otherwise; a carry of the rounding into 10^17
-// leaves 10^16 and raises k.
+// it holds and by the chain otherwise.
 SeventeenDigits SeventeenDigitsOf(std::uint64_t bits, bool fastPath) {
     const BinaryFields f = SplitFields(bits, kBinary64);
     const ExtendedValue x = Binary64ToExtended(f);
     int k = EstimateDecimalExponent(x);
     std::uint64_t seventeen;
     if (!fastPath || !FastSeventeenDigits(x, k, seventeen)) seventeen = ChainSeventeenDigits(x, k);
-    if (seventeen == kTenToThe17) {
-        seventeen = kTenToThe17 / 10;
-        ++k;
-    }
-    return SeventeenDigits{f.negative, k, seventeen};
+    return Normalised(f.negative, k, seventeen);
 }
 
 }  // namespace
+
+int DecimalExponentEstimate(std::uint64_t bits) {
+    return EstimateDecimalExponent(Binary64ToExtended(SplitFields(bits, kBinary64)));
+}
+
+bool FastFiniteToSeventeenDigits(std::uint64_t bits, SeventeenDigits& digits) {
+    const BinaryFields f = SplitFields(bits, kBinary64);
+    const ExtendedValue x = Binary64ToExtended(f);
+    int k = EstimateDecimalExponent(x);
+    std::uint64_t seventeen;
+    if (!FastSeventeenDigits(x, k, seventeen)) return false;
+    digits = Normalised(f.negative, k, seventeen);
+    return true;
+}
 
 SeventeenDigits FiniteToSeventeenDigits(std::uint64_t bits) {
     return SeventeenDigitsOf(bits, true);

@@ -14,31 +14,107 @@ struct Wide128 {
     std::uint64_t low;
 };
 
-inline Wide128 Multiply64(std::uint64_t a, std::uint64_t b) {
 #if defined(__SIZEOF_INT128__) && !defined(ZELQUIN_PORTABLE_WIDE_PRODUCTS)
+#define ZELQUIN_WIDE_PRODUCTS_NATIVE 1
+#else
+#define ZELQUIN_WIDE_PRODUCTS_NATIVE 0
+#endif
+
+#if !ZELQUIN_WIDE_PRODUCTS_NATIVE
+// The product of two 32-bit limbs: one multiplication on a 32-bit processor.
+inline std::uint64_t MultiplyLimbs(std::uint32_t a, std::uint32_t b) {
+    return static_cast<std::uint64_t>(a) * b;
+}
+
+inline std::uint32_t Low32(std::uint64_t x) { return static_cast<std::uint32_t>(x); }
+inline std::uint32_t High32(std::uint64_t x) { return static_cast<std::uint32_t>(x >> 32); }
+#endif
+
+inline Wide128 Multiply64(std::uint64_t a, std::uint64_t b) {
+#if ZELQUIN_WIDE_PRODUCTS_NATIVE
     __extension__ typedef unsigned __int128 Unsigned128;
     const Unsigned128 product = static_cast<Unsigned128>(a) * b;
     return Wide128{static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};
 #else
-    const std::uint64_t aLow = a & 0xFFFFFFFFu, aHigh = a >> 32;
-    const std::uint64_t bLow = b & 0xFFFFFFFFu, bHigh = b >> 32;
-    const std::uint64_t lowLow = aLow * bLow;
-    const std::uint64_t highLow = aHigh * bLow;
-    const std::uint64_t lowHigh = aLow * bHigh;
-    const std::uint64_t highHigh = aHigh * bHigh;
-    const std::uint64_t middle = (lowLow >> 32) + (highLow & 0xFFFFFFFFu) + (lowHigh & 0xFFFFFFFFu);
-    return Wide128{highHigh + (highLow >> 32) + (lowHigh >> 32) + (middle >> 32),
-                   (middle << 32) | (lowLow & 0xFFFFFFFFu)};
+    const std::uint32_t a0 = Low32(a), a1 = High32(a), b0 = Low32(b), b1 = High32(b);
+    const std::uint64_t lowLow = MultiplyLimbs(a0, b0);
+    const std::uint64_t highLow = MultiplyLimbs(a1, b0);
+    const std::uint64_t lowHigh = MultiplyLimbs(a0, b1);
+    const std::uint64_t highHigh = MultiplyLimbs(a1, b1);
+    const std::uint64_t middle = std::uint64_t{High32(lowLow)} + Low32(highLow) + Low32(lowHigh);
+    return Wide128{highHigh + High32(highLow) + High32(lowHigh) + High32(middle),
+                   (middle << 32) | Low32(lowLow)};
 #endif
 }
 
 // floor(m * (high * 2^64 + low) / 2^64): the top 128 bits of the 192-bit
 // product, exactly.
 inline Wide128 Multiply64By128High(std::uint64_t m, std::uint64_t high, std::uint64_t low) {
+#if ZELQUIN_WIDE_PRODUCTS_NATIVE
     const Wide128 upper = Multiply64(m, high);
     const std::uint64_t carried = Multiply64(m, low).high;
     const std::uint64_t sum = upper.low + carried;
     return Wide128{upper.high + (sum < carried ? 1 : 0), sum};
+#else
+    // Two limbs times four, column by column (32 bits each): the eight
+    // products, the columns' low halves added up with the carry from the
+    // column below, their high halves carried into the column above. Only
+    // columns 2 to 5 are kept; the sums stay below 2^35.
+    const std::uint32_t a0 = Low32(m), a1 = High32(m);
+    const std::uint32_t b0 = Low32(low), b1 = High32(low), b2 = Low32(high), b3 = High32(high);
+    std::uint64_t p = MultiplyLimbs(a0, b0), q = 0;
+    std::uint64_t column = High32(p);
+    p = MultiplyLimbs(a0, b1);
+    q = MultiplyLimbs(a1, b0);
+    column += std::uint64_t{Low32(p)} + Low32(q);
+    column = (column >> 32) + High32(p) + High32(q);
+    p = MultiplyLimbs(a0, b2);
+    q = MultiplyLimbs(a1, b1);
+    column += std::uint64_t{Low32(p)} + Low32(q);
+    const std::uint32_t r0 = Low32(column);
+    column = (column >> 32) + High32(p) + High32(q);
+    p = MultiplyLimbs(a0, b3);
+    q = MultiplyLimbs(a1, b2);
+    column += std::uint64_t{Low32(p)} + Low32(q);
+    const std::uint32_t r1 = Low32(column);
+    column = (column >> 32) + High32(p) + High32(q);
+    p = MultiplyLimbs(a1, b3);
+    column += Low32(p);
+    const std::uint32_t r2 = Low32(column);
+    const std::uint32_t r3 = Low32((column >> 32) + High32(p));
+    return Wide128{(std::uint64_t{r3} << 32) | r2, (std::uint64_t{r1} << 32) | r0};
+#endif
+}
+
+// floor(x / 10) and floor(x / 100) for any 64-bit x, and floor(x / 10^8):
+// where 64-bit products are native the compiler turns the division by a
+// constant into a product itself; elsewhere it would call a library routine
+// for it, so the product by the reciprocal is written out: floor(x * M / 2^s)
+// with M = ceil(2^s / d) is exact when M * d - 2^s <= 2^(s - bits of x).
+inline std::uint64_t DivideBy10(std::uint64_t x) {
+#if ZELQUIN_WIDE_PRODUCTS_NATIVE
+    return x / 10;
+#else
+    return Multiply64(x, 0xCCCCCCCCCCCCCCCDu).high >> 3;  // M = ceil(2^67 / 10)
+#endif
+}
+
+inline std::uint64_t DivideBy100(std::uint64_t x) {
+#if ZELQUIN_WIDE_PRODUCTS_NATIVE
+    return x / 100;
+#else
+    // x / 100 = (x / 4) / 25, x / 4 below 2^62: M = ceil(2^67 / 25).
+    return Multiply64(x >> 2, 0x51EB851EB851EB86u).high >> 3;
+#endif
+}
+
+inline std::uint64_t DivideBy100000000(std::uint64_t x) {
+#if ZELQUIN_WIDE_PRODUCTS_NATIVE
+    return x / 100000000u;
+#else
+    // x / 10^8 = (x / 2^8) / 5^8, x / 2^8 below 2^56: M = ceil(2^75 / 5^8).
+    return Multiply64(x >> 8, 0x015798EE2308C39Eu).high >> 11;
+#endif
 }
 
 }  // namespace zelquin

@@ -1,7 +1,8 @@
 // The fast paths against the chains they stand for, on as many inputs of the
 // hard kinds as asked: binary64 values through DoubleToDigits and
 // DoubleToFixedText, and value field texts through TextToDouble. Each kind
-// gets an equal share; every difference is a failure.
+// gets an equal share, and every band-edge input of the tables is checked
+// once; every difference is a failure.
 //
 //     fast_path_differential [--values N] [--texts N] [--threads N] [--seed S]
 //
@@ -68,7 +69,7 @@ void CheckValue(std::uint64_t bits, int kind, Tally& tally) {
     }
 }
 
-void CheckText(const std::u16string& text, int kind, Tally& tally) {
+void CheckText(std::u16string_view text, int kind, Tally& tally) {
     ++tally.texts[kind];
     if (TextToDouble(text) != TextToDoubleReference(text)) {
         tally.Failure(std::string(hard::kTextKindNames[kind]) + ": \"" + check::Printable(text) +
@@ -115,7 +116,7 @@ int main(int argc, char** argv) {
     const std::uint64_t textChunks = (textCount + kChunkSize - 1) / kChunkSize;
     const std::uint64_t chunkCount = valueChunks + textChunks;
     double seconds = 0;
-    const Tally tally = check::RunInChunks<Tally>(
+    Tally tally = check::RunInChunks<Tally>(
         chunkCount, static_cast<unsigned>(threadCount),
         [&](std::uint64_t chunk, Tally& own) {
             std::mt19937_64 rng(seed * 0x9E3779B97F4A7C15u + chunk);
@@ -135,6 +136,21 @@ int main(int argc, char** argv) {
         },
         seconds);
 
+    // The band-edge inputs of the tables, each once.
+    Tally edges;
+    const auto checkValues = [&](const auto& table) {
+        for (const hard::DigitBandInput& input : table) CheckValue(input.bits, 0, edges);
+    };
+    checkValues(hard::kDigitBandEdges);
+    checkValues(hard::kDigitChainMisroundings);
+    for (const hard::ReadingBandInput& input : hard::kReadingBandEdges) {
+        CheckText(input.text, 0, edges);
+    }
+    for (const char16_t* text : hard::kReadingChainMisroundings) CheckText(text, 0, edges);
+    const std::uint64_t edgeValues = edges.values[0], edgeTexts = edges.texts[0];
+    edges.values[0] = edges.texts[0] = 0;
+    tally.Add(edges);
+
     std::printf("\nfast paths against the chains, seed %" PRIu64 ", %" PRIu64 " threads, %.1f s\n",
                 seed, threadCount, seconds);
     std::printf("  binary64 values (DoubleToDigits, DoubleToFixedText):\n");
@@ -145,6 +161,8 @@ int main(int argc, char** argv) {
     for (int k = 0; k < hard::kTextKinds; ++k) {
         std::printf("    %-36s %" PRIu64 "\n", hard::kTextKindNames[k], tally.texts[k]);
     }
+    std::printf("  band-edge inputs of the tables: %" PRIu64 " values, %" PRIu64 " texts\n",
+                edgeValues, edgeTexts);
     std::printf("  differences: %" PRIu64 "\n", tally.failures);
     for (const std::string& line : tally.failureLines) std::printf("  DIFFERS %s\n", line.c_str());
     return tally.failures == 0 ? 0 : 1;

@@ -29,6 +29,7 @@ def machine():
 def main():
     report = json.load(open(sys.argv[1]))
     markdown = sys.argv[sys.argv.index("--markdown") + 1] if "--markdown" in sys.argv else None
+    with_machine = "--no-machine" not in sys.argv
     times = {}
     order = []
     for b in report["benchmarks"]:
@@ -42,7 +43,7 @@ def main():
             order.append(key)
         times[key][contender] = b["cpu_time"]  # ns, the default unit
 
-    lines = [f"Machine: {machine()}", ""]
+    lines = [f"Machine: {machine()}", ""] if with_machine else []
     for direction in OURS:
         keys = [k for k in order if k[0] == direction]
         if not keys:

@@ -1,17 +1,20 @@
 // The fast paths against the chains of extended multiplications they stand
-// for, on samples of every hard kind of input; and the scanner and the fixed
-// text, which work on runs of digits and on whole integers, against the plain
-// forms of their rules.
+// for, on samples of every hard kind of input; their fallback bands, pinned by
+// inputs at each band's edge whose distances are worked out exactly here; and
+// the scanner and the fixed text, which work on runs of digits and on whole
+// integers, against the plain forms of their rules.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 #include <string>
 
+#include "big_unsigned.h"
 #include "conversion.h"
 #include "decimal_reading.h"
 #include "decimal_scan_reference.h"
 #include "digit_generation.h"
+#include "exact_binary64.h"
 #include "fixed_text_reference.h"
 #include "hard_inputs.h"
 #include "test_text.h"
@@ -47,6 +50,224 @@ TEST(FastPathDifferential, ReadingEqualsTheChainOnEveryKindOfText) {
             ASSERT_EQ(TextToDouble(text), TextToDoubleReference(text))
                 << hard::kTextKindNames[kind] << ": " << Printable(text);
         }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The bands. Distances are exact rationals; a claim that a distance lies in
+// the octave above 2^p leaves it clear of both ends by a factor 1 +- 2^-20,
+// far more than the fast paths' own products can err (2^-62 of a unit of z,
+// four units in 2^128 of a reading).
+
+using exact::BigUnsigned;
+
+struct Ratio {
+    BigUnsigned numerator;
+    BigUnsigned denominator;
+};
+
+// |x| * 10^q.
+Ratio ScaledExactly(std::uint64_t bits, int q) {
+    const exact::Binary64Parts parts = exact::Decompose(bits);
+    Ratio r{BigUnsigned(parts.significand), BigUnsigned(1)};
+    (parts.exponent >= 0 ? r.numerator : r.denominator) <<= std::abs(parts.exponent);
+    BigUnsigned& scaled = q >= 0 ? r.numerator : r.denominator;
+    scaled = scaled * exact::PowerOfTen(std::abs(q));
+    return r;
+}
+
+// The number the reader scales for a text of the tables' form: its stored
+// digits, at most 25, of which the 25th only rounds the 24th (a digit raised
+// to ten is kept), without trailing zeros unless raised, as an integer N; and
+// N cut to its top 64 bits when it has more and the decimal exponent is not 0.
+Ratio KeptValue(std::u16string_view text) {
+    const std::size_t letter = std::min(text.find(u'e'), text.size());
+    std::string digits;
+    int exponent = letter < text.size()
+                       ? std::stoi(std::string(
+                             text.begin() + static_cast<std::ptrdiff_t>(letter) + 1, text.end()))
+                       : 0;
+    bool point = false;
+    for (char16_t unit : text.substr(0, letter)) {
+        if (unit == u'.') {
+            point = true;
+        } else if (!digits.empty() || unit != u'0') {
+            if (digits.size() < 25) {
+                digits += static_cast<char>(unit);
+                if (point) --exponent;
+            } else if (!point) {
+                ++exponent;
+            }
+        } else if (point) {
+            --exponent;
+        }
+    }
+    bool raised = false;
+    if (digits.size() == 25) {
+        raised = digits[24] >= '5';
+        digits.pop_back();
+        ++exponent;
+    }
+    BigUnsigned n = BigUnsigned::FromDecimal(digits);
+    if (raised) {
+        n += BigUnsigned(1);
+    } else {
+        while (!n.IsZero() && n.Low64() % 10 == 0) {
+            n.DivideInPlace(10);
+            ++exponent;
+        }
+    }
+    if (n.BitLength() > 64 && exponent != 0) {
+        const int cut = n.BitLength() - 64;
+        n = (n >> cut) << cut;
+    }
+    Ratio r{n, BigUnsigned(1)};
+    BigUnsigned& scaled = exponent >= 0 ? r.numerator : r.denominator;
+    scaled = scaled * exact::PowerOfTen(std::abs(exponent));
+    return r;
+}
+
+// The binary64 nearest to w > 0 (halves to even), below 2^-1022 too.
+std::uint64_t Nearest(const Ratio& w) {
+    const int subnormalUnit = -kBinary64.SubnormalUnitExponent();  // 1074
+    if (exact::CompareScaled(w.numerator, subnormalUnit - kBinary64.fractionBits, w.denominator,
+                             0) >= 0) {
+        return exact::NearestBinary64(w.numerator, w.denominator);
+    }
+    BigUnsigned quotient, remainder;
+    DivMod(w.numerator << subnormalUnit, w.denominator, quotient, remainder);
+    const int order = Compare(remainder << 1, w.denominator);
+    return quotient.Low64() + (order > 0 || (order == 0 && quotient.Low64() % 2 == 1) ? 1 : 0);
+}
+
+// The distance from r to the nearest number `offset` modulo `period`.
+Ratio DistanceFromTie(const Ratio& r, std::uint32_t period, std::uint32_t offset) {
+    BigUnsigned quotient, remainder;
+    DivMod(r.numerator + r.denominator * offset, r.denominator * period, quotient, remainder);
+    const BigUnsigned rest = r.denominator * period - remainder;
+    return {remainder < rest ? remainder : rest, r.denominator};
+}
+
+// The distance of w > 0, in the binary64 range, from the nearest midpoint
+// between two binary64 numbers, in units in the last place (2^-1074 below
+// the normal range).
+Ratio DistanceFromMidpoint(const Ratio& w) {
+    int e = w.numerator.BitLength() - w.denominator.BitLength();  // 2^e <= w < 2^(e+1)
+    if (exact::CompareScaled(w.numerator, 0, w.denominator, e) < 0) --e;
+    const int unit = std::max(e - kBinary64.fractionBits, kBinary64.SubnormalUnitExponent());
+    Ratio scaled = w;
+    (unit < 0 ? scaled.numerator : scaled.denominator) <<= std::abs(unit);
+    BigUnsigned quotient, remainder;
+    DivMod(scaled.numerator, scaled.denominator, quotient, remainder);
+    const BigUnsigned twice = remainder << 1;
+    return {twice >= scaled.denominator ? twice - scaled.denominator : scaled.denominator - twice,
+            scaled.denominator << 1};
+}
+
+// 2^p (1 + 2^-20) <= d <= 2^(p+1) (1 - 2^-20).
+bool InOctaveAbove(const Ratio& d, int p) {
+    const BigUnsigned scaled = d.numerator << 20;
+    return exact::CompareScaled(scaled, 0, d.denominator * ((1u << 20) + 1), p) >= 0 &&
+           exact::CompareScaled(scaled, 0, d.denominator * ((1u << 20) - 1), p + 1) <= 0;
+}
+
+bool Below(const Ratio& d, int p) {
+    return exact::CompareScaled(d.numerator, 0, d.denominator, p) < 0;
+}
+
+// z in [low + 2^-40, low + units) for an integer low.
+bool InUnitsAbove(const Ratio& z, const BigUnsigned& low, std::uint32_t units) {
+    return exact::CompareScaled(z.numerator, 40, z.denominator * ((low << 40) + BigUnsigned(1)),
+                                0) >= 0 &&
+           z.numerator < z.denominator * (low + BigUnsigned(units));
+}
+
+// Where the digits' fast path looks at a value: z = |x| * 10^(18 - estimate),
+// with the estimate the band needs (exact, or one short for the tenth).
+Ratio DigitScaled(std::uint64_t bits, hard::DigitBand band) {
+    const int estimate = DecimalExponentEstimate(bits);
+    const int k = exact::DecimalExponent(bits);
+    if (band == hard::DigitBand::Tie) {
+        EXPECT_EQ(estimate, k) << Hex(bits);
+    } else if (band == hard::DigitBand::TenthTie) {
+        EXPECT_EQ(estimate, k - 1) << Hex(bits);
+    }
+    return ScaledExactly(bits, 18 - estimate);
+}
+
+Ratio TieDistance(const Ratio& z, hard::DigitBand band) {
+    return band == hard::DigitBand::TenthTie ? DistanceFromTie(z, 100, 50)
+                                             : DistanceFromTie(z, 10, 5);
+}
+
+int BandExponent(hard::DigitBand band) { return band == hard::DigitBand::TenthTie ? -8 : -11; }
+
+TEST(FastPathBands, DigitsFallBackInsideEachBandAndDecideOutsideIt) {
+    const BigUnsigned tenToThe18 = exact::PowerOfTen(18);
+    for (const hard::DigitBandInput& input : hard::kDigitBandEdges) {
+        const Ratio z = DigitScaled(input.bits, input.band);
+        if (input.band == hard::DigitBand::TenToThe18) {
+            const bool inside = InUnitsAbove(z, tenToThe18 - BigUnsigned(1), 2);
+            const bool outside = InUnitsAbove(z, tenToThe18 - BigUnsigned(2), 1) ||
+                                 InUnitsAbove(z, tenToThe18 + BigUnsigned(1), 1);
+            ASSERT_TRUE(input.inside ? inside : outside) << Hex(input.bits);
+        } else {
+            const int edge = BandExponent(input.band);
+            ASSERT_TRUE(InOctaveAbove(TieDistance(z, input.band), input.inside ? edge - 1 : edge))
+                << Hex(input.bits);
+        }
+        SeventeenDigits fast{};
+        const bool decided = FastFiniteToSeventeenDigits(input.bits, fast);
+        EXPECT_EQ(decided, !input.inside) << Hex(input.bits);
+        const SeventeenDigits chain = ChainToSeventeenDigits(input.bits);
+        if (decided) {
+            EXPECT_TRUE(fast.digits == chain.digits && fast.exponent == chain.exponent &&
+                        fast.negative == chain.negative)
+                << Hex(input.bits);
+        }
+    }
+}
+
+TEST(FastPathBands, ReadingFallsBackInsideItsBandAndDecidesOutsideIt) {
+    for (const hard::ReadingBandInput& input : hard::kReadingBandEdges) {
+        const std::u16string_view text = input.text;
+        ASSERT_TRUE(InOctaveAbove(DistanceFromMidpoint(KeptValue(text)), input.inside ? -19 : -18))
+            << Printable(text);
+        std::uint64_t bits = 0;
+        const bool decided = FastDecimalToDouble(text, ScanDecimalText(text, 0), bits);
+        EXPECT_EQ(decided, !input.inside) << Printable(text);
+        if (decided) {
+            EXPECT_EQ(bits, TextToDoubleReference(text)) << Printable(text);
+        }
+    }
+}
+
+// Where the chain's rounding parts from the exact number's, the fast path
+// cannot know the chain's result: the band must hold those inputs, even the
+// farthest from the rounding step that a search found.
+TEST(FastPathBands, HoldTheChainsMisroundingsFarthestFromTheRoundingStep) {
+    for (const hard::DigitBandInput& input : hard::kDigitChainMisroundings) {
+        const SeventeenDigits chain = ChainToSeventeenDigits(input.bits);
+        const exact::Digits17 correct = exact::CorrectlyRounded17(input.bits);
+        ASSERT_FALSE(chain.digits == correct.digits && chain.exponent == correct.exponent)
+            << Hex(input.bits);
+        ASSERT_TRUE(Below(TieDistance(DigitScaled(input.bits, input.band), input.band),
+                          BandExponent(input.band)))
+            << Hex(input.bits);
+        SeventeenDigits fast{};
+        EXPECT_FALSE(FastFiniteToSeventeenDigits(input.bits, fast)) << Hex(input.bits);
+        EXPECT_TRUE(SameDigits(DoubleToDigits(input.bits), DoubleToDigitsReference(input.bits)))
+            << Hex(input.bits);
+    }
+    for (const char16_t* input : hard::kReadingChainMisroundings) {
+        const std::u16string_view text = input;
+        const Ratio kept = KeptValue(text);
+        const std::uint64_t chain = TextToDoubleReference(text);
+        ASSERT_NE(chain, Nearest(kept)) << Printable(text);
+        ASSERT_TRUE(Below(DistanceFromMidpoint(kept), -18)) << Printable(text);
+        std::uint64_t bits = 0;
+        EXPECT_FALSE(FastDecimalToDouble(text, ScanDecimalText(text, 0), bits)) << Printable(text);
+        EXPECT_EQ(TextToDouble(text), chain) << Printable(text);
     }
 }
 

@@ -2,6 +2,8 @@
 // the fixed text with six decimals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "conversion.h"
@@ -27,6 +29,38 @@ TEST(HexText, SixtyFourBitPatterns) {
     EXPECT_EQ(UInt64ToHexText(0x3FF0000000000000u), u"0x3ff0000000000000");
     EXPECT_EQ(UInt64ToHexText(0xFFFFFFFFFFFFFFFFu), u"0xffffffffffffffff");
     EXPECT_EQ(UInt64ToHexText(0x8000000000000000u), u"0x8000000000000000");
+}
+
+// Every length, from one digit to all sixteen: the digits written with fixed
+// copies give the plain digit-by-digit text and touch no unit past its end.
+TEST(HexText, EveryLengthIsTheDigitsWithoutLeadingZerosAndNothingMore) {
+    for (int length = 1; length <= 16; ++length) {
+        for (std::uint64_t top = 1; top < 16; top += 7) {
+            const std::uint64_t below = (std::uint64_t{1} << (4 * (length - 1))) - 1;
+            const std::uint64_t pattern =
+                (top << (4 * (length - 1))) | (0x0123456789ABCDEFu & below);
+            std::u16string plain = u"0x";
+            for (int i = length - 1; i >= 0; --i)
+                plain += u"0123456789abcdef"[(pattern >> (4 * i)) & 0xF];
+            char16_t buffer[kLongestPatternText + 2];
+            std::fill(std::begin(buffer), std::end(buffer), u'#');
+            const char16_t* end = UInt64ToHexText(pattern, buffer);
+            EXPECT_EQ(std::u16string_view(buffer, static_cast<std::size_t>(end - buffer)), plain)
+                << length;
+            EXPECT_TRUE(std::all_of(end, std::cend(buffer), [](char16_t c) { return c == u'#'; }))
+                << length;
+            if (length <= 8) {
+                std::fill(std::begin(buffer), std::end(buffer), u'#');
+                end = UInt32ToHexText(static_cast<std::uint32_t>(pattern), buffer);
+                EXPECT_EQ(std::u16string_view(buffer, static_cast<std::size_t>(end - buffer)),
+                          plain)
+                    << length;
+                EXPECT_TRUE(std::all_of(end, std::cend(buffer), [](char16_t c) {
+                    return c == u'#';
+                })) << length;
+            }
+        }
+    }
 }
 
 struct FixedCase {

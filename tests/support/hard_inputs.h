@@ -5,13 +5,16 @@
 // runs draw hundreds of millions.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <random>
 #include <string>
 
+#include "big_unsigned.h"
 #include "binary_format.h"
 #include "decimal_integers.h"
 #include "references.h"
+#include "wide_powers.h"
 
 namespace zelquin::hard {
 
@@ -24,14 +27,17 @@ inline constexpr const char* kValueKindNames[kValueKinds] = {"random binary64",
                                                              "subnormal",
                                                              "small integers times powers of two"};
 
-inline constexpr int kTextKinds = 7;
+inline constexpr int kTextKinds = 10;
 inline constexpr const char* kTextKindNames[kTextKinds] = {"17 to 19 digits",
                                                            "exact binary64 midpoints",
                                                            "exact ties at the 18th digit",
                                                            "near powers of ten",
                                                            "subnormal boundary",
                                                            "20 to 25 digits",
-                                                           "exponents at the range limits"};
+                                                           "exponents at the range limits",
+                                                           "20 to 25 digits near midpoints",
+                                                           "more than 25 digits, tail deciding",
+                                                           "midpoints at 2^-1022 and 2^1024"};
 
 // The binary64 of m * 2^e for 0 < m < 2^53, exactly (normal results only).
 inline std::uint64_t Encode(std::uint64_t m, int e) {
@@ -138,6 +144,59 @@ inline std::u16string DecimalText(std::mt19937_64& rng, std::uint64_t integer, i
     return digits;
 }
 
+// About 33 leading digits of m * 2^e (m > 0), fewer below 10^-308, and the
+// decimal exponent of the last: from the 128-bit power table, so the last
+// digit or two may be off, which matters nothing for an input near m * 2^e.
+struct LeadingDigits {
+    std::u16string digits;
+    int exponent;
+};
+
+inline LeadingDigits LeadingDigitsOf(std::uint64_t m, int e) {
+    const int bits = 64 - std::countl_zero(m) + e;
+    const int k = (bits * 78913) >> 18;  // about log10(2^bits)
+    const int t = k - 32 > -kWidePowerMax ? k - 32 : -kWidePowerMax;
+    const WidePower& power = WidePowerOfTen(-t);
+    const exact::BigUnsigned product =
+        exact::BigUnsigned(m) *
+        ((exact::BigUnsigned(power.high) << 64) + exact::BigUnsigned(power.low));
+    const int shift = e + BinaryExponentOfPowerOfTen(-t) - 127;
+    const std::string digits = (shift >= 0 ? product << shift : product >> -shift).ToDecimal();
+    return {std::u16string(digits.begin(), digits.end()), t};
+}
+
+// The text of the first `count` of the digits, or the digits raised by one in
+// their last place, with a point somewhere and an exponent part.
+inline std::u16string NearText(std::mt19937_64& rng, const LeadingDigits& near, int count) {
+    std::u16string digits = near.digits.substr(0, static_cast<std::size_t>(count));
+    int exponent = near.exponent + static_cast<int>(near.digits.size() - digits.size());
+    if (rng() % 2 == 0) {
+        std::size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == u'9') digits[--i] = u'0';
+        if (i == 0) {
+            digits.insert(digits.begin(), u'1');
+        } else {
+            ++digits[i - 1];
+        }
+    }
+    const int integerDigits = 1 + static_cast<int>(UniformBelow(rng, digits.size()));
+    std::u16string text = WithPoint(digits, integerDigits);
+    AppendExponent(text, exponent + static_cast<int>(digits.size()) - integerDigits);
+    return text;
+}
+
+// The midpoint above the binary64 m * 2^e (2^52 <= m < 2^53, or below for a
+// subnormal) as (2m + 1) * 2^(e - 1).
+inline LeadingDigits MidpointDigits(std::uint64_t m, int e) {
+    return LeadingDigitsOf(2 * m + 1, e - 1);
+}
+
+// A random normal binary64 as m * 2^e.
+inline LeadingDigits RandomMidpointDigits(std::mt19937_64& rng) {
+    const std::uint64_t m = kBinary64.ImplicitBit() + (rng() & kBinary64.FractionMask());
+    return MidpointDigits(m, -1074 + static_cast<int>(UniformBelow(rng, 2046)));
+}
+
 // A value field text of the given kind, with a random sign.
 inline std::u16string HardText(std::mt19937_64& rng, int kind) {
     std::u16string text = rng() % 2 == 0 ? u"-" : u"";
@@ -192,14 +251,121 @@ inline std::u16string HardText(std::mt19937_64& rng, int kind) {
                 AppendExponent(text, static_cast<int>(UniformBelow(rng, 700)) - 350);
             return text;
         }
-        default: {
+        case 6: {
             static const int kExponents[] = {308,  309,  307,   -342, -343, -5200,
                                              5200, 5201, -5201, 4000, -4000};
             text += WithPoint(RandomDigits(rng, 1 + static_cast<int>(UniformBelow(rng, 19))), 1);
             AppendExponent(text, kExponents[UniformBelow(rng, 11)]);
             return text;
         }
+        case 7:
+            // The stored digits alone decide, within 10^-19 of a midpoint.
+            return text + NearText(rng, RandomMidpointDigits(rng),
+                                   20 + static_cast<int>(UniformBelow(rng, 6)));
+        case 8: {
+            // Digits past the 25th, which the reader ignores, would decide.
+            std::u16string near = NearText(rng, RandomMidpointDigits(rng),
+                                           26 + static_cast<int>(UniformBelow(rng, 8)));
+            const std::size_t letter = near.find(u'e');
+            const std::u16string more = RandomDigits(rng, static_cast<int>(UniformBelow(rng, 8)));
+            if (rng() % 2 == 0) near.insert(letter, more.substr(1));
+            return text + near;
+        }
+        default: {
+            // The midpoints next to the smallest normal number, 2^-1022, and
+            // next to the overflow threshold, from the largest finite number
+            // to the midpoint between it and 2^1024.
+            const std::uint64_t step = UniformBelow(rng, 1024);
+            const bool top = rng() % 2 == 0;
+            const LeadingDigits near =
+                top ? MidpointDigits((kBinary64.ImplicitBit() << 1) - 1 - step, 971)
+                    : MidpointDigits(kBinary64.ImplicitBit() - 1024 + 2 * step,
+                                     kBinary64.SubnormalUnitExponent());
+            return text + NearText(rng, near, 17 + static_cast<int>(UniformBelow(rng, 9)));
+        }
     }
 }
+
+// ---------------------------------------------------------------------------
+// The fallback bands' edges, found by fuzz/band_search.cpp (scripts/band-search)
+// and checked with exact arithmetic by tests/fast_path_test.cpp: inputs just
+// inside each band, on which the fast path must fall back, and just outside,
+// on which it must decide, so that a band made half or twice as wide fails a
+// test; and the inputs farthest from the rounding step on which the chain's
+// result differs from the correctly rounded one, which the bands must hold.
+
+// The digits' fast path looks at z = |x| * 10^(18 - estimate), the estimate of
+// the decimal exponent being exact or one short (DecimalExponentEstimate).
+enum class DigitBand {
+    Tie,         // exact: z within 2^-11 of 5 (mod 10) falls back
+    TenthTie,    // one short (the chain's tenth): z within 2^-8 of 50 (mod 100)
+    TenToThe18,  // z in [10^18 - 1, 10^18 + 1) falls back
+};
+
+// Inside a band reaching 2^-b from the tie, an input's distance from the tie
+// lies in [2^-(b+1), 2^-b); outside it, in [2^-b, 2^-(b-1)). Next to 10^18, z
+// lies in [10^18 - 1, 10^18 + 1) inside, and in the unit on either side of
+// that outside. The comments give each distance.
+struct DigitBandInput {
+    std::uint64_t bits;
+    DigitBand band;
+    bool inside;
+};
+
+inline constexpr DigitBandInput kDigitBandEdges[] = {
+    {0x78104a02484831cbu, DigitBand::Tie, true},          // below the tie: 2^-11.57
+    {0x1122e17fb489ff4au, DigitBand::Tie, true},          // above the tie: 2^-11.78
+    {0x3abfd73cfe65adc2u, DigitBand::Tie, false},         // below the tie: 2^-10.48
+    {0x69df1a3381143019u, DigitBand::Tie, false},         // above the tie: 2^-10.01
+    {0x3e466d4837b54750u, DigitBand::TenthTie, true},     // below the tie: 2^-8.81
+    {0x483d9fbc3ebb4bbeu, DigitBand::TenthTie, true},     // above the tie: 2^-8.08
+    {0x33e506471fabf028u, DigitBand::TenthTie, false},    // below the tie: 2^-7.10
+    {0x39158418735faf12u, DigitBand::TenthTie, false},    // above the tie: 2^-7.70
+    {0x2f87b6d71d20b96cu, DigitBand::TenToThe18, false},  // z in 10^18 - 2 + [0, 1)
+    {0x43e158e460913d00u, DigitBand::TenToThe18, true},   // z in 10^18 - 1 + [0, 1)
+    {0x3ff0000000000000u, DigitBand::TenToThe18, true},   // 1: z = 10^18
+    {0x15600d7b2e28c65cu, DigitBand::TenToThe18, false},  // z in 10^18 + 1 + [0, 1)
+};
+
+// The chain's seventeen digits differ from the correctly rounded ones: of the
+// values the search found, those farthest from the tie (all inside).
+inline constexpr DigitBandInput kDigitChainMisroundings[] = {
+    {0x505398b50617b334u, DigitBand::Tie, true},       // above the tie: 2^-17.56
+    {0x6305e63ad1b7c585u, DigitBand::TenthTie, true},  // above the tie: 2^-16.41
+};
+
+// The reading's fast path falls back within 2^-18 units in the last place of
+// a midpoint between two binary64 numbers (2^-71 of the number, or more), the
+// last place being 2^-1074 below 2^-1022; for 20 to 24 digits, of the number
+// the chain scales, the integer cut to its top 64 bits. Inside, the distance
+// lies in [2^-19, 2^-18) units; outside in [2^-18, 2^-17).
+struct ReadingBandInput {
+    const char16_t* text;
+    bool inside;
+};
+
+inline constexpr ReadingBandInput kReadingBandEdges[] = {
+    {u"9902577735377792769e-220", true},   // 19 digits, normal, below the midpoint: 2^-18.02
+    {u"3280947331098030785e-172", true},   // 19 digits, normal, above the midpoint: 2^-18.11
+    {u"4775011923393998055e107", false},   // 19 digits, normal, below the midpoint: 2^-17.51
+    {u"2893174166272582896e-40", false},   // 19 digits, normal, above the midpoint: 2^-17.27
+    {u"7651623189434305802e-334", true},   // 19 digits, below 2^-1022, below the midpoint: 2^-18.57
+    {u"2139674398226463284e-331", true},   // 19 digits, below 2^-1022, above the midpoint: 2^-18.11
+    {u"7694940071533209210e-327", false},  // 19 digits, below 2^-1022, below the midpoint: 2^-17.05
+    {u"3619030884896161758e-339", false},  // 19 digits, below 2^-1022, above the midpoint: 2^-17.37
+    {u"52787357674856202918402e-55", true},  // 20 to 24 digits, below the midpoint: 2^-18.66
+    {u"518979329908678231539e-207", true},   // 20 to 24 digits, above the midpoint: 2^-18.47
+    {u"58098646336440304229e-31", false},    // 20 to 24 digits, below the midpoint: 2^-17.41
+    {u"513300027739293413164e-204", false},  // 20 to 24 digits, above the midpoint: 2^-17.47
+};
+
+// The chain's binary64 differs from the correctly rounded one: of the texts
+// the search found, the farthest from the midpoint.
+inline constexpr const char16_t* kReadingChainMisroundings[] = {
+    u"6762850606871074064e-148",      // 19 digits, normal, above the midpoint: 2^-23.67
+    u"3479935796508027401e-327",      // 19 digits, below 2^-1022, below the midpoint: 2^-32.02
+    u"6544946774783128820e-327",      // 19 digits, below 2^-1022, above the midpoint: 2^-27.61
+    u"87493482966412094587157e-203",  // 20 to 24 digits, above the midpoint: 2^-23.53
+};
 
 }  // namespace zelquin::hard
