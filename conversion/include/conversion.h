@@ -144,7 +144,7 @@ struct PatternReading {
 
 PatternReading ReadPatternText(std::u16string_view text, FormatOption option);
 
-// The value field's text read as a decimal number (decimal_scan.cpp): an
+// The value field's text read as a decimal number (decimal_reading.cpp): an
 // optional sign, digits with at most one point, and an exponent part with "e",
 // "E", "d" or "D" that counts only when a digit follows the letter and its
 // sign.
