@@ -363,27 +363,16 @@ int main(int argc, char** argv) {
         ++i;
     }
 
-    const std::uint64_t valueChunks = (valueCount + kChunkSize - 1) / kChunkSize;
-    const std::uint64_t textChunks = (textCount + kChunkSize - 1) / kChunkSize;
     double seconds = 0;
-    Tally tally = check::RunInChunks<Tally>(
-        valueChunks + textChunks, static_cast<unsigned>(threadCount == 0 ? 1 : threadCount),
-        [&](std::uint64_t chunk, Tally& own) {
-            std::mt19937_64 rng(seed * 0x9E3779B97F4A7C15u + chunk);
-            const bool values = chunk < valueChunks;
-            const std::uint64_t begin = (values ? chunk : chunk - valueChunks) * kChunkSize;
-            const std::uint64_t count = values ? valueCount : textCount;
-            const std::uint64_t end = begin + kChunkSize < count ? begin + kChunkSize : count;
-            for (std::uint64_t i = begin; i < end; ++i) {
-                if (values) {
-                    SearchValue(i % 2 == 0 ? hard::RandomFinite(rng) & ~kBinary64.SignBit()
-                                           : JustAboveAPowerOfTen(rng),
-                                i, own);
-                } else {
-                    SearchText(rng, i, own);
-                }
-            }
+    Tally tally = check::RunValuesAndTexts<Tally>(
+        valueCount, textCount, kChunkSize,
+        static_cast<unsigned>(threadCount == 0 ? 1 : threadCount), seed,
+        [](std::mt19937_64& rng, std::uint64_t i, Tally& own) {
+            SearchValue(i % 2 == 0 ? hard::RandomFinite(rng) & ~kBinary64.SignBit()
+                                   : JustAboveAPowerOfTen(rng),
+                        i, own);
         },
+        [](std::mt19937_64& rng, std::uint64_t i, Tally& own) { SearchText(rng, i, own); },
         seconds);
     // The binary64 numbers around each power of ten: the only ones whose z
     // comes within a few units of 10^18.

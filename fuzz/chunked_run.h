@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -50,6 +51,35 @@ Tally RunInChunks(std::uint64_t chunkCount, unsigned threadCount, Work work, dou
     for (std::thread& thread : threads) thread.join();
     seconds = secondsSince();
     return tally;
+}
+
+// Runs valueCount values and then textCount texts in chunks of chunkSize:
+// onValue(rng, i, tally) and onText(rng, i, tally) for the i-th of each. Every
+// chunk has its own generator, seeded from the seed and its number, so a run is
+// the same whatever the number of threads.
+template <typename Tally, typename OnValue, typename OnText>
+Tally RunValuesAndTexts(std::uint64_t valueCount, std::uint64_t textCount, std::uint64_t chunkSize,
+                        unsigned threadCount, std::uint64_t seed, OnValue onValue, OnText onText,
+                        double& seconds) {
+    const std::uint64_t valueChunks = (valueCount + chunkSize - 1) / chunkSize;
+    const std::uint64_t textChunks = (textCount + chunkSize - 1) / chunkSize;
+    return RunInChunks<Tally>(
+        valueChunks + textChunks, threadCount,
+        [&](std::uint64_t chunk, Tally& own) {
+            std::mt19937_64 rng(seed * 0x9E3779B97F4A7C15u + chunk);
+            const bool values = chunk < valueChunks;
+            const std::uint64_t begin = (values ? chunk : chunk - valueChunks) * chunkSize;
+            const std::uint64_t count = values ? valueCount : textCount;
+            const std::uint64_t end = begin + chunkSize < count ? begin + chunkSize : count;
+            for (std::uint64_t i = begin; i < end; ++i) {
+                if (values) {
+                    onValue(rng, i, own);
+                } else {
+                    onText(rng, i, own);
+                }
+            }
+        },
+        seconds);
 }
 
 }  // namespace zelquin::check

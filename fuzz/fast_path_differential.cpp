@@ -109,30 +109,16 @@ int main(int argc, char** argv) {
     }
     if (threadCount == 0) threadCount = 1;
 
-    // Chunks of values first, then chunks of texts; each chunk has its own
-    // generator, seeded from its number, so a run is the same whatever the
-    // number of threads.
-    const std::uint64_t valueChunks = (valueCount + kChunkSize - 1) / kChunkSize;
-    const std::uint64_t textChunks = (textCount + kChunkSize - 1) / kChunkSize;
-    const std::uint64_t chunkCount = valueChunks + textChunks;
     double seconds = 0;
-    Tally tally = check::RunInChunks<Tally>(
-        chunkCount, static_cast<unsigned>(threadCount),
-        [&](std::uint64_t chunk, Tally& own) {
-            std::mt19937_64 rng(seed * 0x9E3779B97F4A7C15u + chunk);
-            const bool values = chunk < valueChunks;
-            const std::uint64_t begin = (values ? chunk : chunk - valueChunks) * kChunkSize;
-            const std::uint64_t count = values ? valueCount : textCount;
-            const std::uint64_t end = begin + kChunkSize < count ? begin + kChunkSize : count;
-            for (std::uint64_t i = begin; i < end; ++i) {
-                if (values) {
-                    const int kind = static_cast<int>(i % hard::kValueKinds);
-                    CheckValue(hard::HardValue(rng, kind), kind, own);
-                } else {
-                    const int kind = static_cast<int>(i % hard::kTextKinds);
-                    CheckText(hard::HardText(rng, kind), kind, own);
-                }
-            }
+    Tally tally = check::RunValuesAndTexts<Tally>(
+        valueCount, textCount, kChunkSize, static_cast<unsigned>(threadCount), seed,
+        [](std::mt19937_64& rng, std::uint64_t i, Tally& own) {
+            const int kind = static_cast<int>(i % hard::kValueKinds);
+            CheckValue(hard::HardValue(rng, kind), kind, own);
+        },
+        [](std::mt19937_64& rng, std::uint64_t i, Tally& own) {
+            const int kind = static_cast<int>(i % hard::kTextKinds);
+            CheckText(hard::HardText(rng, kind), kind, own);
         },
         seconds);
 
