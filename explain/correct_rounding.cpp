@@ -321,6 +321,38 @@ std::string ShortestText(std::uint64_t bits, const BinaryFormat& format) {
     return text;
 }
 
+std::string RoundedText(std::uint64_t bits, const BinaryFormat& format, int count) {
+    const GridPoint v = PointOf(bits & ~format.SignBit(), format);
+    const Decimal exact = BinaryToDecimal((bits & format.SignBit()) != 0, v.m, v.e);
+    if (exact.digits.empty()) return exact.negative ? "-0" : "0";
+    // exact = 0.digits * 10^exponent.
+    int exponent = static_cast<int>(exact.scale) + static_cast<int>(exact.digits.size());
+    std::string digits = exact.digits;
+    const auto kept = static_cast<std::size_t>(count);
+    if (digits.size() > kept) {
+        // The exact digits end in no zero, so a first dropped 5 with nothing
+        // after it is an exact half.
+        const char first = digits[kept];
+        const bool half = first == '5' && digits.size() == kept + 1;
+        const bool up =
+            first > '5' || (first == '5' && !half) || (half && (digits[kept - 1] - '0') % 2 == 1);
+        digits.resize(kept);
+        if (up) {
+            std::size_t i = kept;
+            while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+            if (i == 0) {
+                digits.insert(digits.begin(), '1');
+                digits.pop_back();
+                ++exponent;
+            } else {
+                ++digits[i - 1];
+            }
+        }
+        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    }
+    return ScriptNumberText(exact.negative, digits, exponent);
+}
+
 std::string UnitsInLastPlaceReference(const Decimal& difference, int unitExponent) {
     if (difference.digits.empty()) return "0";
     // 100 * |difference| / 2^u = digits * 5^t * 2^(t - u) with t = scale + 2.

@@ -22,6 +22,9 @@ namespace zelquin::explain {
 // "1.5e-7", "-0", "Infinity", "-Infinity", "NaN".
 std::string ShortestText(std::uint64_t bits, const BinaryFormat& format);
 void AppendShortestText(std::uint64_t bits, const BinaryFormat& format, std::string& out);
+// The exact value of a finite pattern rounded half to even to at most `count`
+// significant digits (count >= 1), written as the shortest text is.
+std::string RoundedText(std::uint64_t bits, const BinaryFormat& format, int count);
 // The same by the free-format digit generation in big integers: the
 // reference of the fast form.
 std::string ShortestTextReference(std::uint64_t bits, const BinaryFormat& format);

@@ -346,6 +346,25 @@ void PutRoundingLines(char*& p, const Explanation& e) {
 
 }  // namespace
 
+std::u16string ValueTextFor(std::uint64_t binary64Bits) {
+    const NumberClass numberClass = Classify(binary64Bits, kBinary64);
+    if (numberClass != NumberClass::Zero && numberClass != NumberClass::Subnormal &&
+        numberClass != NumberClass::Normal) {
+        return {};
+    }
+    // The shortest text first, as it is the one a user would type; then more
+    // digits, where the value reader's own rules round the shorter ones
+    // elsewhere (an exact half, the 80-bit intermediate).
+    std::string candidates[] = {ShortestText(binary64Bits, kBinary64),
+                                RoundedText(binary64Bits, kBinary64, 17),
+                                RoundedText(binary64Bits, kBinary64, 25)};
+    for (const std::string& candidate : candidates) {
+        const std::u16string text(candidate.begin(), candidate.end());
+        if (ReadValueText(text, FormatOption::TreatAsDouble).bits == binary64Bits) return text;
+    }
+    return {};
+}
+
 char16_t* ConvertText(Command command, FormatOption option, std::u16string_view text,
                       char16_t* out) {
     return command == Command::Value ? ValueToPatternText(text, option, out)

@@ -108,6 +108,15 @@ Explanation Explain(Command command, std::u16string_view text, std::size_t textU
 void Explain(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option,
              Explanation& out);
 
+// A decimal that the value field, with "Treat as 'double'" set, reads as
+// exactly this binary64, for a view that enters a number it cannot put into
+// the pattern field (whose low half that box leaves at zero): the shortest
+// text that a correctly rounding reader reads back, or else the stored value
+// rounded to 17 and then to 25 significant digits, written as the shortest
+// text is. Empty for an infinity or a NaN, and where the value reader's own
+// rules give another pattern for each of these.
+std::u16string ValueTextFor(std::uint64_t binary64Bits);
+
 // The name of a class in the explanations: "zero", "quiet NaN", ...
 const char* ClassName(NumberClass numberClass);
 const char* CommandName(Command command);

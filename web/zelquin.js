@@ -51,12 +51,6 @@
     return String.fromCharCode.apply(null, HEAPU16.subarray(base, base + units));
   }
 
-  // What the value field's reader gives for a text, as the pattern field's text.
-  function valueToPattern(text, treatAsDouble) {
-    var units = writeFieldText(text);
-    return resultText(_zelquin_value_to_pattern(fieldBuffer, units, treatAsDouble ? 1 : 0, resultBuffer));
-  }
-
   function convert(field) {
     var fromPattern = field === patternField;
     var text = field.value;
@@ -107,19 +101,12 @@
     return hexOf(bits, bitCount);
   }
 
-  // A decimal that the value field reads as this binary64 with the box set:
-  // the shortest that reads back, then more digits. Checked with the module,
-  // as its reader is not the correctly rounding one these come from.
+  // A decimal that the value field reads as this binary64 with the box set
+  // (the shortest that reads back, else more digits), from the explanation
+  // library as the window's Details panel takes it; null where there is none.
   function valueTextFor(bits) {
-    var view = new DataView(new ArrayBuffer(8));
-    view.setBigUint64(0, bits);
-    var number = view.getFloat64(0);
-    if (!isFinite(number) || Object.is(number, -0)) return null;
-    var texts = [String(number), number.toPrecision(17), number.toPrecision(25)];
-    for (var i = 0; i < texts.length; i++) {
-      if (BigInt(valueToPattern(texts[i], true)) === bits) return texts[i];
-    }
-    return null;
+    var length = _zelquin_value_text_for(Number(bits >> HALF), Number(bits & LOW_HALF), resultBuffer);
+    return length === 0 ? null : resultText(length);
   }
 
   // Puts a number of the shown format into a field and converts it as an

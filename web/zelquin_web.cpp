@@ -3,6 +3,8 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -62,6 +64,15 @@ EMSCRIPTEN_KEEPALIVE const char* zelquin_explain_value(const char16_t* text, std
         converted, textUnits > converted.size() ? textUnits : converted.size(),
         Option(treatAsDouble)));
     return explanation.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE std::size_t zelquin_value_text_for(std::uint32_t high, std::uint32_t low,
+                                                        char16_t* out) {
+    const std::u16string text =
+        zelquin::explain::ValueTextFor(std::uint64_t{high} << 32 | std::uint64_t{low});
+    if (text.size() > zelquin::kLongestValueText) return 0;
+    std::copy(text.begin(), text.end(), out);
+    return text.size();
 }
 
 }  // extern "C"

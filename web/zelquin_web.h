@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 extern "C" {
 
@@ -38,5 +39,12 @@ const char* zelquin_explain_pattern(const char16_t* text, std::size_t units, std
                                     int treatAsDouble);
 const char* zelquin_explain_value(const char16_t* text, std::size_t units, std::size_t textUnits,
                                   int treatAsDouble);
+
+// A decimal that the value field, with the check box set, reads as the
+// binary64 high * 2^32 + low (the shortest that reads back, else more
+// digits), for a number the pattern field cannot take: written at `out`,
+// which holds the longest value text, and its length returned; 0 for an
+// infinity, a NaN, or where no such decimal is found.
+std::size_t zelquin_value_text_for(std::uint32_t high, std::uint32_t low, char16_t* out);
 
 }  // extern "C"

@@ -34,6 +34,15 @@ std::optional<std::u16string> PatternFieldText(std::uint64_t bits, bool binary64
     return UInt64ToHexText(bits >> 32);
 }
 
+std::optional<FieldEntry> EntryFor(std::uint64_t bits, bool binary64, bool treatAsDouble) {
+    if (auto pattern = PatternFieldText(bits, binary64, treatAsDouble))
+        return FieldEntry{false, std::move(*pattern)};
+    if (!treatAsDouble || !binary64) return std::nullopt;
+    std::u16string value = explain::ValueTextFor(bits);
+    if (value.empty()) return std::nullopt;
+    return FieldEntry{true, std::move(value)};
+}
+
 namespace {
 
 // The cells: 32 to a row, in groups of four, each group headed by the number
@@ -337,8 +346,9 @@ DetailsPanel::DetailsPanel(QWidget* parent) : QWidget(parent) {
     lines_->setReadOnly(true);
     lines_->setTabChangesFocus(true);
     lines_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // Digits run on for hundreds of places: lines break anywhere.
-    lines_->setWordWrapMode(QTextOption::WrapAnywhere);
+    // Lines break between words, and digits that run on for hundreds of
+    // places anywhere.
+    lines_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     lines_->setMinimumHeight(lines_->fontMetrics().lineSpacing() * 4);
     layout->addWidget(lines_, 1);
 
@@ -392,7 +402,7 @@ void DetailsPanel::Update() {
         return;
     }
     const auto enterable = [this](std::uint64_t bits) {
-        return PatternFieldText(bits, binary64_, treatAsDouble_).has_value();
+        return EntryFor(bits, binary64_, treatAsDouble_).has_value();
     };
     bool someBitBlocked = false;
     const int bitCount = binary64_ ? 64 : 32;
@@ -410,8 +420,8 @@ void DetailsPanel::Update() {
     if (someBitBlocked && treatAsDouble_) {
         note = binary64_ ? QStringLiteral(
                                "With \u201cTreat as 'double'\u201d set, the pattern field "
-                               "holds only the upper 32 bits of a binary64; clear it to "
-                               "change any bit.")
+                               "holds only the upper 32 bits of a binary64, and no decimal "
+                               "gives an infinity or a NaN; clear it to reach these.")
                          : QStringLiteral(
                                "With \u201cTreat as 'double'\u201d set, the pattern field "
                                "holds a binary64; clear it to change these bits.");
@@ -425,8 +435,8 @@ void DetailsPanel::Update() {
 }
 
 void DetailsPanel::Enter(std::uint64_t bits) {
-    const auto text = PatternFieldText(bits, binary64_, treatAsDouble_);
-    if (text && onPattern_) onPattern_(QString::fromStdU16String(*text));
+    const auto entry = EntryFor(bits, binary64_, treatAsDouble_);
+    if (entry && onEnter_) onEnter_(*entry);
 }
 
 }  // namespace zelquin::qt

@@ -1,7 +1,8 @@
 // The Details panel of the Qt window: the bits of the number last converted,
 // grouped in fours and coloured by field, the explanation's lines, and buttons
 // that step to the neighbouring numbers. A click on a bit or a button hands
-// the new pattern to the window, which puts it into the pattern field.
+// the new number to the window, which puts it into the pattern field, or as a
+// decimal into the Float field where only that field can take it.
 #pragma once
 
 #include <QWidget>
@@ -25,6 +26,16 @@ namespace zelquin::qt {
 // lower half is zero.
 std::optional<std::u16string> PatternFieldText(std::uint64_t bits, bool binary64,
                                                bool treatAsDouble);
+
+// Where a flipped bit or a neighbour is entered: the pattern field's text when
+// that field can take the number; otherwise, with the box set, a binary64
+// goes into the Float field as a decimal that reads back to it. Nothing where
+// neither field can take it.
+struct FieldEntry {
+    bool valueField = false;
+    std::u16string text;
+};
+std::optional<FieldEntry> EntryFor(std::uint64_t bits, bool binary64, bool treatAsDouble);
 
 // The bits as cells, the most significant first: one row of 32 for a
 // binary32, two for a binary64, in groups of four. Clicking a cell, or Space
@@ -77,9 +88,9 @@ class DetailsPanel : public QWidget {
     // The check box's state decides which patterns the pattern field can take,
     // so which bits and neighbours can be entered.
     void SetTreatAsDouble(bool treatAsDouble);
-    // Called with the pattern text of a flipped bit or a neighbour.
-    void SetOnPattern(std::function<void(const QString&)> onPattern) {
-        onPattern_ = std::move(onPattern);
+    // Called with the entry of a flipped bit or a neighbour.
+    void SetOnEnter(std::function<void(const FieldEntry&)> onEnter) {
+        onEnter_ = std::move(onEnter);
     }
 
     // The size the panel opens with: room for the explanation's lines, 78 columns wide.
@@ -106,7 +117,7 @@ class DetailsPanel : public QWidget {
     std::optional<std::uint64_t> nextDownBits_;
     std::optional<std::uint64_t> nextUpBits_;
     bool treatAsDouble_ = false;
-    std::function<void(const QString&)> onPattern_;
+    std::function<void(const FieldEntry&)> onEnter_;
 };
 
 }  // namespace zelquin::qt

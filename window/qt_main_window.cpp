@@ -102,7 +102,7 @@ MainWindow::MainWindow(bool detailsOpen, QWidget* parent) : QWidget(parent) {
 
     details_ = new DetailsPanel(this);
     details_->hide();
-    details_->SetOnPattern([this](const QString& pattern) { EnterPattern(pattern); });
+    details_->SetOnEnter([this](const FieldEntry& entry) { Enter(entry); });
     connect(doubleOption_, &QCheckBox::toggled, this,
             [this](bool checked) { details_->SetTreatAsDouble(checked); });
 
@@ -220,11 +220,12 @@ void MainWindow::RefreshDetails() {
     details_->ShowExplanation(explain::Explain(command_, text, textUnits_, option_));
 }
 
-void MainWindow::EnterPattern(const QString& pattern) {
+void MainWindow::Enter(const FieldEntry& entry) {
     // Replacing the whole text as typing over a selection does: the field
-    // converts it, and Ctrl+Z brings back the pattern before.
-    patternField_->selectAll();
-    patternField_->insert(pattern);
+    // converts it, and Ctrl+Z brings back the text before.
+    QLineEdit* field = entry.valueField ? valueField_ : patternField_;
+    field->selectAll();
+    field->insert(QString::fromStdU16String(entry.text));
 }
 
 int RunMainWindow() {

@@ -22,6 +22,7 @@ class QToolButton;
 namespace zelquin::qt {
 
 class DetailsPanel;
+struct FieldEntry;
 
 class MainWindow : public QWidget {
   public:
@@ -52,7 +53,7 @@ class MainWindow : public QWidget {
     // Shows the explanation of the last conversion, when the panel is open.
     void RefreshDetails();
     // Puts a pattern into the pattern field as if it had been typed there.
-    void EnterPattern(const QString& pattern);
+    void Enter(const FieldEntry& entry);
     void PlaceDetails();
 
     QLineEdit* patternField_ = nullptr;

@@ -1,8 +1,10 @@
 // Writes a picture of the window's content to a PNG file, after typing a text
-// into one of its fields, with the Details panel closed or open:
-//   zelquin_qt_screenshot [--details] [--pattern TEXT | --value TEXT] FILE.png
+// into one of its fields, with the Details panel closed or open and the check
+// box clear or set:
+//   zelquin_qt_screenshot [--details] [--double] [--pattern TEXT | --value TEXT] FILE.png
 // Without a field option it types 0x40490fdb into the pattern field.
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QtTest>
@@ -14,12 +16,15 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     bool details = false;
+    bool treatAsDouble = false;
     bool intoValue = false;
     QString text = QStringLiteral("0x40490fdb");
     const char* file = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--details") == 0) {
             details = true;
+        } else if (std::strcmp(argv[i], "--double") == 0) {
+            treatAsDouble = true;
         } else if ((std::strcmp(argv[i], "--pattern") == 0 ||
                     std::strcmp(argv[i], "--value") == 0) &&
                    i + 1 < argc) {
@@ -34,13 +39,14 @@ int main(int argc, char** argv) {
     }
     if (file == nullptr) {
         std::fprintf(stderr,
-                     "usage: zelquin_qt_screenshot [--details] [--pattern TEXT | --value TEXT] "
-                     "FILE.png\n");
+                     "usage: zelquin_qt_screenshot [--details] [--double] [--pattern TEXT | "
+                     "--value TEXT] FILE.png\n");
         return 2;
     }
     zelquin::qt::MainWindow window(details);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    window.DoubleOption()->setChecked(treatAsDouble);
     QLineEdit* field = intoValue ? window.ValueField() : window.PatternField();
     field->setFocus();
     QTest::keyClicks(field, text);
