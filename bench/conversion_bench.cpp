@@ -21,6 +21,7 @@
 
 #include "bench_inputs.h"
 #include "conversion.h"
+#include "fixed_text.h"
 #include "references.h"
 
 namespace zelquin::bench {
@@ -75,6 +76,14 @@ void RegisterPatternToValue() {
                     benchmark::ClobberMemory();
                 });
             });
+        // The fixed text through the seventeen digits, without its own fast path.
+        benchmark::RegisterBenchmark((prefix + "fixed-digits").c_str(), [s](benchmark::State& st) {
+            RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {
+                char16_t buffer[kLongestValueText];
+                benchmark::DoNotOptimize(DoubleToFixedTextThroughDigits(v.binary64[i], buffer));
+                benchmark::ClobberMemory();
+            });
+        });
         // The seventeen digits by the chain alone, without the fast path.
         benchmark::RegisterBenchmark((prefix + "digits-chain").c_str(), [s](benchmark::State& st) {
             RunOverValues(st, *s, [](const ValueSet& v, std::size_t i) {

@@ -1,5 +1,8 @@
 // The fixed rendering with six decimals, from the seventeen significant digits.
+#include "fixed_text.h"
+
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "conversion.h"
@@ -111,7 +114,91 @@ char16_t* MillionthsText(std::uint64_t millionths, int k, char16_t* out) {
     return out + integerLength + 7;
 }
 
+// The text of V millionths behind the sign, with the length of V's integer
+// part found from V itself: MillionthsText adds the one digit that the
+// estimate from the bit length, t = floor(bits * 1233 / 4096), can leave out.
+char16_t* MillionthsTextOf(std::uint64_t millionths, char16_t* out) {
+    const std::uint64_t integer = DivideByPowerOfTen(millionths, 6);
+    const int bits = 64 - std::countl_zero(integer | 1);
+    return MillionthsText(millionths, (bits * 1233) >> 12, out);
+}
+
+// An integer of 11 to 17 digits and six zero decimals.
+char16_t* IntegerText(std::uint64_t integer, char16_t* out) {
+    const int bits = 64 - std::countl_zero(integer);
+    int length = (bits * 1233) >> 12;
+    if (integer >= kPowersOfTen[length]) ++length;
+    WriteDigits(integer, length, out);
+    out[length] = u'.';
+    return Zeros(out + length + 1, 6);
+}
+
 }  // namespace
+
+// The fast path. Why it shows what the seventeen digits show:
+//
+// Below, x = |value| = m * 2^-s with m below 2^53 (an integer s), and
+// y = x * 10^6. The text shows the seventeen digits D with decimal exponent
+// K, which stand for x17 = D * 10^(K - 17): x rounded half up to seventeen
+// places, moved by the chain's error, which is under 2^-10.7 of a unit of the
+// eighteenth digit (the digit generation's argument). So
+// |x17 - x| <= 0.51 * 10^(K - 17).
+//
+// Millionths, for 2^-11 <= x < 2^33 (s from 20 to 63). K is at most 10, and
+// the text shows V = floor(x17 * 10^6 + 1/2) millionths (the rule below, for
+// -6 <= K <= 10; for K < -6, V = 0 = floor(x17 * 10^6 + 1/2) as well, since
+// x17 * 10^6 < 1/10). As x17 >= 10^(K - 1), 10^(K - 11) <= 1.0001 * 10^-16 * y,
+// and |x17 * 10^6 - y| <= 0.52 * 10^-16 * y. So V = floor(y + 1/2) unless y
+// lies within that distance of a half, n + 1/2. P = m * 10^6, below 2^73, is
+// formed exactly: y = P / 2^s, and its fraction is R / 2^s with
+// R = P mod 2^s. The band is |R - 2^(s-1)| <= floor(P / 2^51) + 1, at least
+// P * 2^-51 = 4.44 * 10^-16 * y * 2^s: more than eight times the chain's
+// distance, and it holds every exact half (R = 2^(s-1)). Outside it,
+// V = floor(P / 2^s) + (R > 2^(s-1)).
+//
+// Below 2^-21: y < 0.477 and x17 * 10^6 < 0.477 * (1 + 10^-16), so V = 0.
+//
+// Integers from 2^33 to below 2^56 (s from -3 to 19, the low s bits of m
+// zero): x < 10^17, so its digits fit in seventeen, and the chain's scaled
+// value, x * 10^(18 - K) (or x * 10^(19 - K) with the tenth), is a multiple of
+// 10 (of 100), as far as can be from the ties at 5 (mod 10) and 50 (mod 100):
+// D is x's digits exactly. For K >= 11 the text is D with the point after K
+// digits, and for K = 10 it is V = x * 10^6 millionths: x and six zeros
+// either way.
+//
+// From 2^-21 to 2^-11, and from 2^33 on but for those integers, the digits
+// decide.
+char16_t* FastFixedText(std::uint64_t binary64Bits, char16_t* out) {
+    const int exponentField =
+        static_cast<int>((binary64Bits & kBinary64.ExponentMask()) >> kBinary64.fractionBits);
+    const bool negative = (binary64Bits & kBinary64.SignBit()) != 0;
+    constexpr int kUnitExponentOfOne = kBinary64.Bias() + kBinary64.fractionBits;  // 1075
+    if (exponentField < kBinary64.Bias() - 21) {
+        if (negative) *out++ = u'-';
+        *out++ = u'0';
+        *out++ = u'.';
+        return Zeros(out, 6);
+    }
+    const int s = kUnitExponentOfOne - exponentField;
+    const std::uint64_t m = (binary64Bits & kBinary64.FractionMask()) | kBinary64.ImplicitBit();
+    if (s >= 20 && s <= 63) {
+        const Wide128 p = Multiply64(m, kMillion);
+        const std::uint64_t half = std::uint64_t{1} << (s - 1);
+        const std::uint64_t fraction = p.low & ((half << 1) - 1);
+        const std::uint64_t band = ((p.high << 13) | (p.low >> 51)) + 1;
+        const std::uint64_t distance = fraction > half ? fraction - half : half - fraction;
+        if (distance <= band) return nullptr;
+        if (negative) *out++ = u'-';
+        return MillionthsTextOf(((p.high << (64 - s)) | (p.low >> s)) + (fraction > half ? 1 : 0),
+                                out);
+    }
+    if (s >= -3 && s < 20) {
+        if (s > 0 && (m & ((std::uint64_t{1} << s) - 1)) != 0) return nullptr;
+        if (negative) *out++ = u'-';
+        return IntegerText(s > 0 ? m >> s : m << -s, out);
+    }
+    return nullptr;
+}
 
 // The text keeps n = K + 6 digits of the digit text (zeros beyond it) and
 // rounds them up when the digit after them is 5 to 9; a carry out of the first
@@ -126,7 +213,7 @@ char16_t* MillionthsText(std::uint64_t millionths, int k, char16_t* out) {
 //   - K < -6: nothing is kept, V = 0.
 // The text is V with the point six digits from its end and at least one digit
 // before it, behind "-" for a negative number (also when V is 0).
-char16_t* DoubleToFixedText(std::uint64_t binary64Bits, char16_t* out) {
+char16_t* DoubleToFixedTextThroughDigits(std::uint64_t binary64Bits, char16_t* out) {
     switch (Classify(binary64Bits, kBinary64)) {
         case NumberClass::Zero:  // either sign: "0.000000"
             out[0] = u'0';
@@ -161,6 +248,15 @@ char16_t* DoubleToFixedText(std::uint64_t binary64Bits, char16_t* out) {
     std::uint64_t millionths = 0;
     if (k >= -6) millionths = DivideByPowerOfTen(d.digits + 5 * kPowersOfTen[10 - k], 11 - k);
     return MillionthsText(millionths, k, out);
+}
+
+char16_t* DoubleToFixedText(std::uint64_t binary64Bits, char16_t* out) {
+    // Zeros, infinities and NaNs go through the digits: the fast path would
+    // take a zero for a tiny number, and declines the others.
+    if ((binary64Bits & ~kBinary64.SignBit()) != 0) {
+        if (char16_t* end = FastFixedText(binary64Bits, out)) return end;
+    }
+    return DoubleToFixedTextThroughDigits(binary64Bits, out);
 }
 
 }  // namespace zelquin

@@ -8,7 +8,8 @@ import sys
 
 # Zelquin's contenders in each direction; the ratios are of the first one's time
 # to each peer's.
-OURS = {"PatternToValue": ["DoubleToFixedText", "PatternToValueText", "digits", "digits-chain"],
+OURS = {"PatternToValue": ["DoubleToFixedText", "PatternToValueText", "fixed-digits", "digits",
+                           "digits-chain"],
         "ValueToPattern": ["ValueToPatternText", "TextToDouble", "reading-chain"]}
 
 

@@ -15,6 +15,7 @@
 #include "decimal_scan_reference.h"
 #include "digit_generation.h"
 #include "exact_binary64.h"
+#include "fixed_text.h"
 #include "fixed_text_reference.h"
 #include "hard_inputs.h"
 #include "test_text.h"
@@ -239,6 +240,40 @@ TEST(FastPathBands, ReadingFallsBackInsideItsBandAndDecidesOutsideIt) {
         if (decided) {
             EXPECT_EQ(bits, TextToDoubleReference(text)) << Printable(text);
         }
+    }
+}
+
+// The fixed text's band, |R - 2^(s-1)| <= floor(P / 2^51) + 1 around each
+// half millionth, pinned at 2^-7, which is 7812.5 millionths exactly: a unit
+// in the last place is 10^6 * 2^-59 millionths above it and half that below,
+// and the band's edge, 10^6 * 2^-58, falls on the second unit above and the
+// fourth below. Then the numbers, found by a search, where rounding the
+// seventeen digits to six decimals differs from rounding the number itself,
+// the farthest from the tie first (0.11 of the band): the band must hold them.
+TEST(FastPathBands, FixedTextFallsBackInsideItsBandAndDecidesOutsideIt) {
+    const struct {
+        std::uint64_t bits;
+        bool inside;
+    } inputs[] = {
+        {0x3F80000000000000u, true},  {0x3F80000000000002u, true},
+        {0x3F80000000000003u, false}, {0x3F7FFFFFFFFFFFFCu, true},
+        {0x3F7FFFFFFFFFFFFBu, false}, {0x41CDD05D503C53EFu, true},
+        {0x4197E5FE10B45A81u, true},  {0x41F84FF274148D48u, true},
+    };
+    for (const auto& input : inputs) {
+        char16_t fast[kLongestValueText];
+        char16_t digits[kLongestValueText];
+        const char16_t* fastEnd = FastFixedText(input.bits, fast);
+        const char16_t* digitsEnd = DoubleToFixedTextThroughDigits(input.bits, digits);
+        EXPECT_EQ(fastEnd == nullptr, input.inside) << Hex(input.bits);
+        if (fastEnd != nullptr) {
+            EXPECT_EQ(std::u16string_view(fast, static_cast<std::size_t>(fastEnd - fast)),
+                      std::u16string_view(digits, static_cast<std::size_t>(digitsEnd - digits)))
+                << Hex(input.bits);
+        }
+        EXPECT_EQ(DoubleToFixedText(input.bits),
+                  std::u16string(digits, static_cast<std::size_t>(digitsEnd - digits)))
+            << Hex(input.bits);
     }
 }
 

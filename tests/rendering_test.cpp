@@ -137,6 +137,18 @@ const FixedCase kDoubleExamples[] = {
     {0x3E9AD7F29ABCAF48u, u"0.000000"},  // nearest to 0.0000004
     {0x3FEFFFFFFFFFFFFFu, u"1.000000"},  // largest below 1
     {0x4197D78400000000u, u"100000000.000000"},
+    // Where the fixed text leaves the digits out, and its edges: 2^-21 and
+    // just below, 2^-11 and just below, 2^33 and just below, the largest
+    // integer below 2^56, 2^56, and a number above 2^33 with a fraction.
+    {0x3EA0000000000000u, u"0.000000"},
+    {0xBE9FFFFFFFFFFFFFu, u"-0.000000"},
+    {0x3F40000000000000u, u"0.000488"},
+    {0x3F3FFFFFFFFFFFFFu, u"0.000488"},
+    {0x4200000000000000u, u"8589934592.000000"},
+    {0x41FFFFFFFFFFFFFFu, u"8589934591.999999"},
+    {0xC36FFFFFFFFFFFFFu, u"-72057594037927928.000000"},
+    {0x4370000000000000u, u"72057594037927936.000000"},
+    {0x4200000000000001u, u"8589934592.000002"},
 };
 INSTANTIATE_TEST_SUITE_P(Doubles, FixedText, ::testing::ValuesIn(kDoubleExamples),
                          test_names::ByBinary64(&FixedCase::binary64));

@@ -18,14 +18,15 @@
 
 namespace zelquin::hard {
 
-inline constexpr int kValueKinds = 7;
+inline constexpr int kValueKinds = 8;
 inline constexpr const char* kValueKindNames[kValueKinds] = {"random binary64",
                                                              "binary32 widened",
                                                              "everyday (2^-10 to 2^20)",
                                                              "near powers of ten",
                                                              "exact ties at the 18th digit",
                                                              "subnormal",
-                                                             "small integers times powers of two"};
+                                                             "small integers times powers of two",
+                                                             "near half millionths"};
 
 inline constexpr int kTextKinds = 10;
 inline constexpr const char* kTextKindNames[kTextKinds] = {"17 to 19 digits",
@@ -59,6 +60,19 @@ inline std::uint64_t RandomFinite(std::mt19937_64& rng) {
         const std::uint64_t bits = rng();
         if ((bits & kBinary64.ExponentMask()) != kBinary64.ExponentMask()) return bits;
     }
+}
+
+inline void AppendNumber(std::u16string& text, std::uint64_t number) {
+    char digits[20];
+    const int length = DecimalLength(number);
+    WriteDigits(number, length, digits);
+    text.append(digits, digits + length);
+}
+
+inline void AppendExponent(std::u16string& text, int exponent) {
+    text += u'e';
+    if (exponent < 0) text += u'-';
+    AppendNumber(text, static_cast<std::uint64_t>(exponent < 0 ? -exponent : exponent));
 }
 
 // A binary64 of the given kind, with a random sign.
@@ -98,24 +112,26 @@ inline std::uint64_t HardValue(std::mt19937_64& rng, int kind) {
         }
         case 5:
             return sign | (rng() & kBinary64.FractionMask());
-        default: {
+        case 6: {
             const std::uint64_t m = 1 + UniformBelow(rng, 1u << (1 + UniformBelow(rng, 20)));
             return sign | Encode(m, static_cast<int>(UniformBelow(rng, 200)) - 100);
         }
+        default: {
+            // Within 8 units in the last place of the binary64 nearest to
+            // (n + 1/2) millionths, from 10^-7 to 10^11, where the fixed text's
+            // rounding to six decimals is closest to a tie; a few are the exact
+            // halves j * 2^-7 (j odd).
+            if (UniformBelow(rng, 8) == 0) {
+                const int bits = 1 + static_cast<int>(UniformBelow(rng, 40));
+                return sign | Encode((rng() >> (64 - bits)) | 1, -7);
+            }
+            std::u16string text;
+            AppendNumber(text, 10 * UniformBelow(rng, kPowersOfTen[1 + UniformBelow(rng, 17)]) + 5);
+            AppendExponent(text, -7);
+            const std::uint64_t nearest = TextToDoubleReference(text);
+            return sign | (nearest + UniformBelow(rng, 17) - 8);
+        }
     }
-}
-
-inline void AppendNumber(std::u16string& text, std::uint64_t number) {
-    char digits[20];
-    const int length = DecimalLength(number);
-    WriteDigits(number, length, digits);
-    text.append(digits, digits + length);
-}
-
-inline void AppendExponent(std::u16string& text, int exponent) {
-    text += u'e';
-    if (exponent < 0) text += u'-';
-    AppendNumber(text, static_cast<std::uint64_t>(exponent < 0 ? -exponent : exponent));
 }
 
 inline std::u16string RandomDigits(std::mt19937_64& rng, int count) {
