@@ -255,10 +255,9 @@ TEST(FastPathBands, FixedTextFallsBackInsideItsBandAndDecidesOutsideIt) {
         std::uint64_t bits;
         bool inside;
     } inputs[] = {
-        {0x3F80000000000000u, true},  {0x3F80000000000002u, true},
-        {0x3F80000000000003u, false}, {0x3F7FFFFFFFFFFFFCu, true},
-        {0x3F7FFFFFFFFFFFFBu, false}, {0x41CDD05D503C53EFu, true},
-        {0x4197E5FE10B45A81u, true},  {0x41F84FF274148D48u, true},
+        {0x3F80000000000000u, true}, {0x3F80000000000002u, true},  {0x3F80000000000003u, false},
+        {0x3F7FFFFFFFFFFFFCu, true}, {0x3F7FFFFFFFFFFFFBu, false}, {0x41CDD05D503C53EFu, true},
+        {0x4197E5FE10B45A81u, true}, {0x41F84FF274148D48u, true},
     };
     for (const auto& input : inputs) {
         char16_t fast[kLongestValueText];
