@@ -2,7 +2,6 @@
 #include "fixed_text.h"
 
 #include <array>
-#include <bit>
 #include <cstring>
 
 #include "conversion.h"
@@ -62,6 +61,13 @@ char16_t* Zeros(char16_t* out, int count) {
     return out + count;
 }
 
+// "0.000000".
+char16_t* ZeroText(char16_t* out) {
+    out[0] = u'0';
+    out[1] = u'.';
+    return Zeros(out + 2, 6);
+}
+
 // "1#INF" and the other special digit texts give "1.#INF00": the first
 // character, the point, and the rest filled with zeros to six decimals.
 char16_t* SpecialText(const DecimalDigits& d, char16_t* out) {
@@ -115,19 +121,14 @@ char16_t* MillionthsText(std::uint64_t millionths, int k, char16_t* out) {
 }
 
 // The text of V millionths behind the sign, with the length of V's integer
-// part found from V itself: MillionthsText adds the one digit that the
-// estimate from the bit length, t = floor(bits * 1233 / 4096), can leave out.
+// part found from V itself.
 char16_t* MillionthsTextOf(std::uint64_t millionths, char16_t* out) {
-    const std::uint64_t integer = DivideByPowerOfTen(millionths, 6);
-    const int bits = 64 - std::countl_zero(integer | 1);
-    return MillionthsText(millionths, (bits * 1233) >> 12, out);
+    return MillionthsText(millionths, DecimalLength(DivideByPowerOfTen(millionths, 6)), out);
 }
 
-// An integer of 11 to 17 digits and six zero decimals.
+// An integer and six zero decimals.
 char16_t* IntegerText(std::uint64_t integer, char16_t* out) {
-    const int bits = 64 - std::countl_zero(integer);
-    int length = (bits * 1233) >> 12;
-    if (integer >= kPowersOfTen[length]) ++length;
+    const int length = DecimalLength(integer);
     WriteDigits(integer, length, out);
     out[length] = u'.';
     return Zeros(out + length + 1, 6);
@@ -175,9 +176,7 @@ char16_t* FastFixedText(std::uint64_t binary64Bits, char16_t* out) {
     constexpr int kUnitExponentOfOne = kBinary64.Bias() + kBinary64.fractionBits;  // 1075
     if (exponentField < kBinary64.Bias() - 21) {
         if (negative) *out++ = u'-';
-        *out++ = u'0';
-        *out++ = u'.';
-        return Zeros(out, 6);
+        return ZeroText(out);
     }
     const int s = kUnitExponentOfOne - exponentField;
     const std::uint64_t m = (binary64Bits & kBinary64.FractionMask()) | kBinary64.ImplicitBit();
@@ -215,10 +214,8 @@ char16_t* FastFixedText(std::uint64_t binary64Bits, char16_t* out) {
 // before it, behind "-" for a negative number (also when V is 0).
 char16_t* DoubleToFixedTextThroughDigits(std::uint64_t binary64Bits, char16_t* out) {
     switch (Classify(binary64Bits, kBinary64)) {
-        case NumberClass::Zero:  // either sign: "0.000000"
-            out[0] = u'0';
-            out[1] = u'.';
-            return Zeros(out + 2, 6);
+        case NumberClass::Zero:  // either sign
+            return ZeroText(out);
         case NumberClass::Normal:
         case NumberClass::Subnormal:
             break;

@@ -347,19 +347,15 @@ void PutRoundingLines(char*& p, const Explanation& e) {
 }  // namespace
 
 std::u16string ValueTextFor(std::uint64_t binary64Bits) {
-    const NumberClass numberClass = Classify(binary64Bits, kBinary64);
-    if (numberClass != NumberClass::Zero && numberClass != NumberClass::Subnormal &&
-        numberClass != NumberClass::Normal) {
-        return {};
-    }
+    if ((binary64Bits & kBinary64.ExponentMask()) == kBinary64.ExponentMask()) return {};
     // The shortest text first, as it is the one a user would type; then more
     // digits, where the value reader's own rules round the shorter ones
-    // elsewhere (an exact half, the 80-bit intermediate).
-    std::string candidates[] = {ShortestText(binary64Bits, kBinary64),
-                                RoundedText(binary64Bits, kBinary64, 17),
-                                RoundedText(binary64Bits, kBinary64, 25)};
-    for (const std::string& candidate : candidates) {
-        const std::u16string text(candidate.begin(), candidate.end());
+    // elsewhere (an exact half, the 80-bit intermediate). Each is made only
+    // when the one before does not read back.
+    for (const int digits : {0, 17, 25}) {
+        const std::string candidate = digits == 0 ? ShortestText(binary64Bits, kBinary64)
+                                                  : RoundedText(binary64Bits, kBinary64, digits);
+        std::u16string text(candidate.begin(), candidate.end());
         if (ReadValueText(text, FormatOption::TreatAsDouble).bits == binary64Bits) return text;
     }
     return {};

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "conversion.h"
+#include "decimal_integers.h"
 #include "digit_generation.h"
 #include "test_names.h"
 
@@ -60,6 +62,21 @@ TEST(HexText, EveryLengthIsTheDigitsWithoutLeadingZerosAndNothingMore) {
                 })) << length;
             }
         }
+    }
+}
+
+// The digit count without a loop, at every step it can take: each power of
+// ten and the number below it, each power of two, 0 and the largest number.
+TEST(DecimalIntegers, DecimalLengthCountsTheDigitsAtEveryPowerOfTenAndTwo) {
+    std::vector<std::uint64_t> numbers = {0, ~std::uint64_t{0}};
+    for (const std::uint64_t power : kPowersOfTen)
+        numbers.insert(numbers.end(), {power - 1, power});
+    for (int bit = 0; bit < 64; ++bit) {
+        const std::uint64_t power = std::uint64_t{1} << bit;
+        numbers.insert(numbers.end(), {power - 1, power});
+    }
+    for (const std::uint64_t number : numbers) {
+        EXPECT_EQ(DecimalLength(number), static_cast<int>(std::to_string(number).size())) << number;
     }
 }
 
