@@ -16,21 +16,6 @@ namespace {
 
 using exact::BigUnsigned;
 
-// A finite magnitude pattern (the sign bit clear) as m * 2^e. The infinity
-// pattern gives 2^(emax + 1), the number a rounding past the largest finite
-// magnitude reaches, which is where the format's grid goes on.
-struct GridPoint {
-    std::uint64_t m;
-    int e;
-};
-
-GridPoint PointOf(std::uint64_t magnitude, const BinaryFormat& format) {
-    const BinaryFields f = SplitFields(magnitude, format);
-    const std::uint64_t m = f.exponentField == 0 ? f.fraction : f.fraction | format.ImplicitBit();
-    return GridPoint{
-        m, format.SubnormalUnitExponent() + (f.exponentField == 0 ? 0 : f.exponentField - 1)};
-}
-
 // floor(x * log10(2)) for |x| < 2^13, or one more when x * log10(2) lies
 // within 2e-4 below an integer: 78913 / 2^18 exceeds log10(2) by 1.6e-7.
 int ApproximateDecimalExponent(int binaryExponent) { return (binaryExponent * 78913) >> 18; }
@@ -94,6 +79,16 @@ const char* SpecialText(std::uint64_t bits, const BinaryFormat& format) {
 
 }  // namespace
 
+GridPoint PointOf(std::uint64_t magnitude, const BinaryFormat& format) {
+    const BinaryFields f = SplitFields(magnitude, format);
+    GridPoint point;
+    point.m = f.exponentField == 0 ? f.fraction : f.fraction | format.ImplicitBit();
+    point.e = format.SubnormalUnitExponent() + (f.exponentField == 0 ? 0 : f.exponentField - 1);
+    point.even = (point.m & 1) == 0;
+    point.narrowBelow = point.m == format.ImplicitBit() && point.e > format.SubnormalUnitExponent();
+    return point;
+}
+
 std::string ShortestTextReference(std::uint64_t bits, const BinaryFormat& format) {
     const bool negative = (bits & format.SignBit()) != 0;
     if (const char* special = SpecialText(bits, format)) return special;
@@ -102,8 +97,8 @@ std::string ShortestTextReference(std::uint64_t bits, const BinaryFormat& format
     // gap below the lowest number of a binade (above the smallest) is half the
     // gap above. At the very edges the reader rounds to even: the interval
     // holds its ends when m is even.
-    const bool even = (v.m & 1) == 0;
-    const bool narrowBelow = v.m == format.ImplicitBit() && v.e > format.SubnormalUnitExponent();
+    const bool even = v.even;
+    const bool narrowBelow = v.narrowBelow;
     // value = r / s, interval (r - minus) / s to (r + plus) / s.
     const int scale = narrowBelow ? 2 : 1;
     BigUnsigned r(v.m);
@@ -310,9 +305,7 @@ void AppendShortestText(std::uint64_t bits, const BinaryFormat& format, std::str
         out += ShortestTextReference(bits, format);
         return;
     }
-    AppendShortestOfScaled((bits & format.SignBit()) != 0, scaled, (v.m & 1) == 0,
-                           v.m == format.ImplicitBit() && v.e > format.SubnormalUnitExponent(),
-                           out);
+    AppendShortestOfScaled((bits & format.SignBit()) != 0, scaled, v.even, v.narrowBelow, out);
 }
 
 std::string ShortestText(std::uint64_t bits, const BinaryFormat& format) {

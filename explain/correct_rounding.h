@@ -15,6 +15,21 @@
 
 namespace zelquin::explain {
 
+// A magnitude pattern (the sign bit clear) of a finite number as m * 2^e on
+// its format's grid (e the exponent of one unit in the last place), with the
+// shape of its rounding interval: `even` when m is even, `narrowBelow` when
+// the gap below is half the gap above (m the lowest significand of a binade
+// above the lowest). The infinity pattern gives 2^(emax + 1), the number a
+// rounding past the largest finite magnitude reaches, which is where the
+// format's grid goes on.
+struct GridPoint {
+    std::uint64_t m = 0;
+    int e = 0;
+    bool even = false;
+    bool narrowBelow = false;
+};
+GridPoint PointOf(std::uint64_t magnitude, const BinaryFormat& format);
+
 // The shortest decimal that a reader rounding to nearest, ties to even, reads
 // back to the pattern in its format; of several, the nearest to the exact
 // value, and of two equally near, the one whose last digit is even. Written as

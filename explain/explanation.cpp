@@ -120,25 +120,12 @@ std::optional<std::uint64_t> NextDown(std::uint64_t bits, const BinaryFormat& fo
     return *up ^ format.SignBit();
 }
 
-// The power of two of one unit in the last place of a finite number: the
-// distance from its magnitude to the next larger one (for the largest finite
-// magnitude, as for those just below it).
-int UnitExponent(const BinaryFields& f, const BinaryFormat& format) {
-    return format.SubnormalUnitExponent() + (f.exponentField == 0 ? 0 : f.exponentField - 1);
-}
-
-// Where the number stored lies on its format's grid, for the value command's
-// comparisons: m * 2^e, and the shape of its rounding interval.
-struct Stored {
-    std::uint64_t m = 0;
-    int e = 0;
-    bool even = false;
-    bool narrowBelow = false;
-};
-
 // Fills in the number stored: its fields, its exact value (also as a Decimal
 // when asked for), the shortest text, the neighbours and the significand.
-Stored DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool exactDecimal) {
+// Returns where it lies on its format's grid, for the value command's
+// comparisons (the unit in the last place: for the largest finite magnitude,
+// as for those just below it).
+GridPoint DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool exactDecimal) {
     const BinaryFormat& format = FormatOf(isDouble);
     const BinaryFields f = SplitFields(bits, format);
     e.format = &format;
@@ -153,16 +140,11 @@ Stored DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool ex
     e.finite = f.exponentField != format.MaxExponentField();
     e.nextUp = NextUp(bits, format);
     e.nextDown = NextDown(bits, format);
-    Stored stored;
     if (!e.finite) {
         AppendShortestText(bits, format, e.shortest);
-        return stored;
+        return GridPoint{};
     }
-    stored.m = f.exponentField == 0 ? f.fraction : f.fraction | format.ImplicitBit();
-    stored.e = UnitExponent(f, format);
-    stored.even = (stored.m & 1) == 0;
-    stored.narrowBelow =
-        stored.m == format.ImplicitBit() && stored.e > format.SubnormalUnitExponent();
+    const GridPoint stored = PointOf(bits & ~format.SignBit(), format);
 
     // The exact value and the shortest text from one scaling; the reference
     // forms where it does not reach, which is never for these formats.
@@ -194,7 +176,7 @@ Stored DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool ex
 
 // The difference typed minus exact, its units in the last place, and the
 // pattern a correctly rounding reader stores for the number typed.
-void SetDifferenceAndNearest(Explanation& e, const Stored& stored) {
+void SetDifferenceAndNearest(Explanation& e, const GridPoint& stored) {
     const TypedDecimal& typed = e.typedValue;
     const Decimal& exact = e.exactValue;
     Hundredths hundredths;
@@ -392,7 +374,7 @@ void ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption 
     AssignNarrow(e.result, result, UInt64ToHexText(reading.bits, result));
     e.binary64Bits = reading.binary64;
     e.narrowed = !reading.isDouble;
-    const Stored stored = DescribeNumber(e, reading.bits, reading.isDouble, true);
+    const GridPoint stored = DescribeNumber(e, reading.bits, reading.isDouble, true);
 
     TypedNumberOf(text, reading.number, e.typedValue);
     e.noNumber = !reading.number.digitSeen;
