@@ -131,19 +131,19 @@ void BitStrip::Clear() {
     if (RowCount(bitCount_) != RowCount(0)) updateGeometry();
     bitCount_ = 0;
     current_ = -1;
-    flippable_ = nullptr;
+    flippable_ = 0;
     setAccessibleDescription(QString());
     update();
 }
 
-void BitStrip::SetBits(std::uint64_t bits, bool binary64, std::function<bool(int)> flippable) {
+void BitStrip::SetBits(std::uint64_t bits, bool binary64, std::uint64_t flippable) {
     const int count = binary64 ? 64 : 32;
     if (count != bitCount_) current_ = -1;
     if (RowCount(count) != RowCount(bitCount_)) updateGeometry();
     bits_ = bits;
     bitCount_ = count;
     exponentBits_ = binary64 ? kBinary64.exponentBits : kBinary32.exponentBits;
-    flippable_ = std::move(flippable);
+    flippable_ = flippable;
     QString description;
     for (int bit = count - 1; bit >= 0; --bit) description += BitValue(bit) ? u'1' : u'0';
     setAccessibleDescription(description);
@@ -151,7 +151,7 @@ void BitStrip::SetBits(std::uint64_t bits, bool binary64, std::function<bool(int
 }
 
 bool BitStrip::Flippable(int bit) const {
-    return bit >= 0 && bit < bitCount_ && flippable_ && flippable_(bit);
+    return bit >= 0 && bit < bitCount_ && ((flippable_ >> bit) & 1) != 0;
 }
 
 QRect BitStrip::CellRect(int bit) const {
@@ -404,14 +404,15 @@ void DetailsPanel::Update() {
     const auto enterable = [this](std::uint64_t bits) {
         return EntryFor(bits, binary64_, treatAsDouble_).has_value();
     };
-    bool someBitBlocked = false;
+    // Each bit is tried once here: the cells are drawn from the mask.
+    std::uint64_t flippable = 0;
     const int bitCount = binary64_ ? 64 : 32;
     for (int bit = 0; bit < bitCount; ++bit) {
-        if (!enterable(shownBits_ ^ (std::uint64_t{1} << bit))) someBitBlocked = true;
+        if (enterable(shownBits_ ^ (std::uint64_t{1} << bit))) flippable |= std::uint64_t{1} << bit;
     }
-    bits_->SetBits(shownBits_, binary64_, [this, enterable](int bit) {
-        return enterable(shownBits_ ^ (std::uint64_t{1} << bit));
-    });
+    const bool someBitBlocked =
+        flippable != (binary64_ ? ~std::uint64_t{0} : std::uint64_t{0xFFFFFFFF});
+    bits_->SetBits(shownBits_, binary64_, flippable);
     nextDown_->setEnabled(nextDownBits_ && enterable(*nextDownBits_));
     nextUp_->setEnabled(nextUpBits_ && enterable(*nextUpBits_));
 

@@ -46,8 +46,8 @@ class BitStrip : public QWidget {
 
     // No bits: nothing converted yet.
     void Clear();
-    // `flippable(bit)` tells whether that bit may be flipped.
-    void SetBits(std::uint64_t bits, bool binary64, std::function<bool(int)> flippable);
+    // Bit i of `flippable` is set where bit i may be flipped.
+    void SetBits(std::uint64_t bits, bool binary64, std::uint64_t flippable);
     void SetOnFlip(std::function<void(int)> onFlip) { onFlip_ = std::move(onFlip); }
 
     int BitCount() const { return bitCount_; }
@@ -74,7 +74,7 @@ class BitStrip : public QWidget {
     int bitCount_ = 0;
     int exponentBits_ = 8;
     int current_ = -1;  // the cell the keyboard is on
-    std::function<bool(int)> flippable_;
+    std::uint64_t flippable_ = 0;
     std::function<void(int)> onFlip_;
 };
 
