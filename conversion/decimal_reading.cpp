@@ -690,10 +690,6 @@ std::uint64_t ChainToDouble(std::u16string_view text, const DecimalReading& numb
     return ChainOf(text, ChainInputOf(number));
 }
 
-std::uint64_t DecimalToDouble(std::u16string_view text, const DecimalReading& number) {
-    return ToDouble(text, number, TailOf(text, number));
-}
-
 std::uint64_t TextToDouble(std::u16string_view text) {
     std::uint64_t tail = 0;
     const DecimalReading number = Scan(text, tail);

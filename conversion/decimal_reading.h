@@ -49,10 +49,6 @@ std::uint64_t ChainToDouble(std::u16string_view text, const DecimalReading& numb
 bool FastDecimalToDouble(std::u16string_view text, const DecimalReading& number,
                          std::uint64_t& bits);
 
-// The binary64 of a scanned number: by a fast path that provably gives the
-// chain's bits where it applies, by the chain otherwise.
-std::uint64_t DecimalToDouble(std::u16string_view text, const DecimalReading& number);
-
 // The value text as a binary64 (its bits).
 std::uint64_t TextToDouble(std::u16string_view text);
 

@@ -64,13 +64,6 @@ void AppendScientificText(bool negative, const std::string& digits, bool exponen
     out += exponent;
 }
 
-std::string ScientificText(bool negative, const std::string& digits, bool exponentNegative,
-                           const std::string& exponent, bool explicitPlus) {
-    std::string text;
-    AppendScientificText(negative, digits, exponentNegative, exponent, explicitPlus, text);
-    return text;
-}
-
 Decimal BinaryToDecimalReference(bool negative, std::uint64_t significand, int exponent) {
     BigUnsigned magnitude(significand);
     if (exponent >= 0) {

@@ -60,8 +60,6 @@ void AppendDecimal(const Decimal& value, bool explicitPlus, std::string& out);
 
 // "d.ddde+x" or "d.ddde-x" from the digits (at least one) and the exponent's
 // decimal digits.
-std::string ScientificText(bool negative, const std::string& digits, bool exponentNegative,
-                           const std::string& exponent, bool explicitPlus);
 void AppendScientificText(bool negative, const std::string& digits, bool exponentNegative,
                           const std::string& exponent, bool explicitPlus, std::string& out);
 
