@@ -139,8 +139,10 @@ class Converter {
         const std::u16string_view converted = text.Converted();
         if (options_.json || options_.explain) {
             // One record for every text, written straight into the output.
-            explain::Explain(options_.command, converted, text.UnitCount(), options_.format,
-                             explanation_);
+            // The text block shows no entries of the bits.
+            explain::Explain(
+                options_.command, converted, text.UnitCount(), options_.format, explanation_,
+                options_.json ? explain::Entries::Include : explain::Entries::LeaveOut);
             if (options_.json) {
                 explain::AppendExplanationJson(explanation_, output_);
                 output_ += '\n';

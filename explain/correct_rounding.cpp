@@ -7,6 +7,7 @@
 // compares with them.
 #include "correct_rounding.h"
 
+#include <bit>
 #include <charconv>
 
 #include "big_unsigned.h"
@@ -453,31 +454,39 @@ bool StoredIsNearest(const Hundredths& difference, bool differenceAbove, bool ev
     return difference.fractionZero && even;
 }
 
+namespace {
+
+// How a number exactly between two patterns rounds: to the one with the even
+// significand, as a correctly rounding reader does, or to the smaller
+// magnitude, as the value reader rounds its 80-bit intermediate.
+enum class Tie { ToEven, TowardZero };
+
 // The magnitude pattern nearest to the positive number
 // numerator * 2^twos / denominator, stepping from the magnitude of `start`.
 std::uint64_t NearestMagnitude(const BigUnsigned& numerator, int twos,
                                const BigUnsigned& denominator, const BinaryFormat& format,
-                               std::uint64_t start) {
+                               std::uint64_t start, Tie tie = Tie::ToEven) {
     // The sign of the number minus the midpoint (2m + 1) * 2^(e - 1) above the
     // magnitude pattern c.
     const auto compareWithMidpointAbove = [&](std::uint64_t c) {
         const GridPoint p = PointOf(c, format);
         return CompareScaled(numerator, twos, BigUnsigned(2 * p.m + 1) * denominator, p.e - 1);
     };
+    const bool towardZero = tie == Tie::TowardZero;
 
     std::uint64_t c = start & ~format.SignBit();
     if (c > format.Infinity()) c = format.Infinity();
     for (;;) {
         if (c < format.Infinity()) {
             const int above = compareWithMidpointAbove(c);
-            if (above > 0 || (above == 0 && (c & 1) != 0)) {
+            if (above > 0 || (above == 0 && !towardZero && (c & 1) != 0)) {
                 ++c;
                 continue;
             }
         }
         if (c > 0) {
             const int below = compareWithMidpointAbove(c - 1);
-            if (below < 0 || (below == 0 && (c & 1) != 0)) {
+            if (below < 0 || (below == 0 && (towardZero || (c & 1) != 0))) {
                 --c;
                 continue;
             }
@@ -486,8 +495,8 @@ std::uint64_t NearestMagnitude(const BigUnsigned& numerator, int twos,
     }
 }
 
-std::uint64_t NearestPattern(const Decimal& value, bool hugeExponent, bool hugeNegative,
-                             const BinaryFormat& format, std::uint64_t start) {
+std::uint64_t NearestPatternWithTie(const Decimal& value, bool hugeExponent, bool hugeNegative,
+                                    const BinaryFormat& format, std::uint64_t start, Tie tie) {
     const std::uint64_t sign = value.negative ? format.SignBit() : 0;
     if (value.digits.empty()) return sign;
     if (hugeExponent) return hugeNegative ? sign : sign | format.Infinity();
@@ -506,7 +515,14 @@ std::uint64_t NearestPattern(const Decimal& value, bool hugeExponent, bool hugeN
     } else {
         denominator = BigUnsigned::Power(5, -scale);
     }
-    return sign | NearestMagnitude(numerator, scale, denominator, format, start);
+    return sign | NearestMagnitude(numerator, scale, denominator, format, start, tie);
+}
+
+}  // namespace
+
+std::uint64_t NearestPattern(const Decimal& value, bool hugeExponent, bool hugeNegative,
+                             const BinaryFormat& format, std::uint64_t start) {
+    return NearestPatternWithTie(value, hugeExponent, hugeNegative, format, start, Tie::ToEven);
 }
 
 std::uint64_t NearestPatternOfBinary(bool negative, const BigUnsigned& significand, int exponent,
@@ -528,36 +544,144 @@ std::uint64_t NearestTo(const Binary80& x, const BinaryFormat& format, std::uint
     return NearestPatternOfBinary(x.negative, SignificandOf(x), x.exponent, format, start);
 }
 
+// The value reader's rules, each with the exact step that replaces it, in the
+// order the reading applies them.
+enum Rule : unsigned {
+    kDigitsRule = 1,        // keeps 24 significant digits; exact: every digit typed
+    kIntermediateRule = 2,  // scales them to an 80-bit intermediate; exact: no rounding
+    kHalfRule = 4,          // rounds to binary64, exact halves toward zero; exact: to even
+    kNarrowingRule = 8,     // narrows the binary64 to binary32; exact: rounds once
+};
+constexpr Rule kRules[] = {kDigitsRule, kIntermediateRule, kHalfRule, kNarrowingRule};
+
+const char* RuleText(unsigned rule) {
+    switch (rule) {
+        case kDigitsRule:
+            return "the significant digits after the 24th are dropped, the 25th rounding the 24th";
+        case kIntermediateRule:
+            return "the 80-bit intermediate is rounded";
+        case kHalfRule:
+            return "the exact half is rounded toward zero";
+        default:
+            return "the binary32 is rounded from the binary64";
+    }
+}
+
+// The numbers the reading goes through, for the pattern it stores with some
+// of its rules replaced by their exact steps.
+struct ReadingNumbers {
+    const TypedDecimal* typed;
+    Decimal kept;
+    Binary80 intermediate;
+    const ValueReading* reading;
+};
+
+// The binary32 nearest to a binary64 pattern: the narrowing of the binary64.
+std::uint64_t NarrowedNearest(std::uint64_t binary64, std::uint64_t start) {
+    const bool negative = (binary64 & kBinary64.SignBit()) != 0;
+    if ((binary64 & kBinary64.ExponentMask()) == kBinary64.ExponentMask())
+        return (negative ? kBinary32.SignBit() : 0) | kBinary32.Infinity();
+    const GridPoint p = PointOf(binary64 & ~kBinary64.SignBit(), kBinary64);
+    return NearestPatternOfBinary(negative, BigUnsigned(p.m), p.e, kBinary32, start);
+}
+
+// The pattern the reading stores with the rules in `exact` replaced by their
+// exact steps. Without its digits rule the reader holds the typed number
+// itself, which leaves no intermediate to round; rounding once to binary32
+// leaves no binary64 to round.
+std::uint64_t PatternWithExactRules(const ReadingNumbers& n, unsigned exact) {
+    const ValueReading& reading = *n.reading;
+    const std::uint64_t start = reading.bits;
+    enum class Held { Typed, Kept, Intermediate };
+    const Held held = (exact & kDigitsRule) != 0         ? Held::Typed
+                      : (exact & kIntermediateRule) != 0 ? Held::Kept
+                                                         : Held::Intermediate;
+    const auto nearestIn = [&](const BinaryFormat& format, std::uint64_t near, Tie tie) {
+        switch (held) {
+            case Held::Typed:
+                return NearestPatternWithTie(n.typed->value, n.typed->hugeExponent,
+                                             n.typed->scientificExponentNegative, format, near,
+                                             tie);
+            case Held::Kept:
+                return NearestPatternWithTie(n.kept, false, false, format, near, tie);
+            case Held::Intermediate:
+                break;
+        }
+        if (tie == Tie::TowardZero && &format == &kBinary64) return reading.binary64;
+        return NearestTo(n.intermediate, format, near);
+    };
+    if (!reading.isDouble && (exact & kNarrowingRule) != 0)
+        return nearestIn(kBinary32, start, Tie::ToEven);
+    std::uint64_t binary64 = nearestIn(kBinary64, reading.binary64, Tie::ToEven);
+    if ((exact & kHalfRule) == 0) {
+        // The reader's halves toward zero, where it rounds to a normal
+        // number; below, it rounds its intermediate to even.
+        const std::uint64_t towardZero = nearestIn(kBinary64, reading.binary64, Tie::TowardZero);
+        if ((towardZero & ~kBinary64.SignBit()) >= kBinary64.ImplicitBit()) binary64 = towardZero;
+    }
+    return reading.isDouble ? binary64 : NarrowedNearest(binary64, start);
+}
+
 }  // namespace
 
-std::string DifferenceReason(std::u16string_view text, const ValueReading& reading,
-                             std::uint64_t nearest) {
+DifferenceRules DifferenceReasons(std::u16string_view text, const ValueReading& reading,
+                                  const TypedDecimal& typed, std::uint64_t nearest) {
     const BinaryFormat& format = FormatOf(reading.isDouble);
     const DecimalReadingSteps steps = ReadingStepsOf(text, reading.number);
+    DifferenceRules rules;
     // Without a kept digit, or with a decimal exponent beyond +-5200, the
     // number is a zero or an infinity both ways: only the last two steps can
     // part from a correctly rounding reader then, and they never do.
+    unsigned firstRule = reading.isDouble ? kHalfRule : kNarrowingRule;
+    bool staged = false;
+    ReadingNumbers numbers{&typed, {}, steps.intermediate, &reading};
     if (steps.keptAny && steps.scaled) {
-        Decimal kept;
-        kept.negative = steps.kept.negative;
-        kept.digits = (SignificandOf(steps.kept) >> -steps.kept.exponent).ToDecimal();
-        kept.scale = steps.keptExponent;
-        if (NearestPattern(kept, false, false, format, reading.bits) != nearest)
-            return "the significant digits after the 24th are dropped, the 25th rounding the 24th";
-        if (NearestTo(steps.intermediate, format, reading.bits) != nearest)
-            return "the 80-bit intermediate is rounded";
+        staged = true;
+        numbers.kept.negative = steps.kept.negative;
+        numbers.kept.digits = (SignificandOf(steps.kept) >> -steps.kept.exponent).ToDecimal();
+        numbers.kept.scale = steps.keptExponent;
         const std::uint64_t correct64 = NearestTo(steps.intermediate, kBinary64, reading.binary64);
-        if (correct64 != reading.binary64) {
-            if (reading.isDouble) return "the exact half is rounded toward zero";
+        const auto halfRoundsToNearest = [&] {
+            if (reading.isDouble) return true;
             const GridPoint p = PointOf(correct64 & ~kBinary64.SignBit(), kBinary64);
             const bool negative = (correct64 & kBinary64.SignBit()) != 0;
-            if (NearestPatternOfBinary(negative, BigUnsigned(p.m), p.e, kBinary32, nearest) ==
-                nearest)
-                return "the exact half is rounded toward zero";
+            return NearestPatternOfBinary(negative, BigUnsigned(p.m), p.e, kBinary32, nearest) ==
+                   nearest;
+        };
+        if (NearestPattern(numbers.kept, false, false, format, reading.bits) != nearest) {
+            firstRule = kDigitsRule;
+        } else if (NearestTo(steps.intermediate, format, reading.bits) != nearest) {
+            firstRule = kIntermediateRule;
+        } else if (correct64 != reading.binary64 && halfRoundsToNearest()) {
+            firstRule = kHalfRule;
         }
     }
-    return reading.isDouble ? "the exact half is rounded toward zero"
-                            : "the binary32 is rounded from the binary64";
+    rules.first = RuleText(firstRule);
+    if (!staged) return rules;
+
+    // The fewest other rules that, replaced by their exact steps together
+    // with the first, give the nearest pattern; of as few, the earliest.
+    // Replacing all of them always does: that is rounding the typed number
+    // once.
+    unsigned others = 0;
+    for (const Rule rule : kRules) {
+        if (rule != firstRule && (reading.isDouble ? rule != kNarrowingRule : true)) others |= rule;
+    }
+    unsigned best = others;
+    int bestCount = 5;
+    for (unsigned subset = 0; subset <= others; ++subset) {
+        if ((subset & ~others) != 0) continue;
+        const int count = std::popcount(subset);
+        if (count >= bestCount) continue;
+        if (PatternWithExactRules(numbers, subset | firstRule) == nearest) {
+            best = subset;
+            bestCount = count;
+        }
+    }
+    for (const Rule rule : kRules) {
+        if ((best & rule) != 0) rules.also[rules.alsoCount++] = RuleText(rule);
+    }
+    return rules;
 }
 
 }  // namespace zelquin::explain

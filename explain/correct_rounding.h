@@ -12,6 +12,7 @@
 #include "big_unsigned.h"
 #include "conversion.h"
 #include "exact_decimal.h"
+#include "typed_number.h"
 
 namespace zelquin::explain {
 
@@ -92,13 +93,21 @@ bool StoredIsNearest(const Hundredths& difference, bool differenceAbove, bool ev
                      bool narrowBelow);
 
 // Why the value reader stored another pattern than `nearest`, the one a
-// correctly rounding reader stores for the same text: one short sentence
-// naming the first step of the reading after which the number it holds no
-// longer rounds to `nearest`. The steps, in order: the significant digits it
-// keeps; the 80-bit intermediate it scales them to; its rounding of that to
-// binary64, exact halves toward zero; and the narrowing of the binary64 to
-// binary32, where the number would have been rounded once.
-std::string DifferenceReason(std::u16string_view text, const ValueReading& reading,
-                             std::uint64_t nearest);
+// correctly rounding reader stores for the same text (`typed` is the number
+// typed). The reading's steps, in order: the significant digits it keeps; the
+// 80-bit intermediate it scales them to; its rounding of that to binary64,
+// exact halves toward zero; and the narrowing of the binary64 to binary32,
+// where the number would have been rounded once. `first` names the first step
+// after which the number it holds no longer rounds to `nearest`; `also` the
+// fewest other steps (the earliest of as few) that must be exact as well for
+// the difference to go: none where the first alone explains it. Each is one
+// short sentence.
+struct DifferenceRules {
+    const char* first = nullptr;
+    const char* also[3] = {};
+    int alsoCount = 0;
+};
+DifferenceRules DifferenceReasons(std::u16string_view text, const ValueReading& reading,
+                                  const TypedDecimal& typed, std::uint64_t nearest);
 
 }  // namespace zelquin::explain

@@ -1,123 +1,93 @@
 // The explanation record, made from the record of the core's reader: the
 // explanation describes what the reader read and chose, and renders the result
-// from it, so that it describes exactly the number behind the result.
+// from it, so that it describes exactly the number behind the result. Its
+// words are written here once, for every view: the notes, the lines and the
+// reasons why a field cannot take a number.
 #include "explanation.h"
 
+#include <cassert>
 #include <charconv>
+#include <cstring>
 
 #include "big_unsigned.h"
 #include "correct_rounding.h"
 #include "exact_decimal.h"
+#include "explanation_members.h"
 #include "text_writer.h"
 #include "typed_number.h"
 
 namespace zelquin::explain {
 namespace {
 
-constexpr const char* kNoNumberNote = "no number at the start of the text";
-constexpr const char* kTextAfterNote = "the text after the number is ignored";
+using namespace std::string_view_literals;
 
-// Notes in one bracket after a text: " (note; note)", nothing without one.
-void PutNotes(char*& p, std::initializer_list<const char*> notes) {
-    bool first = true;
-    for (const char* note : notes) {
-        if (note == nullptr) continue;
-        p = Put(p, first ? " (" : "; ");
-        p = Put(p, note);
-        first = false;
-    }
-    if (!first) p = Put(p, ')');
+constexpr std::uint64_t kLow32 = 0xffffffffu;
+
+// The check box as every view names it.
+constexpr std::string_view kTreatAsDouble = "\"Treat as 'double'\"";
+
+void AppendNumber(std::string& out, std::int64_t value) {
+    char text[24];
+    out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-void AssignNarrow(std::string& out, const char16_t* begin, const char16_t* end) {
-    out.assign(begin, end);  // always ASCII
+void AppendFullHex(std::string& out, std::uint64_t bits, int bitCount) {
+    char text[kFullHexRoom];
+    out.append(text, PutFullHex(text, bits, bitCount));
 }
 
-void PutBinary(char*& p, std::uint64_t value, int bitCount) {
-    for (int i = bitCount - 1; i >= 0; --i) *p++ = ((value >> i) & 1) != 0 ? '1' : '0';
+void AppendHex(std::string& out, const Hex& hex) { AppendFullHex(out, hex.bits, hex.bitCount); }
+
+// The core's texts are ASCII.
+void AssignAscii(std::string& out, const char16_t* begin, const char16_t* end) {
+    out.assign(begin, end);
 }
 
-void PutNumber(char*& p, std::int64_t value) { p = std::to_chars(p, p + 24, value).ptr; }
-
-void PutIntegerHex(char*& p, std::uint64_t integer) {
+void AppendIntegerHex(std::string& out, std::uint64_t integer) {
     char16_t text[kLongestPatternText];
     const char16_t* end = UInt64ToHexText(integer, text);
-    for (const char16_t* t = text; t != end; ++t) *p++ = static_cast<char>(*t);  // ASCII
+    out.append(static_cast<const char16_t*>(text), end);
 }
 
-// The start of a line: two spaces and the label, padded to twelve.
-void Label(char*& p, std::string_view label) {
-    p = Put(p, "  ");
-    p = Put(p, label);
-    for (std::size_t i = label.size(); i < 12; ++i) *p++ = ' ';
+void AppendBinary(std::string& out, std::uint64_t value, int bitCount) {
+    for (int i = bitCount - 1; i >= 0; --i) out += ((value >> i) & 1) != 0 ? '1' : '0';
+}
+
+// The format's pattern as a Hex.
+Hex HexOf(std::uint64_t bits, const BinaryFormat& format) { return Hex{bits, format.TotalBits()}; }
+
+// IEEE 754's nextUp: the least pattern of the format above the number; none
+// for a NaN and for +infinity. Magnitudes are ordered as their patterns.
+Nullable<Hex> NextUp(std::uint64_t bits, const BinaryFormat& format) {
+    Nullable<Hex> up;
+    const std::uint64_t magnitude = bits & ~format.SignBit();
+    if (magnitude > format.Infinity() || bits == format.Infinity()) return up;
+    if (magnitude == 0) {
+        up.Set(HexOf(1, format));  // either zero: the least subnormal
+    } else if (bits == magnitude) {
+        up.Set(HexOf(bits + 1, format));  // positive: a larger magnitude
+    } else {
+        up.Set(HexOf(magnitude == 1 ? format.SignBit() : bits - 1, format));  // down to -0
+    }
+    return up;
+}
+
+Nullable<Hex> NextDown(std::uint64_t bits, const BinaryFormat& format) {
+    Nullable<Hex> down = NextUp(bits ^ format.SignBit(), format);
+    down.value.bits ^= format.SignBit();
+    return down;
 }
 
 void Reset(Explanation& e, Command command, std::u16string_view text, std::size_t textUnits,
            FormatOption option) {
+    const auto clear = [&e](const auto& member) { Clear(e.*(member.field)); };
+    ForEachMember(clear);
+    ForEachWorking(clear);
     e.command = command;
     e.option = option;
     e.text.assign(text.begin(), text.end());
     e.textUnits = textUnits;
-    e.result.clear();
     e.truncated = textUnits > text.size();
-    e.noNumber = false;
-    e.textAfterIgnored = false;
-    e.integer = 0;
-    e.overflowed = false;
-    e.wrapped = false;
-    e.wideInteger = false;
-    e.quieted = false;
-    e.signallingBits = 0;
-    e.narrowed = false;
-    e.binary64Bits = 0;
-    e.typed.clear();
-    e.hasDifference = false;
-    e.difference.clear();
-    e.noDifference.clear();
-    e.format = &kBinary32;
-    e.bits = 0;
-    e.numberClass = NumberClass::Zero;
-    e.negative = false;
-    e.exponentField = 0;
-    e.fraction = 0;
-    e.hasExponent = false;
-    e.exponent = 0;
-    e.finite = false;
-    e.exact.clear();
-    e.shortest.clear();
-    e.nearest.reset();
-    e.nearestDiffers = false;
-    e.differsBecause.clear();
-    e.hasUlps = false;
-    e.ulps.clear();
-    e.nextUp.reset();
-    e.nextDown.reset();
-    e.hasSignificand = false;
-    e.significand.clear();
-    for (Decimal* number : {&e.exactValue, &e.typedValue.value, &e.differenceValue}) {
-        number->negative = false;
-        number->digits.clear();
-        number->scale = 0;
-    }
-    e.typedValue.hugeExponent = false;
-    e.typedValue.scientificExponentNegative = false;
-    e.typedValue.scientificExponent.clear();
-}
-
-// IEEE 754's nextUp: the least pattern of the format above the number; none
-// for a NaN and for +infinity. Magnitudes are ordered as their patterns.
-std::optional<std::uint64_t> NextUp(std::uint64_t bits, const BinaryFormat& format) {
-    const std::uint64_t magnitude = bits & ~format.SignBit();
-    if (magnitude > format.Infinity() || bits == format.Infinity()) return std::nullopt;
-    if (magnitude == 0) return 1;                         // either zero: the least subnormal
-    if (bits == magnitude) return bits + 1;               // positive: a larger magnitude
-    return magnitude == 1 ? format.SignBit() : bits - 1;  // negative: a smaller one, down to -0
-}
-
-std::optional<std::uint64_t> NextDown(std::uint64_t bits, const BinaryFormat& format) {
-    const std::optional<std::uint64_t> up = NextUp(bits ^ format.SignBit(), format);
-    if (!up) return std::nullopt;
-    return *up ^ format.SignBit();
 }
 
 // Fills in the number stored: its fields, its exact value (also as a Decimal
@@ -129,18 +99,19 @@ GridPoint DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool
     const BinaryFormat& format = FormatOf(isDouble);
     const BinaryFields f = SplitFields(bits, format);
     e.format = &format;
-    e.bits = bits;
+    e.hex = HexOf(bits, format);
     e.numberClass = Classify(bits, format);
-    e.negative = f.negative;
+    e.sign = f.negative ? 1 : 0;
     e.exponentField = f.exponentField;
-    e.fraction = f.fraction;
-    e.hasExponent = e.numberClass == NumberClass::Normal || e.numberClass == NumberClass::Subnormal;
-    e.exponent =
-        e.numberClass == NumberClass::Normal ? f.exponentField - format.Bias() : 1 - format.Bias();
-    e.finite = f.exponentField != format.MaxExponentField();
+    e.fraction = Hex{f.fraction, format.fractionBits};
+    if (e.numberClass == NumberClass::Normal) {
+        e.exponent.Set(f.exponentField - format.Bias());
+    } else if (e.numberClass == NumberClass::Subnormal) {
+        e.exponent.Set(1 - format.Bias());
+    }
     e.nextUp = NextUp(bits, format);
     e.nextDown = NextDown(bits, format);
-    if (!e.finite) {
+    if (f.exponentField == format.MaxExponentField()) {
         AppendShortestText(bits, format, e.shortest);
         return GridPoint{};
     }
@@ -148,28 +119,30 @@ GridPoint DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool
 
     // The exact value and the shortest text from one scaling; the reference
     // forms where it does not reach, which is never for these formats.
+    e.exact.present = true;
     ScaledBinary scaled;
     if (stored.m != 0 && ScaleBinary(stored.m, stored.e, true, scaled)) {
         if (exactDecimal) {
             DecimalOfScaled(f.negative, scaled, e.exactValue);
-            AppendDecimal(e.exactValue, false, e.exact);
+            AppendDecimal(e.exactValue, false, e.exact.value);
         } else {
-            AppendScaledText(f.negative, scaled, e.exact);
+            AppendScaledText(f.negative, scaled, e.exact.value);
         }
         AppendShortestOfScaled(f.negative, scaled, stored.even, stored.narrowBelow, e.shortest);
     } else {
         BinaryToDecimal(f.negative, stored.m, stored.e, e.exactValue);
-        AppendDecimal(e.exactValue, false, e.exact);
+        AppendDecimal(e.exactValue, false, e.exact.value);
         AppendShortestText(bits, format, e.shortest);
     }
 
-    e.hasSignificand = true;
+    e.significand.present = true;
     ScaledBinary significand;
     if (ScaleBinary(stored.m, -format.fractionBits, false, significand) &&
         significand.value.count != 0) {
-        AppendScaledText(false, significand, e.significand);
+        AppendScaledText(false, significand, e.significand.value);
     } else {
-        AppendDecimal(BinaryToDecimal(false, stored.m, -format.fractionBits), false, e.significand);
+        AppendDecimal(BinaryToDecimal(false, stored.m, -format.fractionBits), false,
+                      e.significand.value);
     }
     return stored;
 }
@@ -181,40 +154,42 @@ void SetDifferenceAndNearest(Explanation& e, const GridPoint& stored) {
     const Decimal& exact = e.exactValue;
     Hundredths hundredths;
     bool hundredthsKnown = false;
-    if (!e.finite) {
-        e.noDifference += "the stored number is infinite";
+    std::string& difference = e.difference.value;
+    std::string& ulps = e.ulps.value;
+    if (!e.exact) {
+        e.noDifference = "the stored number is infinite";
     } else {
         const std::int64_t distance = typed.value.scale - exact.scale;
         if (!typed.value.digits.empty() && !exact.digits.empty() &&
             (typed.hugeExponent || distance > kMaxScaleDistance || distance < -kMaxScaleDistance)) {
             // The reader gives zero or infinity long before this.
-            e.noDifference += "too far apart";
+            e.noDifference = "too far apart";
         } else {
-            e.hasDifference = true;
-            e.hasUlps = true;
+            e.difference.present = true;
+            e.ulps.present = true;
             if (exact.digits.empty()) {
                 // typed - 0; a typed zero gives +0 whatever the signs.
                 if (typed.value.digits.empty()) {
-                    e.difference += '0';
+                    difference += '0';
                 } else {
-                    AppendTyped(typed, true, e.difference);
+                    AppendTyped(typed, true, difference);
                 }
                 if (typed.hugeExponent) {
-                    e.ulps += typed.value.negative ? "-0.00" : "+0.00";  // far below a unit
+                    ulps += typed.value.negative ? "-0.00" : "+0.00";  // far below a unit
                 } else {
                     e.differenceValue = typed.value;
                     if (e.differenceValue.digits.empty()) e.differenceValue.negative = false;
-                    AppendUnitsInLastPlace(e.differenceValue, stored.e, e.ulps);
+                    AppendUnitsInLastPlace(e.differenceValue, stored.e, ulps);
                 }
             } else {
                 Subtract(typed.value, exact, e.differenceValue);
-                AppendDecimal(e.differenceValue, true, e.difference);
+                AppendDecimal(e.differenceValue, true, difference);
                 hundredthsKnown = !e.differenceValue.digits.empty() &&
                                   HundredthsOfUnit(e.differenceValue, stored.e, hundredths);
                 if (hundredthsKnown) {
-                    AppendUnitsOfHundredths(e.differenceValue.negative, hundredths, e.ulps);
+                    AppendUnitsOfHundredths(e.differenceValue.negative, hundredths, ulps);
                 } else {
-                    AppendUnitsInLastPlace(e.differenceValue, stored.e, e.ulps);
+                    AppendUnitsInLastPlace(e.differenceValue, stored.e, ulps);
                 }
             }
         }
@@ -222,123 +197,410 @@ void SetDifferenceAndNearest(Explanation& e, const GridPoint& stored) {
 
     // The number stored is the nearest when the typed one lies within its
     // rounding interval; otherwise the search steps to its neighbours.
-    if ((hundredthsKnown || e.differenceValue.digits.empty()) && e.hasDifference &&
+    const std::uint64_t bits = e.hex.bits;
+    if ((hundredthsKnown || e.differenceValue.digits.empty()) && e.difference &&
         !exact.digits.empty() && !typed.value.digits.empty() &&
-        StoredIsNearest(hundredths, e.differenceValue.negative == e.negative, stored.even,
+        StoredIsNearest(hundredths, e.differenceValue.negative == (e.sign != 0), stored.even,
                         stored.narrowBelow)) {
-        e.nearest = e.bits;
+        e.nearest.Set(e.hex);
     } else {
-        e.nearest = NearestPattern(typed.value, typed.hugeExponent,
-                                   typed.scientificExponentNegative, *e.format, e.bits);
+        e.nearest.Set(HexOf(NearestPattern(typed.value, typed.hugeExponent,
+                                           typed.scientificExponentNegative, *e.format, bits),
+                            *e.format));
     }
 }
 
-void PutNumberLines(char*& p, const Explanation& e) {
-    const BinaryFormat& format = *e.format;
-    Label(p, "hex");
-    p = PutFullHex(p, e.bits, format.TotalBits());
-    p = Put(p, '\n');
-    Label(p, "binary");
-    p = Put(p, e.negative ? "1 | " : "0 | ");
-    PutBinary(p, static_cast<std::uint64_t>(e.exponentField), format.exponentBits);
-    p = Put(p, " | ");
-    PutBinary(p, e.fraction, format.fractionBits);
-    p = Put(p, '\n');
-    Label(p, "class");
-    p = Put(p, ClassName(e.numberClass));
-    p = Put(p, '\n');
-    Label(p, "exponent");
-    if (!e.hasExponent) {
-        p = Put(p, "none");
-    } else {
-        PutNumber(p, e.exponent);
-    }
-    p = Put(p, " (field ");
-    PutNumber(p, e.exponentField);
-    p = Put(p, ')');
-    if (e.hasExponent && e.numberClass == NumberClass::Subnormal) p = Put(p, ", no leading 1");
-    p = Put(p, '\n');
-    Label(p, "exact");
-    if (e.finite) {
-        p = Put(p, e.exact);
-    } else if (e.fraction == 0) {
-        p = Put(p, e.negative ? "-infinity" : "infinity");
-    } else {
-        p = Put(p, "not a number");
-    }
-    p = Put(p, '\n');
+// ---- What the fields take --------------------------------------------------
+
+constexpr const char* kBoxSetBinary32 =
+    "With \"Treat as 'double'\" set, both fields give a binary64: clear it to reach a binary32.";
+constexpr const char* kBoxSetNoSpecial =
+    "With \"Treat as 'double'\" set, the pattern field holds only the upper 32 bits of a "
+    "binary64, and no decimal gives an infinity or a NaN: clear it to reach this one.";
+constexpr const char* kBoxSetNoDecimal =
+    "With \"Treat as 'double'\" set, the pattern field holds only the upper 32 bits of a "
+    "binary64, and no decimal that the Float field reads gives this one: clear it to reach it.";
+constexpr const char* kBoxClearUpperZero =
+    "With \"Treat as 'double'\" clear, the pattern field reads a binary64 whose upper 32 bits "
+    "are zero as a binary32: set it to reach this binary64.";
+
+void SetEntryText(Entry& entry, EntryField field, std::string_view text) {
+    assert(text.size() <= kLongestEntryText);
+    entry.field = field;
+    entry.length = static_cast<std::uint8_t>(text.size());
+    entry.reason = nullptr;
+    std::copy(text.begin(), text.end(), entry.text);
 }
 
-void PutHexOrNone(char*& p, const std::optional<std::uint64_t>& bits, int bitCount) {
-    if (bits) {
-        p = PutFullHex(p, *bits, bitCount);
-    } else {
-        p = Put(p, "none");
-    }
+void SetEntryHex(Entry& entry, std::uint64_t bits, int bitCount) {
+    static_assert(kFullHexRoom <= kLongestEntryText);
+    entry.field = EntryField::Pattern;
+    entry.length = static_cast<std::uint8_t>(PutFullHex(entry.text, bits, bitCount) - entry.text);
+    entry.reason = nullptr;
 }
 
-// The lines of what a correctly rounding reader and writer make of it.
-void PutRoundingLines(char*& p, const Explanation& e) {
-    const int bitCount = e.format->TotalBits();
-    Label(p, "shortest");
-    p = Put(p, e.shortest);
-    p = Put(p, '\n');
-    if (e.nearest) {
-        Label(p, "nearest");
-        p = PutFullHex(p, *e.nearest, bitCount);
-        if (e.nearestDiffers) {
-            p = Put(p, " (differs: ");
-            p = Put(p, e.differsBecause);
-            p = Put(p, ')');
+void SetEntryReason(Entry& entry, const char* reason) {
+    entry.field = EntryField::None;
+    entry.length = 0;
+    entry.reason = reason;
+}
+
+BitRole RoleOf(int bit, const BinaryFormat& format) {
+    if (bit == format.TotalBits() - 1) return BitRole::Sign;
+    return bit >= format.fractionBits ? BitRole::Exponent : BitRole::Fraction;
+}
+
+// ---- The notes and the lines -----------------------------------------------
+
+void AddNotes(Explanation& e) {
+    TextList& notes = e.notes;
+    if (e.truncated) {
+        std::string& note = notes.Open();
+        note += "Only the first "sv;
+        AppendNumber(note, static_cast<std::int64_t>(e.text.size()));
+        note += " of the "sv;
+        AppendNumber(note, static_cast<std::int64_t>(e.textUnits));
+        note += " UTF-16 units of the text are converted."sv;
+        notes.Close();
+    }
+    if (e.noNumber) notes.Add("There is no number at the start of the text, so it is read as 0.");
+    if (e.textAfterIgnored) {
+        std::string& note = notes.Open();
+        note += "The text after the number is ignored: the number read is "sv;
+        if (e.integer) {
+            AppendIntegerHex(note, e.integer->value);
         } else {
-            p = Put(p, " (the same bits)");
+            note += *e.typed;
         }
-        p = Put(p, '\n');
+        note += '.';
+        notes.Close();
+    }
+    if (e.overflowed) {
+        notes.Add("The digits overflow 64 bits, so they are read as 0xffffffffffffffff.");
+    }
+    if (e.wrapped) {
+        std::string& note = notes.Open();
+        note += "The number is negative, so it is wrapped modulo 2^64 to "sv;
+        AppendIntegerHex(note, e.integer->value);
+        note += '.';
+        notes.Close();
+    }
+    if (e.integer && e.option == FormatOption::TreatAsDouble && e.integer->value > kLow32) {
+        std::string& note = notes.Open();
+        note += "With "sv;
+        note += kTreatAsDouble;
+        note +=
+            " set, the pattern field takes the integer's low 32 bits as the upper half of a "
+            "binary64: its upper 32 bits, "sv;
+        AppendFullHex(note, e.integer->value >> 32, 32);
+        note += ", are dropped."sv;
+        notes.Close();
+    }
+    if (e.quietedFrom) {
+        std::string& note = notes.Open();
+        note += "The signalling NaN "sv;
+        AppendHex(note, *e.quietedFrom);
+        note += " is made quiet: "sv;
+        AppendHex(note, e.hex);
+        note += " is what is stored."sv;
+        notes.Close();
+    }
+    if (e.noDifference != nullptr) {
+        std::string& note = notes.Open();
+        note += "There is no difference to show: "sv;
+        note += std::string_view(e.noDifference) == "too far apart"
+                    ? "the typed number and the stored one are too far apart"
+                    : e.noDifference;
+        note += '.';
+        notes.Close();
+    }
+}
+
+// A line's text is written into the string Begin returns, then ended.
+std::string& Begin(Lines& lines, std::string_view label) {
+    lines.labels.push_back(label);
+    return lines.texts.Open();
+}
+
+void End(Lines& lines) { lines.texts.Close(); }
+
+void AddLine(Lines& lines, std::string_view label, std::string_view text) {
+    Begin(lines, label) += text;
+    End(lines);
+}
+
+// Notes in one bracket after a text: " (note; note)", nothing without one.
+void AppendBracketNotes(std::string& out, std::initializer_list<const char*> notes) {
+    bool first = true;
+    for (const char* note : notes) {
+        if (note == nullptr) continue;
+        out += first ? " (" : "; ";
+        out += note;
+        first = false;
+    }
+    if (!first) out += ')';
+}
+
+constexpr const char* kNoNumberNote = "no number at the start of the text";
+constexpr const char* kTextAfterNote = "the text after the number is ignored";
+
+void AddFormatLine(Explanation& e) {
+    std::string& text = Begin(e.lines, "format");
+    if (e.command == Command::Value) {
+        if (e.narrowedFrom) {
+            text += "binary32, narrowed from binary64 "sv;
+            AppendHex(text, *e.narrowedFrom);
+        } else {
+            text += "binary64"sv;
+        }
+    } else if (e.option == FormatOption::TreatAsDouble) {
+        text += "binary64, the integer's low 32 bits as its upper half, with "sv;
+        text += kTreatAsDouble;
+        text += " set"sv;
+        if (e.integer->value > kLow32) {
+            text += "; its upper 32 bits, "sv;
+            AppendFullHex(text, e.integer->value >> 32, 32);
+            text += ", are dropped"sv;
+        }
+    } else if (e.option == FormatOption::Binary64) {
+        text += "binary64, the integer's 64 bits"sv;
+    } else if (e.wideInteger) {
+        text += "binary64, as the integer is above 0xffffffff"sv;
+    } else {
+        text += "binary32"sv;
+    }
+    End(e.lines);
+}
+
+void AddNumberLines(Explanation& e) {
+    const BinaryFormat& format = *e.format;
+    Lines& lines = e.lines;
+    std::string& hex = Begin(lines, "hex");
+    AppendHex(hex, e.hex);
+    End(lines);
+    std::string& binary = Begin(lines, "binary");
+    binary += e.sign != 0 ? "1 | " : "0 | ";
+    AppendBinary(binary, static_cast<std::uint64_t>(e.exponentField), format.exponentBits);
+    binary += " | "sv;
+    AppendBinary(binary, e.fraction.bits, format.fractionBits);
+    End(lines);
+    AddLine(lines, "class", ClassName(e.numberClass));
+    std::string& exponent = Begin(lines, "exponent");
+    if (e.exponent) {
+        AppendNumber(exponent, *e.exponent);
+    } else {
+        exponent += "none"sv;
+    }
+    exponent += " (field "sv;
+    AppendNumber(exponent, e.exponentField);
+    exponent += ')';
+    if (e.numberClass == NumberClass::Subnormal) exponent += ", no leading 1"sv;
+    End(lines);
+    if (e.exact) {
+        AddLine(lines, "exact", *e.exact);
+    } else {
+        AddLine(lines, "exact",
+                e.fraction.bits != 0 ? "not a number"
+                : e.sign != 0        ? "-infinity"
+                                     : "infinity");
+    }
+}
+
+void AddHexOrNone(Lines& lines, std::string_view label, const Nullable<Hex>& hex) {
+    std::string& text = Begin(lines, label);
+    if (hex) {
+        AppendHex(text, *hex);
+    } else {
+        text += "none"sv;
+    }
+    End(lines);
+}
+
+void AddRoundingLines(Explanation& e) {
+    Lines& lines = e.lines;
+    AddLine(lines, "shortest", e.shortest);
+    if (e.nearest) {
+        std::string& text = Begin(lines, "nearest");
+        AppendHex(text, *e.nearest);
+        if (*e.nearestDiffers) {
+            text += " (differs: "sv;
+            text += *e.differsBecause;
+            const TextList& also = *e.differsAlsoBecause;
+            for (std::size_t i = 0; i < also.size(); ++i) {
+                text += i == 0 ? ", and also " : i + 1 == also.size() ? " and " : ", ";
+                text += also[i];
+            }
+            text += ')';
+        } else {
+            text += " (the same bits)"sv;
+        }
+        End(lines);
     }
     if (e.command == Command::Value) {
-        Label(p, "ulps");
-        if (e.hasUlps) {
-            p = Put(p, e.ulps);
+        std::string& text = Begin(lines, "ulps");
+        if (e.ulps) {
+            text += *e.ulps;
         } else {
-            p = Put(p, "none: ");
-            p = Put(p, e.noDifference);
+            text += "none: "sv;
+            text += e.noDifference;
         }
-        p = Put(p, '\n');
+        End(lines);
     }
-    Label(p, "next up");
-    PutHexOrNone(p, e.nextUp, bitCount);
-    p = Put(p, '\n');
-    Label(p, "next down");
-    PutHexOrNone(p, e.nextDown, bitCount);
-    p = Put(p, '\n');
-    Label(p, "significand");
-    if (e.hasSignificand) {
+    AddHexOrNone(lines, "next up", e.nextUp);
+    AddHexOrNone(lines, "next down", e.nextDown);
+    std::string& text = Begin(lines, "significand");
+    if (e.significand) {
         // A subnormal or a zero has the exponent of the smallest normal number.
-        p = Put(p, e.significand);
-        p = Put(p, e.negative ? " (-" : " (+");
-        p = Put(p, e.significand);
-        p = Put(p, " x 2^");
-        PutNumber(p, e.exponent);
-        p = Put(p, ')');
+        text += *e.significand;
+        text += e.sign != 0 ? " (-" : " (+";
+        text += *e.significand;
+        text += " x 2^"sv;
+        AppendNumber(text, e.exponent ? *e.exponent : 1 - e.format->Bias());
+        text += ')';
     } else {
-        p = Put(p, "none");
+        text += "none"sv;
     }
-    p = Put(p, '\n');
+    End(lines);
+}
+
+void AddLines(Explanation& e) {
+    Lines& lines = e.lines;
+    if (e.truncated) {
+        std::string& text = Begin(lines, "read");
+        text += "the first "sv;
+        AppendNumber(text, static_cast<std::int64_t>(e.text.size()));
+        text += " of "sv;
+        AppendNumber(text, static_cast<std::int64_t>(e.textUnits));
+        text += " UTF-16 units of the text"sv;
+        End(lines);
+    }
+    if (e.command == Command::Pattern) {
+        std::string& integer = Begin(lines, "integer");
+        AppendIntegerHex(integer, e.integer->value);
+        AppendBracketNotes(
+            integer,
+            {e.noNumber ? kNoNumberNote : nullptr,
+             e.overflowed ? "the digits overflowed and were read as 0xffffffffffffffff" : nullptr,
+             e.wrapped ? "a negative number, wrapped modulo 2^64" : nullptr,
+             e.textAfterIgnored ? kTextAfterNote : nullptr});
+        End(lines);
+        AddFormatLine(e);
+        if (e.quietedFrom) {
+            std::string& text = Begin(lines, "signalling");
+            AppendHex(text, *e.quietedFrom);
+            text += " is made quiet; the lines below describe the quiet NaN"sv;
+            End(lines);
+        }
+        AddNumberLines(e);
+    } else {
+        AddFormatLine(e);
+        AddNumberLines(e);
+        std::string& typed = Begin(lines, "typed");
+        typed += *e.typed;
+        AppendBracketNotes(typed, {e.noNumber ? kNoNumberNote : nullptr,
+                                   e.textAfterIgnored ? kTextAfterNote : nullptr});
+        End(lines);
+        std::string& difference = Begin(lines, "difference");
+        if (e.difference) {
+            difference += *e.difference;
+            difference += " (typed minus exact)"sv;
+        } else {
+            difference += "none: "sv;
+            difference += e.noDifference;
+        }
+        End(lines);
+    }
+    AddRoundingLines(e);
+}
+
+// What the views show of the record, once it is filled.
+void AddViews(Explanation& e, Entries entries) {
+    AddNotes(e);
+    AddLines(e);
+    if (entries == Entries::Include) SetEntries(e, e.option == FormatOption::TreatAsDouble);
 }
 
 }  // namespace
 
-std::u16string ValueTextFor(std::uint64_t binary64Bits) {
+namespace {
+
+void SetEntry(Entry& entry, std::uint64_t bits, const BinaryFormat& format, bool treatAsDouble) {
+    const bool binary64 = format.TotalBits() == 64;
+    if (!treatAsDouble) {
+        if (binary64 && bits <= kLow32) {
+            SetEntryReason(entry, kBoxClearUpperZero);
+        } else {
+            SetEntryHex(entry, bits, format.TotalBits());
+        }
+    } else if (!binary64) {
+        SetEntryReason(entry, kBoxSetBinary32);
+    } else if ((bits & kLow32) == 0) {
+        SetEntryHex(entry, bits >> 32, 32);
+    } else if ((bits & format.ExponentMask()) == format.ExponentMask()) {
+        SetEntryReason(entry, kBoxSetNoSpecial);
+    } else if (const std::string value = ValueTextFor(bits); !value.empty()) {
+        SetEntryText(entry, EntryField::Value, value);
+    } else {
+        SetEntryReason(entry, kBoxSetNoDecimal);
+    }
+}
+
+void SetEntry(Nullable<Entry>& entry, const Nullable<Hex>& number, const BinaryFormat& format,
+              bool treatAsDouble) {
+    entry.present = number.present;
+    if (number) SetEntry(entry.value, number->bits, format, treatAsDouble);
+}
+
+}  // namespace
+
+Entry EntryFor(std::uint64_t bits, const BinaryFormat& format, bool treatAsDouble) {
+    Entry entry;
+    SetEntry(entry, bits, format, treatAsDouble);
+    return entry;
+}
+
+void SetEntries(Explanation& e, bool treatAsDouble) {
+    const BinaryFormat& format = *e.format;
+    const int bitCount = format.TotalBits();
+    const std::uint64_t bits = e.hex.bits;
+    e.bits.resize(static_cast<std::size_t>(bitCount));
+    // Where a flipped pattern goes into the pattern field as it is, its text
+    // is the number's own with one digit changed.
+    char hex[kFullHexRoom];
+    const int digits = static_cast<int>(PutFullHex(hex, bits, bitCount) - hex);
+    for (int bit = 0; bit < bitCount; ++bit) {
+        BitEntry& entry = e.bits[static_cast<std::size_t>(bit)];
+        entry.role = RoleOf(bit, format);
+        const std::uint64_t flipped = bits ^ (std::uint64_t{1} << bit);
+        if (!treatAsDouble && (bitCount == 32 || flipped > kLow32)) {
+            Entry& text = entry.entry;
+            std::memcpy(text.text, hex, sizeof hex);
+            char& digit = text.text[digits - 1 - bit / 4];
+            const int value = (digit <= '9' ? digit - '0' : digit - 'a' + 10) ^ (1 << (bit % 4));
+            digit = "0123456789abcdef"[value];
+            text.field = EntryField::Pattern;
+            text.length = static_cast<std::uint8_t>(digits);
+            text.reason = nullptr;
+        } else {
+            SetEntry(entry.entry, flipped, format, treatAsDouble);
+        }
+    }
+    SetEntry(e.nextUpEntry, e.nextUp, format, treatAsDouble);
+    SetEntry(e.nextDownEntry, e.nextDown, format, treatAsDouble);
+    SetEntry(e.nearestEntry, e.nearest, format, treatAsDouble);
+}
+
+std::string ValueTextFor(std::uint64_t binary64Bits) {
     if ((binary64Bits & kBinary64.ExponentMask()) == kBinary64.ExponentMask()) return {};
     // The shortest text first, as it is the one a user would type; then more
     // digits, where the value reader's own rules round the shorter ones
     // elsewhere (an exact half, the 80-bit intermediate). Each is made only
     // when the one before does not read back.
     for (const int digits : {0, 17, 25}) {
-        const std::string candidate = digits == 0 ? ShortestText(binary64Bits, kBinary64)
-                                                  : RoundedText(binary64Bits, kBinary64, digits);
-        std::u16string text(candidate.begin(), candidate.end());
-        if (ReadValueText(text, FormatOption::TreatAsDouble).bits == binary64Bits) return text;
+        std::string candidate = digits == 0 ? ShortestText(binary64Bits, kBinary64)
+                                            : RoundedText(binary64Bits, kBinary64, digits);
+        const std::u16string text(candidate.begin(), candidate.end());
+        if (ReadValueText(text, FormatOption::TreatAsDouble).bits == binary64Bits) return candidate;
     }
     return {};
 }
@@ -350,39 +612,49 @@ char16_t* ConvertText(Command command, FormatOption option, std::u16string_view 
 }
 
 void ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option,
-                    Explanation& e) {
+                    Explanation& e, Entries entries = Entries::Include) {
     Reset(e, Command::Pattern, text, textUnits, option);
     const PatternReading reading = ReadPatternText(text, option);
     char16_t result[kLongestValueText];
-    AssignNarrow(e.result, result, DoubleToFixedText(reading.shownDouble, result));
-    e.integer = reading.integer;
+    AssignAscii(e.result, result, DoubleToFixedText(reading.shownDouble, result));
+    e.integer.Set(Integer{reading.integer});
     e.noNumber = !reading.digitSeen;
     e.textAfterIgnored = reading.textAfter;
     e.overflowed = reading.overflowed;
     e.wrapped = reading.wrapped;
     e.wideInteger = reading.wideInteger;
-    e.quieted = reading.quieted;
-    if (e.quieted) e.signallingBits = reading.chosenBits;
+    if (reading.quieted) e.quietedFrom.Set(HexOf(reading.chosenBits, FormatOf(reading.isDouble)));
     DescribeNumber(e, reading.bits, reading.isDouble, false);
+    AddViews(e, entries);
 }
 
 void ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption option,
-                  Explanation& e) {
+                  Explanation& e, Entries entries = Entries::Include) {
     Reset(e, Command::Value, text, textUnits, option);
     const ValueReading reading = ReadValueText(text, option);
     char16_t result[kLongestPatternText];
-    AssignNarrow(e.result, result, UInt64ToHexText(reading.bits, result));
+    AssignAscii(e.result, result, UInt64ToHexText(reading.bits, result));
     e.binary64Bits = reading.binary64;
-    e.narrowed = !reading.isDouble;
+    if (!reading.isDouble) e.narrowedFrom.Set(Hex{reading.binary64, 64});
     const GridPoint stored = DescribeNumber(e, reading.bits, reading.isDouble, true);
 
     TypedNumberOf(text, reading.number, e.typedValue);
     e.noNumber = !reading.number.digitSeen;
     e.textAfterIgnored = reading.number.textAfter;
-    AppendTyped(e.typedValue, false, e.typed);
+    e.typed.present = true;
+    AppendTyped(e.typedValue, false, e.typed.value);
     SetDifferenceAndNearest(e, stored);
-    e.nearestDiffers = *e.nearest != e.bits;
-    if (e.nearestDiffers) e.differsBecause = DifferenceReason(text, reading, *e.nearest);
+    const bool differs = e.nearest->bits != e.hex.bits;
+    e.nearestDiffers.Set(differs);
+    if (differs) {
+        const DifferenceRules rules =
+            DifferenceReasons(text, reading, e.typedValue, e.nearest->bits);
+        e.differsBecause.present = true;
+        e.differsBecause.value = rules.first;
+        e.differsAlsoBecause.present = true;
+        for (int i = 0; i < rules.alsoCount; ++i) e.differsAlsoBecause.value.Add(rules.also[i]);
+    }
+    AddViews(e, entries);
 }
 
 Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option) {
@@ -398,11 +670,11 @@ Explanation ExplainValue(std::u16string_view text, std::size_t textUnits, Format
 }
 
 void Explain(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option,
-             Explanation& out) {
+             Explanation& out, Entries entries) {
     if (command == Command::Pattern) {
-        ExplainPattern(text, textUnits, option, out);
+        ExplainPattern(text, textUnits, option, out, entries);
     } else {
-        ExplainValue(text, textUnits, option, out);
+        ExplainValue(text, textUnits, option, out, entries);
     }
 }
 
@@ -437,94 +709,66 @@ const char* CommandName(Command command) {
     return command == Command::Pattern ? "pattern" : "value";
 }
 
+std::string_view EntryFieldName(EntryField field) {
+    switch (field) {
+        case EntryField::Pattern:
+            return "pattern";
+        case EntryField::Value:
+            return "value";
+        case EntryField::None:
+            break;
+    }
+    return {};
+}
+
 std::string FullHex(std::uint64_t bits, int bitCount) {
-    std::string text(kFullHexRoom, '\0');
-    CloseRoom(text, PutFullHex(text.data(), bits, bitCount));
+    std::string text;
+    AppendFullHex(text, bits, bitCount);
     return text;
 }
 
 std::string IntegerHex(std::uint64_t integer) {
-    std::string text(kLongestPatternText, '\0');
-    char* p = text.data();
-    PutIntegerHex(p, integer);
-    CloseRoom(text, p);
+    std::string text;
+    AppendIntegerHex(text, integer);
     return text;
 }
 
+// ---- The text block ----------------------------------------------------------
+
 namespace {
 
+constexpr std::size_t kLabelWidth = 12;
+
+std::size_t ExplanationTextRoom(const Explanation& e) {
+    std::size_t room = 1;  // the closing empty line
+    for (std::size_t i = 0; i < e.lines.size(); ++i) {
+        room += 2 + std::max(kLabelWidth, e.lines.labels[i].size()) + 1;
+    }
+    return room + e.lines.texts.Length();
+}
+
 char* PutExplanationText(char* p, const Explanation& e) {
-    if (e.truncated) {
-        Label(p, "read");
-        p = Put(p, "the first ");
-        PutNumber(p, static_cast<std::int64_t>(e.text.size()));
-        p = Put(p, " of ");
-        p = Put(p, std::to_string(e.textUnits));
-        p = Put(p, " UTF-16 units of the text\n");
-    }
-    if (e.command == Command::Pattern) {
-        Label(p, "integer");
-        PutIntegerHex(p, e.integer);
-        PutNotes(p, {e.noNumber ? kNoNumberNote : nullptr,
-                     e.overflowed ? "the digits overflowed and were read as 0xffffffffffffffff"
-                                  : nullptr,
-                     e.wrapped ? "a negative number, wrapped modulo 2^64" : nullptr,
-                     e.textAfterIgnored ? kTextAfterNote : nullptr});
-        p = Put(p, '\n');
-        Label(p, "format");
-        if (e.option == FormatOption::TreatAsDouble) {
-            p = Put(p, "binary64, the integer's low 32 bits as its upper half (--double)");
-        } else if (e.option == FormatOption::Binary64) {
-            p = Put(p, "binary64, the integer's 64 bits (--binary64)");
-        } else if (e.wideInteger) {
-            p = Put(p, "binary64, as the integer is above 0xffffffff");
-        } else {
-            p = Put(p, "binary32");
-        }
-        p = Put(p, '\n');
-        if (e.quieted) {
-            Label(p, "signalling");
-            p = PutFullHex(p, e.signallingBits, e.format->TotalBits());
-            p = Put(p, " is made quiet; the lines below describe the quiet NaN\n");
-        }
-        PutNumberLines(p, e);
-    } else {
-        Label(p, "format");
-        if (e.narrowed) {
-            p = Put(p, "binary32, narrowed from binary64 ");
-            p = PutFullHex(p, e.binary64Bits, 64);
-        } else {
-            p = Put(p, "binary64");
-        }
-        p = Put(p, '\n');
-        PutNumberLines(p, e);
-        Label(p, "typed");
-        p = Put(p, e.typed);
-        PutNotes(p, {e.noNumber ? kNoNumberNote : nullptr,
-                     e.textAfterIgnored ? kTextAfterNote : nullptr});
-        p = Put(p, '\n');
-        Label(p, "difference");
-        if (e.hasDifference) {
-            p = Put(p, e.difference);
-            p = Put(p, " (typed minus exact)");
-        } else {
-            p = Put(p, "none: ");
-            p = Put(p, e.noDifference);
-        }
+    for (std::size_t i = 0; i < e.lines.size(); ++i) {
+        const std::string_view label = e.lines.labels[i];
+        p = Put(p, "  ");
+        p = Put(p, label);
+        for (std::size_t pad = label.size(); pad < kLabelWidth; ++pad) *p++ = ' ';
+        p = Put(p, e.lines.texts[i]);
         p = Put(p, '\n');
     }
-    PutRoundingLines(p, e);
     return Put(p, '\n');
 }
 
 }  // namespace
 
 void AppendExplanationText(const Explanation& e, std::string& out) {
-    // The fixed parts of the lines take below 2048 bytes.
-    const std::size_t room = 2048 + e.result.size() + e.exact.size() + e.typed.size() +
-                             e.difference.size() + e.noDifference.size() + e.shortest.size() +
-                             e.differsBecause.size() + e.ulps.size() + 2 * e.significand.size();
-    AppendWritten(out, room, [&e](char* p) { return PutExplanationText(p, e); });
+    const std::size_t room = ExplanationTextRoom(e);
+    AppendWritten(out, room, [&e, room](char* p) {
+        char* const end = PutExplanationText(p, e);
+        assert(static_cast<std::size_t>(end - p) == room);
+        static_cast<void>(room);
+        return end;
+    });
 }
 
 std::string ExplanationText(const Explanation& e) {
@@ -536,7 +780,7 @@ std::string ExplanationText(const Explanation& e) {
 std::string NotConvertedText(std::string_view reason) {
     std::string out = "  not converted: ";
     out += reason;
-    out += "\n\n";
+    out += "\n\n"sv;
     return out;
 }
 

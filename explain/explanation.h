@@ -1,15 +1,19 @@
 // What a conversion chose and what number it stores, as a plain record, and
-// the two forms made from it: the text block of zelquin-convert --explain and
-// one JSON object. Free of I/O and of platform code, so that every front end
-// (the command-line program, a browser page) builds the same explanation.
+// everything a view shows of it: the lines of the explanation, the notes on
+// what was read, and for each bit and neighbour which field can take it. The
+// record's two written forms are the text block of zelquin-convert --explain
+// and one JSON object. Free of I/O and of platform code, so that every front
+// end (the command-line program, the browser page, the window) shows the same
+// explanation in the same words and only draws it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "bit_roles.h"
 #include "conversion.h"
 #include "exact_decimal.h"
 #include "typed_number.h"
@@ -25,71 +29,174 @@ enum class Command { Pattern, Value };
 char16_t* ConvertText(Command command, FormatOption option, std::u16string_view text,
                       char16_t* out);
 
-// How a text was read and what it gives. Every field is filled for both
-// commands; fields that belong to one command only are left at their defaults
-// for the other.
+// A pattern, written with every hexadecimal digit of its width ("0x3dcccccd").
+struct Hex {
+    std::uint64_t bits = 0;
+    int bitCount = 0;
+};
+
+// An integer as the pattern field shows one: "0", or "0x" and its digits.
+struct Integer {
+    std::uint64_t value = 0;
+};
+
+// A member that may be absent (null in JSON). Unlike std::optional it keeps
+// its value, and so a string's storage, while absent: a record used again
+// allocates nothing once its strings are long enough.
+template <typename T>
+struct Nullable {
+    bool present = false;
+    T value{};
+
+    explicit operator bool() const { return present; }
+    const T& operator*() const { return value; }
+    const T* operator->() const { return &value; }
+    void Set(const T& v) {
+        present = true;
+        value = v;
+    }
+};
+
+// Texts end to end in one string, for the same reason: the notes, the
+// reading rules of a difference, the texts of the lines.
+class TextList {
+  public:
+    std::size_t size() const { return ends_.size(); }
+    bool empty() const { return ends_.empty(); }
+    std::string_view operator[](std::size_t i) const {
+        const std::size_t start = i == 0 ? 0 : ends_[i - 1];
+        return std::string_view(buffer_).substr(start, ends_[i] - start);
+    }
+    void clear() {
+        buffer_.clear();
+        ends_.clear();
+    }
+    // A new text is appended to Open() and ended by Close().
+    std::string& Open() { return buffer_; }
+    void Close() { ends_.push_back(buffer_.size()); }
+    void Add(std::string_view text) {
+        buffer_ += text;
+        Close();
+    }
+    // All texts' lengths together.
+    std::size_t Length() const { return buffer_.size(); }
+
+  private:
+    std::string buffer_;
+    std::vector<std::size_t> ends_;
+};
+
+// The lines of the explanation, in the order every view shows them: a label
+// ("exact") and its text.
+struct Lines {
+    std::vector<std::string_view> labels;
+    TextList texts;
+
+    std::size_t size() const { return labels.size(); }
+    void clear() {
+        labels.clear();
+        texts.clear();
+    }
+};
+
+// Where the window's or the page's fields take a number of the shown format,
+// for a flipped bit or a neighbour: the pattern field's text, or with
+// "Treat as 'double'" set a decimal for the Float field that reads as exactly
+// that binary64; or neither, and why.
+enum class EntryField : std::uint8_t { None, Pattern, Value };
+
+// The longest text an entry holds: a decimal of 25 significant digits with
+// its sign, point and exponent.
+inline constexpr std::size_t kLongestEntryText = 40;
+
+struct Entry {
+    EntryField field = EntryField::None;
+    std::uint8_t length = 0;
+    char text[kLongestEntryText] = {};  // ASCII
+    const char* reason = nullptr;       // a sentence, where field is None
+
+    std::string_view Text() const { return std::string_view(text, length); }
+};
+
+struct BitEntry {
+    BitRole role = BitRole::Fraction;
+    Entry entry;  // the pattern with this bit flipped
+};
+
+// How a text was read, what it gives and what the views show of it. The
+// members are listed once, in explanation_members.h, in the order of the
+// JSON object; the members that belong to one command only are null (or
+// false) for the other.
 struct Explanation {
     Command command = Command::Pattern;
-    FormatOption option = FormatOption::Binary32;
     std::u16string text;        // what was converted: at most the first 199 units
     std::size_t textUnits = 0;  // units in the whole text
     std::string result;         // the conversion's result text (ASCII)
 
-    // Notes on the reading, for both commands.
+    // The number stored, described.
+    const BinaryFormat* format = &kBinary32;
+    Hex hex;  // the format's bits, after quieting
+    int sign = 0;
+    int exponentField = 0;
+    Hex fraction;
+    NumberClass numberClass = NumberClass::Zero;
+    Nullable<int> exponent;       // unbiased, for finite non-zero numbers
+    Nullable<std::string> exact;  // every digit, for a finite number
+
+    // The pattern command: the integer read. The value command: the number
+    // typed, every digit, and typed minus exact.
+    Nullable<Integer> integer;
+    Nullable<std::string> typed;
+    Nullable<std::string> difference;
+
+    // Notes on the reading.
     bool truncated = false;         // textUnits exceeds what was converted
     bool noNumber = false;          // the text holds no number: it reads as 0
     bool textAfterIgnored = false;  // text after the number is ignored
+    bool overflowed = false;        // the digits exceed 2^64 - 1: all ones
+    bool wrapped = false;           // a negative number, negated modulo 2^64
+    Nullable<Hex> quietedFrom;      // a signalling NaN made quiet
+    Nullable<Hex> narrowedFrom;     // the binary64 narrowed to binary32
 
-    // The pattern command: the integer read, and why the format was chosen.
-    std::uint64_t integer = 0;
-    bool overflowed = false;           // the digits exceed 2^64 - 1: all ones
-    bool wrapped = false;              // a negative number, negated modulo 2^64
-    bool wideInteger = false;          // above 0xffffffff, so read as a binary64
-    bool quieted = false;              // a signalling NaN, made quiet
-    std::uint64_t signallingBits = 0;  // its bits before that
+    // What a correctly rounding reader and writer make of it: the shortest
+    // decimal that reads back ("0.1", "-0", "NaN"); for the value command the
+    // pattern such a reader stores for the number typed, whether it differs
+    // from Zelquin's, and the rules of Zelquin's reader that made the
+    // difference: the first after which the number no longer rounds to the
+    // nearest pattern, then the others without which the difference would
+    // remain.
+    std::string shortest;
+    Nullable<Hex> nearest;
+    Nullable<bool> nearestDiffers;
+    Nullable<std::string> differsBecause;
+    // For a finite number of the value command: the difference in units in
+    // the last place of the stored number ("-0.20", "+0.50", "0").
+    Nullable<std::string> ulps;
+    // The neighbouring patterns of the format (none for a NaN, above
+    // +infinity and below -infinity).
+    Nullable<Hex> nextUp;
+    Nullable<Hex> nextDown;
+    // A finite number's significand, exactly: 1 plus the fraction for a
+    // normal number, the fraction alone otherwise.
+    Nullable<std::string> significand;
+    Nullable<TextList> differsAlsoBecause;
 
-    // The value command: the binary64 read, and the number typed.
-    bool narrowed = false;  // narrowed from the binary64 to a binary32
-    std::uint64_t binary64Bits = 0;
-    std::string typed;  // every digit typed, the exponent as typed
-    bool hasDifference = false;
-    std::string difference;    // typed minus exact, with its sign
-    std::string noDifference;  // why there is none: "the stored number is infinite"
+    // What every view shows: the notes as sentences, the lines, and for each
+    // bit (index 0 the least significant) and each neighbour where the
+    // fields take it, under the check box as it was for the conversion.
+    TextList notes;
+    Lines lines;
+    std::vector<BitEntry> bits;
+    Nullable<Entry> nextUpEntry;
+    Nullable<Entry> nextDownEntry;
+    Nullable<Entry> nearestEntry;  // the value command's nearest pattern
 
-    // The number stored, described.
-    const BinaryFormat* format = &kBinary32;
-    std::uint64_t bits = 0;  // the format's bits, after quieting
-    NumberClass numberClass = NumberClass::Zero;
-    bool negative = false;
-    int exponentField = 0;
-    std::uint64_t fraction = 0;
-    bool hasExponent = false;  // finite and non-zero
-    int exponent = 0;          // unbiased: the power of two of the leading bit's place
-    bool finite = false;
-    std::string exact;  // every digit, for a finite number
-
-    // What a correctly rounding reader and writer make of it.
-    std::string shortest;  // the shortest decimal that reads back: "0.1", "-0", "NaN"
-    // The value command: the pattern a correctly rounding reader stores for
-    // the number typed, whether it differs from Zelquin's, and the rule of
-    // Zelquin's reader that made the difference.
-    std::optional<std::uint64_t> nearest;
-    bool nearestDiffers = false;
-    std::string differsBecause;
-    // The value command, for a finite number: the difference in units in the
-    // last place of the stored number ("-0.20", "+0.50", "0").
-    bool hasUlps = false;
-    std::string ulps;
-    // The neighbouring patterns of the format (none for a NaN, above +infinity
-    // and below -infinity).
-    std::optional<std::uint64_t> nextUp;
-    std::optional<std::uint64_t> nextDown;
-    // A finite number's significand, exactly: 1 plus the fraction for a normal
-    // number, the fraction alone otherwise.
-    bool hasSignificand = false;
-    std::string significand;
-
-    // The numbers behind exact, typed and difference (the value command).
+    // The workings, not written: the option, how the pattern command chose
+    // the format, and the numbers behind exact, typed and difference.
+    FormatOption option = FormatOption::Binary32;
+    bool wideInteger = false;            // above 0xffffffff, so read as a binary64
+    std::uint64_t binary64Bits = 0;      // the value command's binary64
+    const char* noDifference = nullptr;  // why there is none: "the stored number is infinite"
     Decimal exactValue;
     TypedDecimal typedValue;
     Decimal differenceValue;
@@ -104,9 +211,19 @@ Explanation Explain(Command command, std::u16string_view text, std::size_t textU
                     FormatOption option);
 // The same into a record that is used again: its strings keep their storage,
 // so that explaining text after text allocates nothing once they are long
-// enough.
+// enough. A view that shows the lines and notes alone, such as the text
+// block, can leave out the entries of the bits and the neighbours, which
+// take most of the time.
+enum class Entries { Include, LeaveOut };
 void Explain(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option,
-             Explanation& out);
+             Explanation& out, Entries entries = Entries::Include);
+
+// The entries of the bits and the neighbours again, for the check box as it is
+// now: it can change after the conversion, and a view enters the next number
+// under its new state.
+void SetEntries(Explanation& explanation, bool treatAsDouble);
+// The entry of one number of the explanation's format.
+Entry EntryFor(std::uint64_t bits, const BinaryFormat& format, bool treatAsDouble);
 
 // A decimal that the value field, with "Treat as 'double'" set, reads as
 // exactly this binary64, for a view that enters a number it cannot put into
@@ -115,18 +232,20 @@ void Explain(Command command, std::u16string_view text, std::size_t textUnits, F
 // rounded to 17 and then to 25 significant digits, written as the shortest
 // text is. Empty for an infinity or a NaN, and where the value reader's own
 // rules give another pattern for each of these.
-std::u16string ValueTextFor(std::uint64_t binary64Bits);
+std::string ValueTextFor(std::uint64_t binary64Bits);
 
 // The name of a class in the explanations: "zero", "quiet NaN", ...
 const char* ClassName(NumberClass numberClass);
 const char* CommandName(Command command);
+std::string_view EntryFieldName(EntryField field);  // "pattern", "value", or empty for none
 
 // The integer as the pattern field shows one: "0", or "0x" and its digits.
 std::string IntegerHex(std::uint64_t integer);
 // "0x" and every hexadecimal digit of the format's width.
 std::string FullHex(std::uint64_t bits, int bitCount);
 
-// The --explain block: lines that start with two spaces, then an empty line.
+// The --explain block: the lines, each indented by two spaces with its label
+// padded to twelve, then an empty line.
 std::string ExplanationText(const Explanation& explanation);
 void AppendExplanationText(const Explanation& explanation, std::string& out);
 // The block given in place of an explanation for a text that is not converted.
@@ -135,6 +254,12 @@ std::string NotConvertedText(std::string_view reason);
 // One JSON object on one line, without a line end.
 std::string ExplanationJson(const Explanation& explanation);
 void AppendExplanationJson(const Explanation& explanation, std::string& out);
+// The bytes that the object of this record can take at most: the writer
+// writes into room of that size.
+std::size_t ExplanationJsonRoom(const Explanation& explanation);
+// The entries alone, as one JSON object
+// {"bits":[...],"nextUpEntry":...,"nextDownEntry":...,"nearestEntry":...}.
+std::string EntriesJson(const Explanation& explanation);
 std::string NotConvertedJson(Command command, std::string_view reason);
 
 // UTF-16 units as UTF-8; a unit of a surrogate pair without its partner gives

@@ -19,6 +19,7 @@
 #include "decimal_limbs.h"
 #include "exact_decimal.h"
 #include "explanation.h"
+#include "explanation_members.h"
 
 namespace zelquin::explain {
 namespace {
@@ -244,49 +245,63 @@ TEST(CorrectRoundingTest, StoredIsNearestAgreesWithTheSearch) {
     EXPECT_GT(checked, 2000);
 }
 
-// The JSON object as the JSON library writes it from the record's members:
-// the form the writer replaced.
+// The JSON object as the JSON library writes it from the record's list of
+// members: each kind of member as the library makes it.
+using Json = nlohmann::ordered_json;
+
+Json ToJson(Command command) { return CommandName(command); }
+Json ToJson(const std::u16string& text) { return Utf8FromUtf16(text); }
+Json ToJson(std::size_t value) { return value; }
+Json ToJson(int value) { return value; }
+Json ToJson(bool value) { return value; }
+Json ToJson(const std::string& text) { return text; }
+Json ToJson(const BinaryFormat* format) { return format->name; }
+Json ToJson(const Hex& hex) { return FullHex(hex.bits, hex.bitCount); }
+Json ToJson(NumberClass numberClass) { return ClassName(numberClass); }
+Json ToJson(const Integer& integer) { return IntegerHex(integer.value); }
+Json ToJson(const TextList& list) {
+    Json j = Json::array();
+    for (std::size_t i = 0; i < list.size(); ++i) j.push_back(std::string(list[i]));
+    return j;
+}
+Json ToJson(const Lines& lines) {
+    Json j = Json::array();
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        j.push_back(Json::array({std::string(lines.labels[i]), std::string(lines.texts[i])}));
+    return j;
+}
+void AddEntry(Json& j, const Entry& entry) {
+    if (entry.field == EntryField::None) {
+        j["field"] = nullptr;
+        j["reason"] = entry.reason;
+    } else {
+        j["field"] = std::string(EntryFieldName(entry.field));
+        j["text"] = std::string(entry.Text());
+    }
+}
+Json ToJson(const Entry& entry) {
+    Json j = Json::object();
+    AddEntry(j, entry);
+    return j;
+}
+Json ToJson(const std::vector<BitEntry>& bits) {
+    Json j = Json::array();
+    for (const BitEntry& bit : bits) {
+        Json b = Json::object();
+        b["role"] = std::string(kBitRoles[static_cast<int>(bit.role)].name);
+        AddEntry(b, bit.entry);
+        j.push_back(b);
+    }
+    return j;
+}
+template <typename T>
+Json ToJson(const Nullable<T>& value) {
+    return value ? ToJson(*value) : Json(nullptr);
+}
+
 std::string ReferenceJson(const Explanation& e) {
-    using Json = nlohmann::ordered_json;
-    const auto stringOrNull = [](bool present, const std::string& text) {
-        return present ? Json(text) : Json(nullptr);
-    };
-    const auto hexOrNull = [](const std::optional<std::uint64_t>& bits, int bitCount) {
-        return bits ? Json(FullHex(*bits, bitCount)) : Json(nullptr);
-    };
-    const bool pattern = e.command == Command::Pattern;
-    const int bitCount = e.format->TotalBits();
-    Json j;
-    j["command"] = CommandName(e.command);
-    j["text"] = Utf8FromUtf16(e.text);
-    j["textUnits"] = e.textUnits;
-    j["result"] = e.result;
-    j["format"] = e.format->name;
-    j["hex"] = FullHex(e.bits, bitCount);
-    j["sign"] = e.negative ? 1 : 0;
-    j["exponentField"] = e.exponentField;
-    j["fraction"] = FullHex(e.fraction, e.format->fractionBits);
-    j["class"] = ClassName(e.numberClass);
-    j["exponent"] = e.hasExponent ? Json(e.exponent) : Json(nullptr);
-    j["exact"] = stringOrNull(e.finite, e.exact);
-    j["integer"] = stringOrNull(pattern, IntegerHex(e.integer));
-    j["typed"] = stringOrNull(!pattern, e.typed);
-    j["difference"] = stringOrNull(e.hasDifference, e.difference);
-    j["truncated"] = e.truncated;
-    j["noNumber"] = e.noNumber;
-    j["textAfterIgnored"] = e.textAfterIgnored;
-    j["overflowed"] = e.overflowed;
-    j["wrapped"] = e.wrapped;
-    j["quietedFrom"] = stringOrNull(e.quieted, FullHex(e.signallingBits, bitCount));
-    j["narrowedFrom"] = stringOrNull(e.narrowed, FullHex(e.binary64Bits, 64));
-    j["shortest"] = e.shortest;
-    j["nearest"] = hexOrNull(e.nearest, bitCount);
-    j["nearestDiffers"] = pattern ? Json(nullptr) : Json(e.nearestDiffers);
-    j["differsBecause"] = stringOrNull(e.nearestDiffers, e.differsBecause);
-    j["ulps"] = stringOrNull(e.hasUlps, e.ulps);
-    j["nextUp"] = hexOrNull(e.nextUp, bitCount);
-    j["nextDown"] = hexOrNull(e.nextDown, bitCount);
-    j["significand"] = stringOrNull(e.hasSignificand, e.significand);
+    Json j = Json::object();
+    ForEachMember([&](const auto& member) { j[member.name] = ToJson(e.*(member.field)); });
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -340,11 +355,100 @@ TEST(ExplanationTest, JsonAgreesWithAJsonLibraryAndAReusedRecordWithAFreshOne) {
         Explain(command, text, units, option, reused);
         const std::string json = ExplanationJson(fresh);
         EXPECT_EQ(json, ReferenceJson(fresh));
+        EXPECT_LE(json.size(), ExplanationJsonRoom(fresh));
         EXPECT_EQ(ExplanationJson(reused), json);
         EXPECT_EQ(ExplanationText(reused), ExplanationText(fresh));
     }
     EXPECT_EQ(NotConvertedJson(Command::Value, "not valid UTF-8 at byte 3"),
               R"({"command":"value","error":"not valid UTF-8 at byte 3"})");
+}
+
+// Where a flipped bit or a neighbour is entered: the pattern field's text
+// when that field reads it as the number under the check box (with the box
+// set, the upper half of a binary64 whose lower half is zero); else, with the
+// box set, a binary64 as a decimal for the Float field; else no field, and
+// why.
+struct EntryCase {
+    const char* name;
+    std::uint64_t bits;
+    bool binary64;
+    bool treatAsDouble;
+    EntryField field;
+    const char* text;  // the text, or a part of the reason
+};
+
+constexpr EntryCase kEntryCases[] = {
+    {"binary32", 0x3f800000, false, false, EntryField::Pattern, "0x3f800000"},
+    {"binary32 zero", 0, false, false, EntryField::Pattern, "0x00000000"},
+    {"binary32 under the check box", 0x3f800000, false, true, EntryField::None,
+     "both fields give a binary64"},
+    {"binary64 above 32 bits", 0x3ff0000000000000, true, false, EntryField::Pattern,
+     "0x3ff0000000000000"},
+    {"binary64 of 33 bits", 0x100000000, true, false, EntryField::Pattern, "0x0000000100000000"},
+    {"binary64 within 32 bits", 0xffffffff, true, false, EntryField::None,
+     "reads a binary64 whose upper 32 bits are zero as a binary32"},
+    {"binary64 zero", 0, true, false, EntryField::None, "upper 32 bits are zero"},
+    {"binary64 upper half under the check box", 0xbff0000000000000, true, true, EntryField::Pattern,
+     "0xbff00000"},
+    {"binary64 zero under the check box", 0, true, true, EntryField::Pattern, "0x00000000"},
+    {"binary64 lower half under the check box", 0x3ff0000000000001, true, true, EntryField::Value,
+     "1.0000000000000002"},
+    {"binary64 NaN with a lower half under the check box", 0x7ff0000000000001, true, true,
+     EntryField::None, "no decimal gives an infinity or a NaN"},
+};
+
+TEST(ExplanationTest, EntriesNameTheFieldThatTakesTheNumber) {
+    for (const EntryCase& c : kEntryCases) {
+        const BinaryFormat& format = FormatOf(c.binary64);
+        const Entry entry = EntryFor(c.bits, format, c.treatAsDouble);
+        EXPECT_EQ(entry.field, c.field) << c.name;
+        if (entry.field == EntryField::None) {
+            EXPECT_NE(std::string_view(entry.reason).find(c.text), std::string_view::npos)
+                << c.name << ": " << entry.reason;
+            continue;
+        }
+        EXPECT_EQ(entry.Text(), c.text) << c.name;
+        // Typed into that field under that box, the text gives the number back.
+        const std::u16string typed(entry.Text().begin(), entry.Text().end());
+        const Explanation e =
+            Explain(entry.field == EntryField::Value ? Command::Value : Command::Pattern, typed,
+                    typed.size(), CheckBoxOption(c.treatAsDouble));
+        EXPECT_EQ(e.hex.bits, c.bits) << c.name;
+        EXPECT_EQ(e.format, &format) << c.name;
+    }
+}
+
+// The record's entries of the bits and the neighbours are those of the
+// flipped and the neighbouring patterns, however the record makes them.
+TEST(ExplanationTest, TheRecordsEntriesAreThoseOfTheNumbersTheyEnter) {
+    std::mt19937_64 rng(18);
+    const auto same = [](const Entry& a, const Entry& b) {
+        return a.field == b.field && a.Text() == b.Text() && a.reason == b.reason;
+    };
+    for (int i = 0; i < 400; ++i) {
+        const bool binary64 = i % 2 == 0;
+        std::uint64_t bits = RandomPattern(rng, FormatOf(binary64));
+        if (binary64 && i % 8 == 0) bits &= (std::uint64_t{1} << (rng() % 64)) | 0xffffffffu;
+        const bool treatAsDouble = rng() % 2 == 0;
+        const std::string hex = FullHex(bits, 64);
+        const std::u16string text(hex.begin(), hex.end());
+        Explanation e = Explain(Command::Pattern, text, text.size(),
+                                binary64 ? FormatOption::Binary64 : FormatOption::Binary32);
+        SetEntries(e, treatAsDouble);
+        ASSERT_EQ(e.bits.size(), static_cast<std::size_t>(e.format->TotalBits()));
+        for (std::size_t bit = 0; bit < e.bits.size(); ++bit) {
+            EXPECT_TRUE(same(e.bits[bit].entry, EntryFor(e.hex.bits ^ (std::uint64_t{1} << bit),
+                                                         *e.format, treatAsDouble)))
+                << FullHex(e.hex.bits, 64) << " bit " << bit;
+        }
+        for (const auto& [entry, number] :
+             {std::pair(&e.nextUpEntry, &e.nextUp), std::pair(&e.nextDownEntry, &e.nextDown)}) {
+            ASSERT_EQ(entry->present, number->present);
+            if (*number) {
+                EXPECT_TRUE(same(**entry, EntryFor((*number)->bits, *e.format, treatAsDouble)));
+            }
+        }
+    }
 }
 
 }  // namespace

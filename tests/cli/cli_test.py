@@ -142,7 +142,7 @@ EXPLAINED = [
 """),
     (["--double", "pattern", "0x3ff00000"], """1.000000
   integer     0x3ff00000
-  format      binary64, the integer's low 32 bits as its upper half (--double)
+  format      binary64, the integer's low 32 bits as its upper half, with "Treat as 'double'" set
   hex         0x3ff0000000000000
   binary      0 | 01111111111 | 0000000000000000000000000000000000000000000000000000
   class       normal
@@ -210,7 +210,10 @@ LINES = [
     (["pattern", "0x"], "integer", "0 (no number at the start of the text)"),
     (["pattern", "- 1"], "integer", "0 (no number at the start of the text)"),
     (["--double", "pattern", "0x3ff00000 "], "integer", "0x3ff00000 (the text after the number is ignored)"),
-    (["--binary64", "pattern", "0x1"], "format", "binary64, the integer's 64 bits (--binary64)"),
+    (["--binary64", "pattern", "0x1"], "format", "binary64, the integer's 64 bits"),
+    (["--double", "pattern", "0x3fb999999999999a"], "format",
+     "binary64, the integer's low 32 bits as its upper half, with \"Treat as 'double'\" set; its upper 32 bits,"
+     " 0x3fb99999, are dropped"),
     (["--binary64", "value", "0.1"], "format", "binary64"),
     # What a correctly rounding reader stores, and which of Zelquin's reading
     # rules made the difference: the 26th of 30 digits, the 80-bit
@@ -224,6 +227,11 @@ LINES = [
     (["value", "9007199254740995"], "nearest", "0x5a000000 (the same bits)"),
     (["value", "1.0000000596046448"], "nearest",
      "0x3f800001 (differs: the binary32 is rounded from the binary64)"),
+    # Exact arithmetic alone would still give Zelquin's pattern: the binary32
+    # is also rounded from the binary64.
+    (["value", "1.4669116139411926269532e0"], "nearest",
+     "0x3fbbc3c3 (differs: the 80-bit intermediate is rounded, and also the binary32 is rounded from the"
+     " binary64)"),
     (["value", "16777217"], "nearest", "0x4b800000 (the same bits)"),
     (["value", "3.4028236e38"], "nearest", "0x7f800000 (the same bits)"),
     (["value", "-0"], "nearest", "0x80000000 (the same bits)"),
@@ -647,7 +655,8 @@ def check_explain(c):
 JSON_KEYS = ["command", "text", "textUnits", "result", "format", "hex", "sign", "exponentField", "fraction", "class",
              "exponent", "exact", "integer", "typed", "difference", "truncated", "noNumber", "textAfterIgnored",
              "overflowed", "wrapped", "quietedFrom", "narrowedFrom", "shortest", "nearest", "nearestDiffers",
-             "differsBecause", "ulps", "nextUp", "nextDown", "significand"]
+             "differsBecause", "ulps", "nextUp", "nextDown", "significand", "differsAlsoBecause", "notes", "lines",
+             "bits", "nextUpEntry", "nextDownEntry", "nearestEntry"]
 NO_NUMBER = " (no number at the start of the text)"
 TEXT_AFTER = " (the text after the number is ignored)"
 OVERFLOWED = " (the digits overflowed and were read as 0xffffffffffffffff)"
@@ -673,6 +682,9 @@ def check_json_object(c, what, obj, text, result, block):
     c.expect("members of %s" % what, list(obj), JSON_KEYS)
     if list(obj) != JSON_KEYS:
         return
+    # The lines are the block's, label and text.
+    c.expect("lines of %s" % what, obj["lines"],
+             [[line[2:14].rstrip(), line[14:]] for line in block])
     units = len(text.encode("utf-16-le")) // 2
     c.expect("text of %s" % what, (obj["text"], obj["textUnits"], obj["truncated"]),
              (text.encode("utf-16-le")[:2 * 199].decode("utf-16-le"), units, field(block, "read") is not None))
@@ -711,7 +723,11 @@ def check_json_object(c, what, obj, text, result, block):
     else:
         nearest = field(block, "nearest")
         differs = nearest.split(" (differs: ")
-        c.expect("nearest of %s" % what, (obj["nearest"], obj["nearestDiffers"], obj["differsBecause"]),
+        also = obj["differsAlsoBecause"] or []
+        said = obj["differsBecause"] and obj["differsBecause"] + "".join(
+            (", and also " if i == 0 else " and " if i == len(also) - 1 else ", ") + b for i, b in enumerate(also))
+        c.expect("nearest of %s" % what,
+                 (obj["nearest"], obj["nearestDiffers"], obj["differsBecause"] and said),
                  (differs[0], True, differs[1][:-1]) if len(differs) == 2
                  else (nearest.split(" ")[0], False, None))
         ulps = field(block, "ulps")
