@@ -1,5 +1,7 @@
-// The Details panel: the bit cells drawn and clicked, the explanation's lines,
-// and the neighbour buttons, all from the explanation of the last conversion.
+// The Details panel: the bit cells drawn and clicked, the notes, the lines in
+// a grid, and the neighbour buttons, all drawn from the explanation of the last
+// conversion. What the panel says and which numbers can be entered come from
+// the explanation library; the panel only lays them out.
 #include "qt_details_panel.h"
 
 #include <QFontDatabase>
@@ -9,44 +11,23 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <string_view>
-
-#include "conversion.h"
 
 namespace zelquin::qt {
-
-std::optional<std::u16string> PatternFieldText(std::uint64_t bits, bool binary64,
-                                               bool treatAsDouble) {
-    constexpr std::uint64_t kLow32 = 0xffffffffu;
-    if (!treatAsDouble) {
-        // A binary64 whose upper half is zero would be read as a binary32.
-        if (binary64 && bits <= kLow32) return std::nullopt;
-        return UInt64ToHexText(bits);
-    }
-    if (!binary64 || (bits & kLow32) != 0) return std::nullopt;
-    return UInt64ToHexText(bits >> 32);
-}
-
-std::optional<FieldEntry> EntryFor(std::uint64_t bits, bool binary64, bool treatAsDouble) {
-    if (auto pattern = PatternFieldText(bits, binary64, treatAsDouble))
-        return FieldEntry{false, std::move(*pattern)};
-    if (!treatAsDouble || !binary64) return std::nullopt;
-    std::u16string value = explain::ValueTextFor(bits);
-    if (value.empty()) return std::nullopt;
-    return FieldEntry{true, std::move(value)};
-}
 
 namespace {
 
 // The cells: 32 to a row, in groups of four, each group headed by the number
-// of its first bit; below the rows a legend of the three colours.
+// of its first bit; below the rows a legend of the roles' colours.
 constexpr int kCellWidth = 13;
 constexpr int kCellHeight = 20;
 constexpr int kGroupGap = 6;
@@ -57,62 +38,37 @@ constexpr int kBitsPerRow = 32;
 constexpr int kRowHeight = kIndexHeight + kCellHeight;
 constexpr int kStripWidth = kBitsPerRow * kCellWidth + (kBitsPerRow / 4 - 1) * kGroupGap;
 
-// The explanation's lines are shown this many columns wide and 18 lines high when the panel opens.
-constexpr int kLineColumns = 78;
+// The lines' grid: labels in a column this many characters wide, texts in
+// one of kTextColumns characters when the panel opens, which holds a
+// binary64's binary line whole; 20 lines high.
+constexpr int kLabelColumns = 12;
+constexpr int kTextColumns = 72;
+constexpr int kOpeningLineCount = 20;
 
-int RowCount(int bitCount) { return bitCount > kBitsPerRow ? 2 : 1; }
+int RowCount(int bitCount) { return std::max(1, (bitCount + kBitsPerRow - 1) / kBitsPerRow); }
 int RowsHeight(int bitCount) {
     return RowCount(bitCount) * kRowHeight + (RowCount(bitCount) - 1) * kRowGap;
 }
 
-enum class Field { Sign, Exponent, Fraction };
-
-// The page's colours: fill and border of each field's cells.
-struct FieldColours {
-    QColor fill;
-    QColor border;
-    const char* name;
-};
-
-FieldColours ColoursOf(Field field) {
-    switch (field) {
-        case Field::Sign:
-            return {QColor(0xcf, 0xe0, 0xfb), QColor(0x5b, 0x84, 0xc8), "sign"};
-        case Field::Exponent:
-            return {QColor(0xd3, 0xf0, 0xd0), QColor(0x5f, 0xa0, 0x57), "exponent"};
-        case Field::Fraction:
-            break;
-    }
-    return {QColor(0xfb, 0xd9, 0xc9), QColor(0xc7, 0x7a, 0x52), "fraction"};
-}
-
-Field FieldOf(int bit, int bitCount, int exponentBits) {
-    if (bit == bitCount - 1) return Field::Sign;
-    return bit >= bitCount - 1 - exponentBits ? Field::Exponent : Field::Fraction;
+QColor Colour(std::uint32_t rgb) {
+    return QColor(static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF),
+                  static_cast<int>(rgb & 0xFF));
 }
 
 QColor Mix(const QColor& a, const QColor& b) {
     return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
 }
 
-bool IsBinary64(const explain::Explanation& explanation) {
-    return explanation.format->TotalBits() == 64;
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The explanation's lines without the block's indent and its closing empty line.
-QString LinesOf(const explain::Explanation& explanation) {
-    const std::string block = explain::ExplanationText(explanation);
-    QStringList lines;
-    std::string_view rest = block;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (line.starts_with("  ")) line.remove_prefix(2);
-        if (!line.empty())
-            lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-    }
-    return lines.join(u'\n');
+QString RoleName(explain::BitRole role) {
+    return Latin1(explain::kBitRoles[static_cast<int>(role)].name);
+}
+
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace
@@ -124,39 +80,44 @@ BitStrip::BitStrip(QWidget* parent) : QWidget(parent) {
 }
 
 QSize BitStrip::sizeHint() const {
-    return QSize(kStripWidth, RowsHeight(bitCount_) + kLegendHeight);
+    return QSize(kStripWidth, RowsHeight(BitCount()) + kLegendHeight);
 }
 
+bool BitStrip::Dark() const { return palette().color(QPalette::Window).lightness() < 128; }
+
 void BitStrip::Clear() {
-    if (RowCount(bitCount_) != RowCount(0)) updateGeometry();
-    bitCount_ = 0;
+    if (RowCount(BitCount()) != RowCount(0)) updateGeometry();
+    cells_.clear();
     current_ = -1;
-    flippable_ = 0;
     setAccessibleDescription(QString());
     update();
 }
 
-void BitStrip::SetBits(std::uint64_t bits, bool binary64, std::uint64_t flippable) {
-    const int count = binary64 ? 64 : 32;
-    if (count != bitCount_) current_ = -1;
-    if (RowCount(count) != RowCount(bitCount_)) updateGeometry();
-    bits_ = bits;
-    bitCount_ = count;
-    exponentBits_ = binary64 ? kBinary64.exponentBits : kBinary32.exponentBits;
-    flippable_ = flippable;
+void BitStrip::SetBits(const explain::Explanation& explanation) {
+    const int count = explanation.hex.bitCount;
+    if (count != BitCount()) current_ = hasFocus() ? count - 1 : -1;
+    if (RowCount(count) != RowCount(BitCount())) updateGeometry();
+    cells_.resize(static_cast<std::size_t>(count));
     QString description;
-    for (int bit = count - 1; bit >= 0; --bit) description += BitValue(bit) ? u'1' : u'0';
+    for (int bit = count - 1; bit >= 0; --bit) {
+        const explain::BitEntry& entry = explanation.bits[static_cast<std::size_t>(bit)];
+        Cell& cell = cells_[static_cast<std::size_t>(bit)];
+        cell.one = ((explanation.hex.bits >> bit) & 1) != 0;
+        cell.role = entry.role;
+        cell.reason = entry.entry.reason;
+        description += cell.one ? u'1' : u'0';
+    }
     setAccessibleDescription(description);
     update();
 }
 
 bool BitStrip::Flippable(int bit) const {
-    return bit >= 0 && bit < bitCount_ && ((flippable_ >> bit) & 1) != 0;
+    return bit >= 0 && bit < BitCount() && cells_[static_cast<std::size_t>(bit)].reason == nullptr;
 }
 
 QRect BitStrip::CellRect(int bit) const {
-    if (bit < 0 || bit >= bitCount_) return QRect();
-    const int position = bitCount_ - 1 - bit;  // from the left, most significant first
+    if (bit < 0 || bit >= BitCount()) return QRect();
+    const int position = BitCount() - 1 - bit;  // from the left, most significant first
     const int row = position / kBitsPerRow;
     const int column = position % kBitsPerRow;
     const int x = column * kCellWidth + (column / 4) * kGroupGap;
@@ -165,77 +126,96 @@ QRect BitStrip::CellRect(int bit) const {
 }
 
 int BitStrip::BitAt(QPoint point) const {
-    for (int bit = 0; bit < bitCount_; ++bit) {
+    for (int bit = 0; bit < BitCount(); ++bit) {
         if (CellRect(bit).contains(point)) return bit;
     }
     return -1;
 }
 
 QString BitStrip::Describe(int bit) const {
-    const char* field = ColoursOf(FieldOf(bit, bitCount_, exponentBits_)).name;
-    QString text = QStringLiteral("bit %1 (%2): %3")
-                       .arg(bit)
-                       .arg(QLatin1String(field))
-                       .arg(BitValue(bit) ? 1 : 0);
-    text += Flippable(bit) ? QStringLiteral("; click to flip it")
-                           : QStringLiteral("; the pattern field cannot take it flipped");
-    return text;
+    const Cell& cell = cells_[static_cast<std::size_t>(bit)];
+    QString text =
+        QStringLiteral("bit %1 (%2): %3").arg(bit).arg(RoleName(cell.role)).arg(cell.one ? 1 : 0);
+    if (cell.reason != nullptr) return text + u'\n' + QString::fromUtf8(cell.reason);
+    return text + QStringLiteral("; click to flip it");
 }
 
 void BitStrip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QPalette& colours = palette();
+    const bool dark = Dark();
+    const QColor muted = Colour(dark ? explain::kDarkMutedText : explain::kLightMutedText);
     QFont indexFont = font();
-    indexFont.setPointSizeF(std::max(6.0, font().pointSizeF() * 0.75));
+    indexFont.setPointSizeF(std::max(7.0, font().pointSizeF() * 0.8));
     QFont cellFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const auto fillOf = [dark](explain::BitRole role) {
+        const explain::BitRoleColours& c = explain::kBitRoles[static_cast<int>(role)];
+        return std::pair(Colour(dark ? c.darkFill : c.lightFill),
+                         Colour(dark ? c.darkEdge : c.lightEdge));
+    };
 
-    if (bitCount_ == 0) {
-        painter.setPen(colours.color(QPalette::PlaceholderText));
+    if (cells_.empty()) {
+        painter.setPen(muted);
         painter.drawText(QRect(0, 0, kStripWidth, kRowHeight), Qt::AlignCenter,
                          QStringLiteral("Type a pattern or a number to see its bits."));
     }
-    for (int bit = bitCount_ - 1; bit >= 0; --bit) {
-        const QRect cell = CellRect(bit);
-        const int position = bitCount_ - 1 - bit;
+    for (int bit = BitCount() - 1; bit >= 0; --bit) {
+        const Cell& cell = cells_[static_cast<std::size_t>(bit)];
+        const QRect rect = CellRect(bit);
+        const int position = BitCount() - 1 - bit;
         if (position % 4 == 0) {
             painter.setFont(indexFont);
-            painter.setPen(colours.color(QPalette::PlaceholderText));
+            painter.setPen(muted);
             painter.drawText(
-                QRect(cell.left(), cell.top() - kIndexHeight, 4 * kCellWidth, kIndexHeight),
+                QRect(rect.left(), rect.top() - kIndexHeight, 4 * kCellWidth, kIndexHeight),
                 Qt::AlignLeft | Qt::AlignBottom, QString::number(bit));
         }
-        FieldColours field = ColoursOf(FieldOf(bit, bitCount_, exponentBits_));
-        const bool flippable = Flippable(bit);
-        if (!flippable) {
-            field.fill = Mix(field.fill, colours.color(QPalette::Window));
-            field.border = Mix(field.border, colours.color(QPalette::Window));
+        auto [fill, edge] = fillOf(cell.role);
+        QColor text = colours.color(QPalette::WindowText);
+        if (cell.reason != nullptr) {
+            const QColor window = colours.color(QPalette::Window);
+            fill = Mix(fill, window);
+            edge = Mix(edge, window);
+            text = muted;
         }
-        painter.setPen(field.border);
-        painter.setBrush(field.fill);
-        painter.drawRect(cell.adjusted(0, 0, -1, -1));
+        const bool focused = bit == current_ && hasFocus();
+        if (focused) {
+            // The cell the keyboard is on, in the highlight, inside a ring.
+            fill = colours.color(QPalette::Highlight);
+            edge = colours.color(QPalette::Highlight);
+            text = colours.color(QPalette::HighlightedText);
+        }
+        painter.setPen(edge);
+        painter.setBrush(fill);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
         painter.setFont(cellFont);
-        painter.setPen(flippable ? QColor(0x1d, 0x1d, 0x1f)
-                                 : colours.color(QPalette::PlaceholderText));
-        painter.drawText(cell, Qt::AlignCenter,
-                         BitValue(bit) ? QStringLiteral("1") : QStringLiteral("0"));
-        if (bit == current_ && hasFocus()) {
-            painter.setPen(QPen(colours.color(QPalette::Highlight), 2));
+        painter.setPen(text);
+        painter.drawText(rect, Qt::AlignCenter,
+                         cell.one ? QStringLiteral("1") : QStringLiteral("0"));
+        if (focused) {
+            painter.setPen(QPen(colours.color(QPalette::WindowText), 2));
             painter.setBrush(Qt::NoBrush);
-            painter.drawRect(cell.adjusted(1, 1, -1, -1));
+            painter.drawRect(rect.adjusted(-1, -1, 0, 0));
         }
     }
 
-    // The legend.
+    // The legend: the roles this format has.
     painter.setFont(indexFont);
     int x = 0;
-    const int y = RowsHeight(bitCount_) + 4;
-    for (Field field : {Field::Sign, Field::Exponent, Field::Fraction}) {
-        const FieldColours colour = ColoursOf(field);
-        painter.setPen(colour.border);
-        painter.setBrush(colour.fill);
+    const int y = RowsHeight(BitCount()) + 4;
+    for (int role = 0; role < static_cast<int>(std::size(explain::kBitRoles)); ++role) {
+        const auto r = static_cast<explain::BitRole>(role);
+        const bool present = cells_.empty()
+                                 ? r != explain::BitRole::Integer
+                                 : std::any_of(cells_.begin(), cells_.end(),
+                                               [r](const Cell& cell) { return cell.role == r; });
+        if (!present) continue;
+        const auto [fill, edge] = fillOf(r);
+        painter.setPen(edge);
+        painter.setBrush(fill);
         painter.drawRect(x, y + 2, 9, 9);
-        painter.setPen(colours.color(QPalette::WindowText));
-        const QString name = QLatin1String(colour.name);
+        painter.setPen(muted);
+        const QString name = RoleName(r);
         painter.drawText(QRect(x + 13, y, 100, kLegendHeight - 4), Qt::AlignLeft | Qt::AlignVCenter,
                          name);
         x += 13 + painter.fontMetrics().horizontalAdvance(name) + 12;
@@ -254,27 +234,28 @@ void BitStrip::mousePressEvent(QMouseEvent* event) {
 }
 
 void BitStrip::keyPressEvent(QKeyEvent* event) {
-    if (bitCount_ == 0) {
+    const int count = BitCount();
+    if (count == 0) {
         QWidget::keyPressEvent(event);
         return;
     }
-    if (current_ < 0) current_ = bitCount_ - 1;
+    if (current_ < 0) current_ = count - 1;
     int next = current_;
     switch (event->key()) {
         case Qt::Key_Left:
-            next = std::min(current_ + 1, bitCount_ - 1);
+            next = std::min(current_ + 1, count - 1);
             break;
         case Qt::Key_Right:
             next = std::max(current_ - 1, 0);
             break;
         case Qt::Key_Up:
-            if (current_ + kBitsPerRow < bitCount_) next = current_ + kBitsPerRow;
+            if (current_ + kBitsPerRow < count) next = current_ + kBitsPerRow;
             break;
         case Qt::Key_Down:
             if (current_ - kBitsPerRow >= 0) next = current_ - kBitsPerRow;
             break;
         case Qt::Key_Home:
-            next = bitCount_ - 1;
+            next = count - 1;
             break;
         case Qt::Key_End:
             next = 0;
@@ -304,7 +285,12 @@ bool BitStrip::event(QEvent* event) {
         }
         return true;
     }
-    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) update();
+    if (event->type() == QEvent::FocusIn) {
+        // Tab lands on the most significant bit, drawn as the keyboard's cell.
+        if (current_ < 0 && BitCount() > 0) current_ = BitCount() - 1;
+        update();
+    }
+    if (event->type() == QEvent::FocusOut) update();
     return QWidget::event(event);
 }
 
@@ -318,7 +304,8 @@ DetailsPanel::DetailsPanel(QWidget* parent) : QWidget(parent) {
     layout->setSpacing(6);
 
     bits_ = new BitStrip(this);
-    bits_->SetOnFlip([this](int bit) { Enter(shownBits_ ^ (std::uint64_t{1} << bit)); });
+    bits_->SetOnFlip(
+        [this](int bit) { Enter(explanation_.bits[static_cast<std::size_t>(bit)].entry); });
     layout->addWidget(bits_);
 
     auto* buttons = new QHBoxLayout;
@@ -327,29 +314,35 @@ DetailsPanel::DetailsPanel(QWidget* parent) : QWidget(parent) {
     nextDown_->setToolTip(QStringLiteral("The next lower number of the format"));
     nextUp_->setToolTip(QStringLiteral("The next higher number of the format"));
     connect(nextDown_, &QPushButton::clicked, this, [this] {
-        if (nextDownBits_) Enter(*nextDownBits_);
+        if (explanation_.nextDownEntry) Enter(*explanation_.nextDownEntry);
     });
     connect(nextUp_, &QPushButton::clicked, this, [this] {
-        if (nextUpBits_) Enter(*nextUpBits_);
+        if (explanation_.nextUpEntry) Enter(*explanation_.nextUpEntry);
     });
     buttons->addWidget(nextDown_);
     buttons->addWidget(nextUp_);
     buttons->addStretch();
     layout->addLayout(buttons);
 
-    note_ = new QLabel(this);
-    note_->setWordWrap(true);
-    note_->hide();
-    layout->addWidget(note_);
+    notes_ = new QLabel(this);
+    notes_->setWordWrap(true);
+    notes_->setTextFormat(Qt::PlainText);
+    notes_->hide();
+    layout->addWidget(notes_);
 
-    lines_ = new QPlainTextEdit(this);
+    lines_ = new QTextEdit(this);
     lines_->setReadOnly(true);
     lines_->setTabChangesFocus(true);
+    lines_->setAccessibleName(QStringLiteral("Explanation"));
     lines_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // Lines break between words, and digits that run on for hundreds of
-    // places anywhere.
+    // Texts break between words, and digits that run on for hundreds of
+    // places anywhere, within their column.
     lines_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     lines_->setMinimumHeight(lines_->fontMetrics().lineSpacing() * 4);
+    // In focus the box has a ring of the highlight, as the bits do.
+    lines_->setStyleSheet(
+        QStringLiteral("QTextEdit { border: 1px solid palette(mid); }"
+                       "QTextEdit:focus { border: 2px solid palette(highlight); }"));
     layout->addWidget(lines_, 1);
 
     ShowNothing();
@@ -358,10 +351,11 @@ DetailsPanel::DetailsPanel(QWidget* parent) : QWidget(parent) {
 QSize DetailsPanel::PreferredSize() const {
     const QFontMetrics metrics(lines_->font());
     const int frame =
-        2 * lines_->frameWidth() + 2 * static_cast<int>(lines_->document()->documentMargin());
-    const int linesWidth = metrics.horizontalAdvance(QLatin1Char('0')) * kLineColumns + frame +
-                           lines_->verticalScrollBar()->sizeHint().width();
-    const int linesHeight = metrics.lineSpacing() * 18 + frame;
+        2 * lines_->frameWidth() + 2 * static_cast<int>(lines_->document()->documentMargin()) + 8;
+    const int linesWidth =
+        metrics.horizontalAdvance(QLatin1Char('0')) * (kLabelColumns + kTextColumns + 2) + frame +
+        lines_->verticalScrollBar()->sizeHint().width();
+    const int linesHeight = metrics.lineSpacing() * kOpeningLineCount + frame;
     const QSize least = minimumSizeHint();
     return QSize(std::max(least.width(), linesWidth),
                  least.height() - lines_->minimumHeight() + linesHeight);
@@ -369,9 +363,7 @@ QSize DetailsPanel::PreferredSize() const {
 
 void DetailsPanel::ShowNothing() {
     shown_ = false;
-    nextDownBits_.reset();
-    nextUpBits_.reset();
-    lines_->setPlainText(QString());
+    lines_->clear();
     lines_->setPlaceholderText(
         QStringLiteral("Type a bit pattern or a number above: how it is stored shows here."));
     Update();
@@ -379,65 +371,94 @@ void DetailsPanel::ShowNothing() {
 
 void DetailsPanel::ShowExplanation(const explain::Explanation& explanation) {
     shown_ = true;
-    shownBits_ = explanation.bits;
-    binary64_ = IsBinary64(explanation);
-    nextDownBits_ = explanation.nextDown;
-    nextUpBits_ = explanation.nextUp;
-    lines_->setPlainText(LinesOf(explanation));
+    explanation_ = explanation;
+    if (treatAsDouble_ != (explanation_.option == FormatOption::TreatAsDouble))
+        explain::SetEntries(explanation_, treatAsDouble_);
+
+    // The lines as a grid: each label in its column, each text wrapping
+    // within its own.
+    QTextDocument* document = lines_->document();
+    document->clear();
+    QTextCursor cursor(document);
+    QTextTableFormat grid;
+    grid.setBorder(0);
+    grid.setCellPadding(1);
+    grid.setCellSpacing(0);
+    const int zero = QFontMetrics(lines_->font()).horizontalAdvance(QLatin1Char('0'));
+    grid.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, zero * kLabelColumns),
+                                    QTextLength(QTextLength::PercentageLength, 100)});
+    const explain::Lines& lines = explanation_.lines;
+    QTextTable* table = cursor.insertTable(static_cast<int>(lines.size()), 2, grid);
+    QTextCharFormat labelFormat;
+    labelFormat.setForeground(Colour(palette().color(QPalette::Base).lightness() < 128
+                                         ? explain::kDarkMutedText
+                                         : explain::kLightMutedText));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int row = static_cast<int>(i);
+        table->cellAt(row, 0).firstCursorPosition().insertText(Latin1(lines.labels[i]),
+                                                               labelFormat);
+        table->cellAt(row, 1).firstCursorPosition().insertText(Utf8(lines.texts[i]));
+    }
+    lines_->moveCursor(QTextCursor::Start);
     Update();
+}
+
+std::vector<std::pair<QString, QString>> DetailsPanel::ShownLines() const {
+    std::vector<std::pair<QString, QString>> shown;
+    for (QTextFrame* frame : lines_->document()->rootFrame()->childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (table == nullptr) continue;
+        const auto cellText = [table](int row, int column) {
+            QTextCursor cursor = table->cellAt(row, column).firstCursorPosition();
+            cursor.setPosition(table->cellAt(row, column).lastCursorPosition().position(),
+                               QTextCursor::KeepAnchor);
+            return cursor.selectedText();
+        };
+        for (int row = 0; row < table->rows(); ++row)
+            shown.emplace_back(cellText(row, 0), cellText(row, 1));
+    }
+    return shown;
 }
 
 void DetailsPanel::SetTreatAsDouble(bool treatAsDouble) {
     if (treatAsDouble == treatAsDouble_) return;
     treatAsDouble_ = treatAsDouble;
+    if (shown_) explain::SetEntries(explanation_, treatAsDouble_);
     Update();
 }
 
 void DetailsPanel::Update() {
+    const QSize least = minimumSizeHint();
     if (!shown_) {
         bits_->Clear();
         nextDown_->setEnabled(false);
         nextUp_->setEnabled(false);
-        note_->hide();
-        return;
-    }
-    const auto enterable = [this](std::uint64_t bits) {
-        return EntryFor(bits, binary64_, treatAsDouble_).has_value();
-    };
-    // Each bit is tried once here: the cells are drawn from the mask.
-    std::uint64_t flippable = 0;
-    const int bitCount = binary64_ ? 64 : 32;
-    for (int bit = 0; bit < bitCount; ++bit) {
-        if (enterable(shownBits_ ^ (std::uint64_t{1} << bit))) flippable |= std::uint64_t{1} << bit;
-    }
-    const bool someBitBlocked =
-        flippable != (binary64_ ? ~std::uint64_t{0} : std::uint64_t{0xFFFFFFFF});
-    bits_->SetBits(shownBits_, binary64_, flippable);
-    nextDown_->setEnabled(nextDownBits_ && enterable(*nextDownBits_));
-    nextUp_->setEnabled(nextUpBits_ && enterable(*nextUpBits_));
+        notes_->hide();
+    } else {
+        bits_->SetBits(explanation_);
+        const auto enterable = [](const explain::Nullable<explain::Entry>& entry) {
+            return entry && entry->field != explain::EntryField::None;
+        };
+        nextDown_->setEnabled(enterable(explanation_.nextDownEntry));
+        nextUp_->setEnabled(enterable(explanation_.nextUpEntry));
 
-    // Why some bits cannot be entered, when the check box is the reason.
-    QString note;
-    if (someBitBlocked && treatAsDouble_) {
-        note = binary64_ ? QStringLiteral(
-                               "With \u201cTreat as 'double'\u201d set, the pattern field "
-                               "holds only the upper 32 bits of a binary64, and no decimal "
-                               "gives an infinity or a NaN; clear it to reach these.")
-                         : QStringLiteral(
-                               "With \u201cTreat as 'double'\u201d set, the pattern field "
-                               "holds a binary64; clear it to change these bits.");
-    } else if (someBitBlocked) {
-        note = QStringLiteral(
-            "A binary64 whose upper 32 bits are zero cannot be typed with \u201cTreat as "
-            "'double'\u201d clear: the pattern field reads it as a binary32.");
+        // The notes on what was read, then why some bits cannot be entered.
+        QStringList notes;
+        for (std::size_t i = 0; i < explanation_.notes.size(); ++i)
+            notes << Utf8(explanation_.notes[i]);
+        for (const explain::BitEntry& bit : explanation_.bits) {
+            const char* reason = bit.entry.reason;
+            if (reason != nullptr && !notes.contains(QString::fromUtf8(reason)))
+                notes << QString::fromUtf8(reason);
+        }
+        notes_->setText(notes.join(u'\n'));
+        notes_->setVisible(!notes.isEmpty());
     }
-    note_->setText(note);
-    note_->setVisible(!note.isEmpty());
+    if (minimumSizeHint() != least && onLeastSizeChanged_) onLeastSizeChanged_();
 }
 
-void DetailsPanel::Enter(std::uint64_t bits) {
-    const auto entry = EntryFor(bits, binary64_, treatAsDouble_);
-    if (entry && onEnter_) onEnter_(*entry);
+void DetailsPanel::Enter(const explain::Entry& entry) {
+    if (entry.field != explain::EntryField::None && onEnter_) onEnter_(entry);
 }
 
 }  // namespace zelquin::qt

@@ -1,60 +1,46 @@
-// The Details panel of the Qt window: the bits of the number last converted,
-// grouped in fours and coloured by field, the explanation's lines, and buttons
-// that step to the neighbouring numbers. A click on a bit or a button hands
-// the new number to the window, which puts it into the pattern field, or as a
-// decimal into the Float field where only that field can take it.
+// The Details panel of the Qt window: it draws the explanation of the number
+// last converted, as the explanation library gives it: the bits grouped in
+// fours and coloured by role, the notes, the lines as a grid of labels and
+// texts, and buttons that step to the neighbouring numbers. A click on a bit or
+// a button hands the library's entry for the new number to the window, which
+// puts its text into the field the entry names.
 #pragma once
 
 #include <QWidget>
 #include <cstdint>
 #include <functional>
-#include <optional>
-#include <string>
+#include <utility>
+#include <vector>
 
 #include "explanation.h"
 
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
+class QTextEdit;
 
 namespace zelquin::qt {
 
-// The text that makes the pattern field convert to `bits` (a binary32 or a
-// binary64) under the check box's state, or nothing when no text can: with
-// the box clear an integer up to 0xffffffff is a binary32 and a wider one a
-// binary64; with it set the integer is the upper half of a binary64 whose
-// lower half is zero.
-std::optional<std::u16string> PatternFieldText(std::uint64_t bits, bool binary64,
-                                               bool treatAsDouble);
-
-// Where a flipped bit or a neighbour is entered: the pattern field's text when
-// that field can take the number; otherwise, with the box set, a binary64
-// goes into the Float field as a decimal that reads back to it. Nothing where
-// neither field can take it.
-struct FieldEntry {
-    bool valueField = false;
-    std::u16string text;
-};
-std::optional<FieldEntry> EntryFor(std::uint64_t bits, bool binary64, bool treatAsDouble);
-
-// The bits as cells, the most significant first: one row of 32 for a
-// binary32, two for a binary64, in groups of four. Clicking a cell, or Space
-// on the cell the arrow keys have chosen, flips that bit.
+// The bits as cells, the most significant first: 32 to a row, in groups of
+// four, each group headed by the number of its first bit. Clicking a cell, or
+// Space on the cell the arrow keys have chosen, flips that bit; the cells no
+// field can take flipped are drawn pale.
 class BitStrip : public QWidget {
   public:
     explicit BitStrip(QWidget* parent = nullptr);
 
     // No bits: nothing converted yet.
     void Clear();
-    // Bit i of `flippable` is set where bit i may be flipped.
-    void SetBits(std::uint64_t bits, bool binary64, std::uint64_t flippable);
+    // The explanation's bits, with their roles and entries.
+    void SetBits(const explain::Explanation& explanation);
     void SetOnFlip(std::function<void(int)> onFlip) { onFlip_ = std::move(onFlip); }
 
-    int BitCount() const { return bitCount_; }
-    bool BitValue(int bit) const { return ((bits_ >> bit) & 1) != 0; }
+    int BitCount() const { return static_cast<int>(cells_.size()); }
+    bool BitValue(int bit) const { return cells_[static_cast<std::size_t>(bit)].one; }
     bool Flippable(int bit) const;
     // Where bit `bit` (0 the least significant) is drawn.
     QRect CellRect(int bit) const;
+    // The cell the keyboard is on, -1 for none.
+    int CurrentBit() const { return current_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -66,15 +52,19 @@ class BitStrip : public QWidget {
     bool event(QEvent* event) override;
 
   private:
+    struct Cell {
+        bool one = false;
+        explain::BitRole role = explain::BitRole::Fraction;
+        const char* reason = nullptr;  // why no field takes it flipped; null where one does
+    };
+
     int BitAt(QPoint point) const;
     void Flip(int bit);
     QString Describe(int bit) const;
+    bool Dark() const;
 
-    std::uint64_t bits_ = 0;
-    int bitCount_ = 0;
-    int exponentBits_ = 8;
-    int current_ = -1;  // the cell the keyboard is on
-    std::uint64_t flippable_ = 0;
+    std::vector<Cell> cells_;  // index: the bit number
+    int current_ = -1;
     std::function<void(int)> onFlip_;
 };
 
@@ -85,39 +75,45 @@ class DetailsPanel : public QWidget {
     // What the panel shows: nothing converted yet, or an explanation.
     void ShowNothing();
     void ShowExplanation(const explain::Explanation& explanation);
-    // The check box's state decides which patterns the pattern field can take,
-    // so which bits and neighbours can be entered.
+    // The check box's state decides which fields take a number, so which bits
+    // and neighbours can be entered: the library works their entries out anew.
     void SetTreatAsDouble(bool treatAsDouble);
     // Called with the entry of a flipped bit or a neighbour.
-    void SetOnEnter(std::function<void(const FieldEntry&)> onEnter) {
+    void SetOnEnter(std::function<void(const explain::Entry&)> onEnter) {
         onEnter_ = std::move(onEnter);
     }
+    // Called when the panel's least size changes (a binary64's second row of
+    // bits, a note), so that the window can keep every bit in view.
+    void SetOnLeastSizeChanged(std::function<void()> onChanged) {
+        onLeastSizeChanged_ = std::move(onChanged);
+    }
 
-    // The size the panel opens with: room for the explanation's lines, 78 columns wide.
+    // The size the panel opens with: room for the lines of a binary64.
     QSize PreferredSize() const;
 
     BitStrip* Bits() const { return bits_; }
     QPushButton* NextDownButton() const { return nextDown_; }
     QPushButton* NextUpButton() const { return nextUp_; }
-    QPlainTextEdit* Lines() const { return lines_; }
+    QTextEdit* Lines() const { return lines_; }
+    QLabel* Notes() const { return notes_; }
+    // The lines as shown: each row of the grid, its label and its text.
+    std::vector<std::pair<QString, QString>> ShownLines() const;
 
   private:
     void Update();
-    void Enter(std::uint64_t bits);
+    void Enter(const explain::Entry& entry);
 
     BitStrip* bits_ = nullptr;
     QPushButton* nextDown_ = nullptr;
     QPushButton* nextUp_ = nullptr;
-    QLabel* note_ = nullptr;
-    QPlainTextEdit* lines_ = nullptr;
+    QLabel* notes_ = nullptr;
+    QTextEdit* lines_ = nullptr;
 
     bool shown_ = false;
-    std::uint64_t shownBits_ = 0;
-    bool binary64_ = false;
-    std::optional<std::uint64_t> nextDownBits_;
-    std::optional<std::uint64_t> nextUpBits_;
+    explain::Explanation explanation_;
     bool treatAsDouble_ = false;
-    std::function<void(const FieldEntry&)> onEnter_;
+    std::function<void(const explain::Entry&)> onEnter_;
+    std::function<void()> onLeastSizeChanged_;
 };
 
 }  // namespace zelquin::qt

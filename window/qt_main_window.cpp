@@ -102,7 +102,8 @@ MainWindow::MainWindow(bool detailsOpen, QWidget* parent) : QWidget(parent) {
 
     details_ = new DetailsPanel(this);
     details_->hide();
-    details_->SetOnEnter([this](const FieldEntry& entry) { Enter(entry); });
+    details_->SetOnEnter([this](const explain::Entry& entry) { Enter(entry); });
+    details_->SetOnLeastSizeChanged([this] { KeepLeastOpenSize(); });
     connect(doubleOption_, &QCheckBox::toggled, this,
             [this](bool checked) { details_->SetTreatAsDouble(checked); });
 
@@ -139,7 +140,8 @@ void MainWindow::SetDetailsOpen(bool open) {
     detailsButton_->setAccessibleDescription(open ? QStringLiteral("open")
                                                   : QStringLiteral("closed"));
     if (!open) {
-        // Back to the size the window had before it opened.
+        // Back to the size the window had before it opened; it opens again at
+        // the size it has now.
         openSize_ = size();
         details_->hide();
         setMinimumSize(kClosedSize);
@@ -148,14 +150,31 @@ void MainWindow::SetDetailsOpen(bool open) {
     }
     closedSize_ = size();
     RefreshDetails();
-    const QSize least = details_->minimumSizeHint();
-    const QSize wanted = openSize_.isValid() ? openSize_ : details_->PreferredSize();
-    setMinimumSize(std::max(kClosedSize.width(), kMargin + least.width() + kMargin),
-                   kPanelTop + least.height() + kMargin);
-    resize(std::max(width(), kMargin + wanted.width() + kMargin),
-           std::max(height(), kPanelTop + wanted.height() + kMargin));
+    const QSize least = LeastOpenSize();
+    setMinimumSize(least);
+    if (openSize_.isValid()) {
+        resize(openSize_.expandedTo(least));
+    } else {
+        const QSize wanted = details_->PreferredSize();
+        resize(QSize(kMargin + wanted.width() + kMargin, kPanelTop + wanted.height() + kMargin)
+                   .expandedTo(size())
+                   .expandedTo(least));
+    }
     PlaceDetails();
     details_->show();
+}
+
+QSize MainWindow::LeastOpenSize() const {
+    const QSize least = details_->minimumSizeHint();
+    return QSize(std::max(kClosedSize.width(), kMargin + least.width() + kMargin),
+                 kPanelTop + least.height() + kMargin);
+}
+
+void MainWindow::KeepLeastOpenSize() {
+    if (!detailsOpen_) return;
+    const QSize least = LeastOpenSize();
+    setMinimumSize(least);
+    if (width() < least.width() || height() < least.height()) resize(size().expandedTo(least));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -220,12 +239,13 @@ void MainWindow::RefreshDetails() {
     details_->ShowExplanation(explain::Explain(command_, text, textUnits_, option_));
 }
 
-void MainWindow::Enter(const FieldEntry& entry) {
+void MainWindow::Enter(const explain::Entry& entry) {
     // Replacing the whole text as typing over a selection does: the field
     // converts it, and Ctrl+Z brings back the text before.
-    QLineEdit* field = entry.valueField ? valueField_ : patternField_;
+    QLineEdit* field = entry.field == explain::EntryField::Value ? valueField_ : patternField_;
     field->selectAll();
-    field->insert(QString::fromStdU16String(entry.text));
+    const std::string_view text = entry.Text();
+    field->insert(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 int RunMainWindow() {

@@ -22,7 +22,6 @@ class QToolButton;
 namespace zelquin::qt {
 
 class DetailsPanel;
-struct FieldEntry;
 
 class MainWindow : public QWidget {
   public:
@@ -52,9 +51,12 @@ class MainWindow : public QWidget {
     QLineEdit* Field(int fieldId) const;
     // Shows the explanation of the last conversion, when the panel is open.
     void RefreshDetails();
-    // Puts a pattern into the pattern field as if it had been typed there.
-    void Enter(const FieldEntry& entry);
+    // Puts an entry's text into its field as if it had been typed there.
+    void Enter(const explain::Entry& entry);
     void PlaceDetails();
+    // With Details open, the least size that shows the panel whole.
+    QSize LeastOpenSize() const;
+    void KeepLeastOpenSize();
 
     QLineEdit* patternField_ = nullptr;
     QLineEdit* valueField_ = nullptr;
@@ -75,7 +77,7 @@ class MainWindow : public QWidget {
 
     bool detailsOpen_ = false;
     QSize closedSize_;  // the window's size before Details opened
-    QSize openSize_;    // and before it last closed
+    QSize openSize_;    // and before it last closed (invalid before the first time)
 };
 
 // Whether the Details panel was open when the window was last used

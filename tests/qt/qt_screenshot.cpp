@@ -1,12 +1,15 @@
 // Writes a picture of the window's content to a PNG file, after typing a text
 // into one of its fields, with the Details panel closed or open and the check
 // box clear or set:
-//   zelquin_qt_screenshot [--details] [--double] [--pattern TEXT | --value TEXT] FILE.png
-// Without a field option it types 0x40490fdb into the pattern field.
+//   zelquin_qt_screenshot [--details] [--double] [--pattern TEXT | --value TEXT]
+//                         [--least] [--focus-bits] FILE.png
+// Without a field option it types 0x40490fdb into the pattern field. --least
+// makes the window as small as it can be, --focus-bits tabs into the bits.
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QToolButton>
 #include <QtTest>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +21,8 @@ int main(int argc, char** argv) {
     bool details = false;
     bool treatAsDouble = false;
     bool intoValue = false;
+    bool least = false;
+    bool focusBits = false;
     QString text = QStringLiteral("0x40490fdb");
     const char* file = nullptr;
     for (int i = 1; i < argc; ++i) {
@@ -25,6 +30,10 @@ int main(int argc, char** argv) {
             details = true;
         } else if (std::strcmp(argv[i], "--double") == 0) {
             treatAsDouble = true;
+        } else if (std::strcmp(argv[i], "--least") == 0) {
+            least = true;
+        } else if (std::strcmp(argv[i], "--focus-bits") == 0) {
+            focusBits = true;
         } else if ((std::strcmp(argv[i], "--pattern") == 0 ||
                     std::strcmp(argv[i], "--value") == 0) &&
                    i + 1 < argc) {
@@ -40,7 +49,7 @@ int main(int argc, char** argv) {
     if (file == nullptr) {
         std::fprintf(stderr,
                      "usage: zelquin_qt_screenshot [--details] [--double] [--pattern TEXT | "
-                     "--value TEXT] FILE.png\n");
+                     "--value TEXT] [--least] [--focus-bits] FILE.png\n");
         return 2;
     }
     zelquin::qt::MainWindow window(details);
@@ -51,5 +60,11 @@ int main(int argc, char** argv) {
     field->setFocus();
     QTest::keyClicks(field, text);
     QTest::qWait(50);  // lets the Details panel lay itself out anew
+    if (least) window.resize(1, 1);
+    if (focusBits) {
+        window.DetailsButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(window.DetailsButton(), Qt::Key_Tab);
+    }
+    QTest::qWait(50);
     return window.grab().save(QString::fromLocal8Bit(file), "PNG") ? 0 : 1;
 }

@@ -7,13 +7,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <cmath>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -150,6 +151,7 @@ enum class Do {
     ExpectFlippable,  // bit `number` can be flipped when `text` is "yes"
     ExpectEnabled,    // the control `text` is enabled when `number` is 1
     ExpectLine,       // the explanation has the line `text`
+    ExpectNote,       // the notes say `text`
     ExpectOutput,     // the program ran with status `number` and printed what begins with `text`
 };
 
@@ -268,6 +270,14 @@ std::vector<Script> Scripts() {
          {Act(Do::ClickDetails), Act(Do::ClickDouble), Act(Do::TypePattern, "0x7ff00000"),
           Act(Do::ExpectFlippable, "no", 0), Act(Do::ClickBit, {}, 0),
           Act(Do::ExpectPattern, "0x7ff00000"), Act(Do::ExpectFlippable, "yes", 63)}},
+        {"with the check box set a pattern's upper 32 bits are dropped, and the panel says so",
+         {Act(Do::ClickDetails), Act(Do::ClickDouble), Act(Do::TypePattern, "0x3fb999999999999a"),
+          Act(Do::ExpectValue, "-0.000000"),
+          Act(Do::ExpectNote, "its upper 32 bits, 0x3fb99999, are dropped")}},
+        {"a binary32's bits after the box is set say why they cannot be entered",
+         {Act(Do::ClickDetails), Act(Do::TypePattern, "0x3f800000"), Act(Do::ClickDouble),
+          Act(Do::ExpectFlippable, "no", 31),
+          Act(Do::ExpectNote, "both fields give a binary64: clear it to reach a binary32")}},
         {"toggling the check box changes which bits can be entered, and converts nothing",
          {Act(Do::ClickDetails), Act(Do::TypePattern, "0x3f800000"),
           Act(Do::ExpectFlippable, "yes", 0), Act(Do::ClickDouble),
@@ -287,7 +297,7 @@ std::vector<Script> Scripts() {
         {"the neighbours of zero are the smallest subnormals",
          {Act(Do::ClickDetails), Act(Do::TypeValue, "0"), Act(Do::ClickNextDown),
           Act(Do::ExpectPattern, "0x80000001"), Act(Do::ExpectValue, "-0.000000"),
-          Act(Do::ClickNextUp), Act(Do::ClickNextUp), Act(Do::ExpectPattern, "0x1")}},
+          Act(Do::ClickNextUp), Act(Do::ClickNextUp), Act(Do::ExpectPattern, "0x00000001")}},
         {"Next up ends at infinity",
          {Act(Do::ClickDetails), Act(Do::TypePattern, "0x7f7fffff"), Act(Do::ClickNextUp),
           Act(Do::ExpectValue, "1.#INF00"), Act(Do::ExpectEnabled, "next up", 0),
@@ -451,10 +461,18 @@ void Perform(MainWindow& window, const Step& step, ProgramRun& lastRun) {
             QCOMPARE(NamedControl(window, step.text)->isEnabled(), step.number == 1);
             break;
         case Do::ExpectLine: {
-            const QStringList lines = details->Lines()->toPlainText().split(u'\n');
-            QVERIFY2(lines.contains(step.text), qPrintable(details->Lines()->toPlainText()));
+            // The grid's label padded to twelve, then its text, as --explain
+            // prints the line.
+            QStringList lines;
+            for (const auto& [label, text] : details->ShownLines())
+                lines << label.leftJustified(12) + text;
+            QVERIFY2(lines.contains(step.text), qPrintable(lines.join(u'\n')));
             break;
         }
+        case Do::ExpectNote:
+            QVERIFY2(details->Notes()->isVisible() && details->Notes()->text().contains(step.text),
+                     qPrintable(details->Notes()->text()));
+            break;
         case Do::ExpectOutput:
             QCOMPARE(lastRun.status, step.number);
             QCOMPARE(QString::fromUtf8(lastRun.out.left(step.text.toUtf8().size())), step.text);
@@ -462,28 +480,6 @@ void Perform(MainWindow& window, const Step& step, ProgramRun& lastRun) {
             break;
     }
 }
-
-// PatternFieldText: (bits, binary64, check box set) -> the pattern field text.
-struct PatternTextCase {
-    const char* name;
-    std::uint64_t bits;
-    bool binary64;
-    bool treatAsDouble;
-    const char16_t* text;  // null: no text converts to these bits
-};
-
-constexpr PatternTextCase kPatternTextCases[] = {
-    {"binary32", 0x3f800000, false, false, u"0x3f800000"},
-    {"binary32 zero", 0, false, false, u"0"},
-    {"binary32 under the check box", 0x3f800000, false, true, nullptr},
-    {"binary64 above 32 bits", 0x3ff0000000000000, true, false, u"0x3ff0000000000000"},
-    {"binary64 of 33 bits", 0x100000000, true, false, u"0x100000000"},
-    {"binary64 within 32 bits", 0xffffffff, true, false, nullptr},
-    {"binary64 zero", 0, true, false, nullptr},
-    {"binary64 upper half under the check box", 0xbff0000000000000, true, true, u"0xbff00000"},
-    {"binary64 zero under the check box", 0, true, true, u"0"},
-    {"binary64 lower half under the check box", 0x3ff0000000000001, true, true, nullptr},
-};
 
 }  // namespace
 
@@ -693,26 +689,123 @@ class QtWindowTest : public QObject {
                            QString::number(zelquin::qt::kIconArrowWidth));
     }
 
-    void patternFieldTexts_data() {
-        QTest::addColumn<int>("caseIndex");
-        for (int i = 0; i < static_cast<int>(std::size(kPatternTextCases)); ++i)
-            QTest::newRow(kPatternTextCases[i].name) << i;
+    // The panel draws the explanation library's record: the same lines, in
+    // the same order, as zelquin-convert --explain prints.
+    void thePanelShowsTheRecordsLines_data() {
+        QTest::addColumn<bool>("value");
+        QTest::addColumn<bool>("treatAsDouble");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0.1") << true << false << QStringLiteral("0.1");
+        QTest::newRow("0.1 as a binary64") << true << true << QStringLiteral("0.1");
+        QTest::newRow("an exact half") << true << true << QStringLiteral("9007199254740995");
+        QTest::newRow("a signalling NaN") << false << false << QStringLiteral("0x7f800001");
+        QTest::newRow("a dropped upper half")
+            << false << true << QStringLiteral("0x3fb999999999999a");
+        QTest::newRow("the smallest binary64") << false << false << QStringLiteral("0x1 z");
     }
 
-    void patternFieldTexts() {
-        QFETCH(int, caseIndex);
-        const PatternTextCase& c = kPatternTextCases[caseIndex];
-        const auto text = zelquin::qt::PatternFieldText(c.bits, c.binary64, c.treatAsDouble);
-        QCOMPARE(text.has_value(), c.text != nullptr);
-        if (!text) return;
-        QCOMPARE(QString::fromStdU16String(*text), QString::fromUtf16(c.text));
-        // Typed into the pattern field under that check box, the text gives
-        // the bits back: the window shows the number they encode.
-        const zelquin::FormatOption option = zelquin::CheckBoxOption(c.treatAsDouble);
-        const auto e = zelquin::explain::Explain(zelquin::explain::Command::Pattern, *text,
-                                                 text->size(), option);
-        QCOMPARE(e.bits, c.bits);
-        QCOMPARE(e.format->TotalBits(), c.binary64 ? 64 : 32);
+    void thePanelShowsTheRecordsLines() {
+        QFETCH(bool, value);
+        QFETCH(bool, treatAsDouble);
+        QFETCH(QString, text);
+        MainWindow window(true);
+        QVERIFY(ShowAndWait(window));
+        if (treatAsDouble) ClickDoubleOption(window);
+        TypeAtTheEnd(value ? window.ValueField() : window.PatternField(), text);
+        const std::u16string units = text.toStdU16String();
+        const auto e = zelquin::explain::Explain(
+            value ? zelquin::explain::Command::Value : zelquin::explain::Command::Pattern, units,
+            units.size(), zelquin::CheckBoxOption(treatAsDouble));
+        std::vector<std::pair<QString, QString>> want;
+        for (std::size_t i = 0; i < e.lines.size(); ++i) {
+            const std::string_view line = e.lines.texts[i];
+            want.emplace_back(QString::fromLatin1(e.lines.labels[i].data(),
+                                                  static_cast<qsizetype>(e.lines.labels[i].size())),
+                              QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+        }
+        QCOMPARE(window.Details()->ShownLines(), want);
+    }
+
+    // The bit numbers and the legend's words keep a contrast of 4.5:1 or more
+    // with the window in the light and the dark scheme, and so do the bits'
+    // digits on each role's fill.
+    void theBitsColoursKeepTheirContrast() {
+        const auto luminance = [](std::uint32_t rgb) {
+            double sum = 0;
+            const double weights[] = {0.2126, 0.7152, 0.0722};
+            for (int i = 0; i < 3; ++i) {
+                const double c = ((rgb >> (16 - 8 * i)) & 0xFF) / 255.0;
+                sum += weights[i] * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+            }
+            return sum;
+        };
+        const auto ratio = [&](std::uint32_t a, std::uint32_t b) {
+            const double x = luminance(a), y = luminance(b);
+            return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+        };
+        const std::uint32_t lightWindow =
+            MainWindow().palette().color(QPalette::Window).rgb() & 0xFFFFFF;
+        constexpr std::uint32_t kDarkWindow = 0x353535;
+        QVERIFY(ratio(zelquin::explain::kLightMutedText, lightWindow) >= 4.5);
+        QVERIFY(ratio(zelquin::explain::kDarkMutedText, kDarkWindow) >= 4.5);
+        for (const auto& role : zelquin::explain::kBitRoles) {
+            QVERIFY(ratio(role.lightFill, 0x1d1d1f) >= 4.5);
+            QVERIFY(ratio(role.darkFill, 0xececea) >= 4.5);
+            QVERIFY(ratio(role.lightEdge, lightWindow) >= 3);
+            QVERIFY(ratio(role.darkEdge, kDarkWindow) >= 3);
+        }
+    }
+
+    // Closing and opening Details four times leaves the window as it was:
+    // it reopens at the size it had, and never below what shows every bit.
+    void detailsReopensAtTheSizeItHad() {
+        MainWindow window;
+        QVERIFY(ShowAndWait(window));
+        TypeAtTheEnd(window.PatternField(), QStringLiteral("0x3ff0000000000000"));
+        QTest::mouseClick(window.DetailsButton(), Qt::LeftButton);
+        QTRY_VERIFY(window.Details()->isVisible());
+        const QSize open = window.size();
+        for (int i = 0; i < 4; ++i) {
+            QTest::mouseClick(window.DetailsButton(), Qt::LeftButton);
+            QTRY_COMPARE(window.size(), QSize(294, 95));
+            QTest::mouseClick(window.DetailsButton(), Qt::LeftButton);
+            QTRY_COMPARE(window.size(), open);
+        }
+        // At its least size, the open window still shows the bits' second row
+        // above the buttons, also when a binary64 follows a binary32.
+        window.resize(100, 100);
+        QTRY_COMPARE(window.size(), window.minimumSize());
+        SelectAll(window.PatternField());
+        QTest::keyClicks(window.PatternField(), QStringLiteral("1"));
+        SelectAll(window.PatternField());
+        QTest::keyClicks(window.PatternField(), QStringLiteral("0x4000000000000000"));
+        QTest::qWait(20);
+        const zelquin::qt::BitStrip* bits = window.Details()->Bits();
+        const QRect lowRow = bits->CellRect(0).translated(bits->mapTo(&window, QPoint(0, 0)));
+        const QRect buttons = window.Details()->NextDownButton()->geometry().translated(
+            window.Details()->mapTo(&window, QPoint(0, 0)));
+        QVERIFY2(lowRow.bottom() < buttons.top(), "the low row of bits is under the buttons");
+        QVERIFY(window.rect().contains(lowRow));
+    }
+
+    // Tab into the bits puts the keyboard on the sign bit, drawn apart from
+    // the others; the explanation box shows its focus too.
+    void theFocusIsSeen() {
+        MainWindow window(true);
+        QVERIFY(ShowAndActivate(window));
+        TypeAtTheEnd(window.PatternField(), QStringLiteral("0x3f800000"));
+        zelquin::qt::BitStrip* bits = window.Details()->Bits();
+        const QPoint sign = bits->CellRect(31).center() + QPoint(3, 0);
+        const QColor unfocused = bits->grab().toImage().pixelColor(sign);
+        window.DetailsButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(window.DetailsButton(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(bits));
+        QCOMPARE(bits->CurrentBit(), 31);
+        QVERIFY(bits->grab().toImage().pixelColor(sign) != unfocused);
+        QTextEdit* lines = window.Details()->Lines();
+        const QImage before = lines->grab().toImage();
+        lines->setFocus(Qt::TabFocusReason);
+        QVERIFY(lines->grab().toImage() != before);
     }
 
     void resizingLeavesTheControlsInPlace_data() {
