@@ -1,13 +1,15 @@
-# Usage: cmake -DPAGE=zelquin.html -DSTYLE=zelquin.css -DOUT=shell.html -P inline_style.cmake
-# Puts the style sheet into the page in place of its link, so that the built
-# page is one file.
+# Usage: cmake -DPAGE=zelquin.html -DSTYLE=zelquin.css -DROLES=bit_roles.css -DOUT=shell.html
+#        -P inline_style.cmake
+# Puts the style sheets into the page in place of its link, the bits' colours
+# that the build writes first, so that the built page is one file.
 cmake_minimum_required(VERSION 3.25)
 set(link "<link rel=\"stylesheet\" href=\"zelquin.css\">")
 file(READ "${PAGE}" page)
+file(READ "${ROLES}" roles)
 file(READ "${STYLE}" style)
 string(FIND "${page}" "${link}" at)
 if(at EQUAL -1)
   message(FATAL_ERROR "${PAGE} has no ${link}")
 endif()
-string(REPLACE "${link}" "<style>\n${style}</style>" page "${page}")
+string(REPLACE "${link}" "<style>\n${roles}${style}</style>" page "${page}")
 file(WRITE "${OUT}" "${page}")

@@ -66,7 +66,7 @@
     convertedAsDouble = !!treatAsDouble;
     say('');
     shown = JSON.parse(UTF8ToString(json));
-    drawExplanation(shown, !!treatAsDouble);
+    drawExplanation(shown);
     byId('stale').hidden = true;
     writeHash();
   }
@@ -76,88 +76,56 @@
     if (ready) convert(field); else pendingEdit = field;
   }
 
-  // ---- Bits as numbers -----------------------------------------------------
+  // ---- Entering a number ---------------------------------------------------
 
-  // The emscripten tools that build the page read no BigInt literals.
-  var ZERO = BigInt(0), HALF = BigInt(32), LOW_HALF = BigInt(0xffffffff);
-
-  function formatBits(record) { return record.format === 'binary64' ? 64 : 32; }
-
-  function hexOf(bits, bitCount) {
-    var digits = bits.toString(16);
-    return '0x' + '0'.repeat(bitCount / 4 - digits.length) + digits;
-  }
-
-  // The pattern text that the pattern field reads as these bits while the
-  // check box is as it is now, or null: the full pattern; with the box set, a
-  // binary64's upper half, which the field reads as a binary64 whose low half
-  // is 0.
-  function patternTextFor(bits, bitCount) {
-    if (doubleOption.checked) {
-      if (bitCount !== 64 || (bits & LOW_HALF) !== ZERO) return null;
-      return hexOf(bits >> HALF, 32);
+  // Puts the entry's text into its field as if the user had typed over the
+  // field's whole text: through the browser's own editing where it can, so
+  // that Ctrl+Z in the field brings back the text before. The element in
+  // focus keeps it. An entry without a field says why.
+  function enter(entry) {
+    if (!entry) return false;
+    if (entry.field === null) {
+      say(entry.reason);
+      return false;
     }
-    if (bitCount === 64 && bits >> HALF === ZERO) return null;  // read as a binary32
-    return hexOf(bits, bitCount);
-  }
-
-  // A decimal that the value field reads as this binary64 with the box set
-  // (the shortest that reads back, else more digits), from the explanation
-  // library as the window's Details panel takes it; null where there is none.
-  function valueTextFor(bits) {
-    var length = _zelquin_value_text_for(Number(bits >> HALF), Number(bits & LOW_HALF), resultBuffer);
-    return length === 0 ? null : resultText(length);
-  }
-
-  // Puts a number of the shown format into a field and converts it as an
-  // edit: into the pattern field where that field can hold it; with the box
-  // set and a binary64 whose low half is not 0, as a decimal into the value
-  // field. Says so where neither can.
-  function enterNumber(bits, bitCount) {
-    var text = patternTextFor(bits, bitCount);
-    if (text !== null) {
-      patternField.value = text;
-      edited(patternField);
-      return true;
+    var field = entry.field === 'pattern' ? patternField : valueField;
+    var active = document.activeElement;
+    field.focus({ preventScroll: true });
+    field.select();
+    var typed = false;
+    try { typed = document.execCommand('insertText', false, entry.text); } catch (e) { typed = false; }
+    if (!typed || field.value !== entry.text) {
+      field.value = entry.text;
+      edited(field);
     }
-    text = doubleOption.checked && bitCount === 64 ? valueTextFor(bits) : null;
-    if (text !== null) {
-      valueField.value = text;
-      edited(valueField);
-      return true;
+    if (active && active !== field && active !== document.body && active.focus) {
+      active.focus({ preventScroll: true });
     }
-    var hex = hexOf(bits, bitCount);
-    say(doubleOption.checked
-        ? (bitCount === 64 ? hex + ' has a low half that the pattern field cannot hold while \'Treat as double\' is set, and no decimal reads as it.'
-                           : 'With \'Treat as double\' set, both fields give a binary64: clear it to reach the binary32 ' + hex + '.')
-        : 'The pattern field reads ' + hex + ' as a binary32 while \'Treat as double\' is clear; set it to reach this binary64.');
-    return false;
+    return true;
   }
 
   // ---- Drawing -------------------------------------------------------------
 
   var bitButtons = [];  // index: the bit number, 0 the least significant
   var focusBit = -1;    // the bit that Tab reaches
+  var drawnRoles = '';  // the roles the buttons were built for, bit 0 first
 
-  function fieldOf(bit, bitCount) {
-    var fractionBits = bitCount === 64 ? 52 : 23;
-    return bit === bitCount - 1 ? 'sign' : bit >= fractionBits ? 'exponent' : 'fraction';
-  }
+  function rolesOf(record) { return record.bits.map(function (b) { return b.role; }).join(','); }
 
-  function buildBits(bitCount) {
+  function buildBits(record) {
+    var bitCount = record.bits.length;
     var html = '';
-    var fractionBits = bitCount === 64 ? 52 : 23;
-    unitsOf(bitCount).forEach(function (unit) {
-      var lastBit = unit[unit.length - 1][unit[unit.length - 1].length - 1];
-      if (bitCount === 64 && unit[0][0] === 31) html += '<span class="half"></span>';
-      var last = lastBit === bitCount - 1 || lastBit === fractionBits;
-      html += '<span class="unit' + (last ? ' last' : '') + '">';
+    unitsOf(record).forEach(function (unit) {
+      if (bitCount > 32 && unit[0][0] % 32 === 31 && unit[0][0] !== bitCount - 1) {
+        html += '<span class="half"></span>';
+      }
+      html += '<span class="unit' + (unit.last ? ' last' : '') + '">';
       unit.forEach(function (nibble) {
-        html += '<span class="nibble">';
+        html += '<span class="nibble" data-first="' + nibble[0] + '">';
         nibble.forEach(function (bit) {
-          var field = fieldOf(bit, bitCount);
-          html += '<button type="button" class="' + field + '" data-bit="' + bit + '" tabindex="-1" aria-pressed="false"' +
-                  ' aria-label="bit ' + bit + ', ' + field + '" title="bit ' + bit + ' (' + field + ')">0</button>';
+          var role = record.bits[bit].role;
+          html += '<button type="button" class="' + role + '" data-bit="' + bit + '" tabindex="-1" aria-pressed="false"' +
+                  ' aria-label="bit ' + bit + ', ' + role + '">0</button>';
         });
         html += '</span>';
       });
@@ -167,32 +135,40 @@
     bitButtons = [];
     var buttons = bitsBox.querySelectorAll('button');
     for (var i = 0; i < buttons.length; i++) bitButtons[Number(buttons[i].dataset.bit)] = buttons[i];
+    drawnRoles = rolesOf(record);
     setFocusBit(bitCount - 1);
   }
 
   // The units that wrap as a whole, top bit first: each a list of nibbles,
-  // each a list of bit numbers. Exponent and fraction go in fours from their
-  // low ends; a short top run of the fraction joins the nibble after it.
-  function unitsOf(bitCount) {
-    var fractionBits = bitCount === 64 ? 52 : 23;
-    function fours(high, low) {
+  // each a list of bit numbers. A run of one role goes in fours from its low
+  // end; a short top run of the fraction joins the nibble after it, so that no
+  // row starts with fewer than four fraction bits. A unit ending a role is
+  // marked `last`.
+  function unitsOf(record) {
+    var bits = record.bits;
+    var units = [];
+    var top = bits.length - 1;
+    while (top >= 0) {
+      var role = bits[top].role, low = top;
+      while (low > 0 && bits[low - 1].role === role) low--;
       var nibbles = [];
-      var top = high;
-      while (top >= low) {
-        var size = (top - low + 1) % 4 || 4;
+      for (var high = top; high >= low;) {
+        var size = (high - low + 1) % 4 || 4;
         var nibble = [];
-        for (var b = top; b > top - size; b--) nibble.push(b);
+        for (var b = high; b > high - size; b--) nibble.push(b);
         nibbles.push(nibble);
-        top -= size;
+        high -= size;
       }
-      return nibbles;
+      var runUnits = [];
+      if (role === 'fraction' && nibbles.length > 1 && nibbles[0].length < 4) {
+        runUnits.push([nibbles.shift(), nibbles.shift()]);
+      }
+      nibbles.forEach(function (n) { runUnits.push([n]); });
+      runUnits[runUnits.length - 1].last = true;
+      units = units.concat(runUnits);
+      top = low - 1;
     }
-    var list = [[[bitCount - 1]]];
-    fours(bitCount - 2, fractionBits).forEach(function (nibble) { list.push([nibble]); });
-    var fraction = fours(fractionBits - 1, 0);
-    if (fraction[0].length < 4) list.push([fraction.shift(), fraction.shift()]);
-    fraction.forEach(function (nibble) { list.push([nibble]); });
-    return list;
+    return units;
   }
 
   function setFocusBit(bit) {
@@ -201,128 +177,96 @@
     bitButtons[bit].tabIndex = 0;
   }
 
+  // Each bit's digit, and pale where no field takes the pattern with it
+  // flipped, with the reason as its title.
   function drawBits(record) {
-    var bitCount = formatBits(record);
-    if (bitButtons.length !== bitCount) buildBits(bitCount);
+    if (rolesOf(record) !== drawnRoles) buildBits(record);
     var hex = record.hex.slice(2);
-    for (var bit = 0; bit < bitCount; bit++) {
+    for (var bit = 0; bit < bitButtons.length; bit++) {
       var one = (parseInt(hex[hex.length - 1 - (bit >> 2)], 16) >> (bit & 3)) & 1;
       var button = bitButtons[bit];
+      var entry = record.bits[bit];
       if (button.textContent !== String(one)) {
         button.textContent = String(one);
         button.setAttribute('aria-pressed', one ? 'true' : 'false');
       }
+      var blocked = entry.field === null;
+      button.classList.toggle('blocked', blocked);
+      button.title = 'bit ' + bit + ' (' + entry.role + ')' + (blocked ? ': ' + entry.reason : '');
+      if (blocked) button.setAttribute('aria-description', entry.reason);
+      else button.removeAttribute('aria-description');
     }
   }
 
   function drawLegend(record) {
-    byId('legend').innerHTML =
-        '<span><i class="sign"></i>sign ' + record.sign + '</span>' +
-        '<span><i class="exponent"></i>exponent field ' + record.exponentField + '</span>' +
-        '<span><i class="fraction"></i>fraction ' + record.fraction + '</span>';
+    var present = {};
+    record.bits.forEach(function (b) { present[b.role] = true; });
+    var values = { sign: 'sign ' + record.sign, exponent: 'exponent field ' + record.exponentField,
+                   integer: 'integer bit', fraction: 'fraction ' + record.fraction };
+    byId('legend').innerHTML = ['sign', 'exponent', 'integer', 'fraction'].filter(function (role) {
+      return present[role];
+    }).map(function (role) {
+      return '<span><i class="' + role + '"></i>' + values[role] + '</span>';
+    }).join('');
   }
 
-  function has(record, member) { return record[member] !== undefined && record[member] !== null; }
-
-  // A row of the explanation, hidden when it has no text.
-  function row(id, text) {
-    var hidden = text === null || text === undefined;
-    byId('facts').querySelector('[data-row="' + id + '"]').hidden = hidden;
-    if (!hidden) show(id, text);
+  function drawNeighbours(record) {
+    [[nextDownButton, record.nextDownEntry, 'none below'], [nextUpButton, record.nextUpEntry, 'none above']]
+      .forEach(function (item) {
+        var button = item[0], entry = item[1];
+        button.disabled = !entry || entry.field === null;
+        button.title = !entry ? item[2] : entry.field === null ? entry.reason : entry.text;
+      });
+    var useNearest = byId('use-nearest');
+    useNearest.hidden = !record.nearestDiffers;
+    if (record.nearestDiffers) useNearest.textContent = 'Use ' + record.nearest;
+    byId('nearest-action').hidden = !record.nearestDiffers;
   }
 
-  function exactText(record) {
-    if (record.exact !== null) return record.exact;
-    if (record['class'] === 'infinity') return record.sign ? '-infinity' : 'infinity';
-    return 'not a number';
+  // The explanation's lines, each its label and text; the exact value and
+  // the shortest text with a copy button.
+  var copyable = { exact: 'the exact value', shortest: 'the shortest text' };
+  function drawLines(lines) {
+    var list = byId('lines');
+    list.textContent = '';
+    lines.forEach(function (line) {
+      var row = document.createElement('div');
+      var label = document.createElement('dt');
+      var cell = document.createElement('dd');
+      var text = document.createElement('span');
+      label.textContent = line[0];
+      text.id = 'line-' + line[0].replace(/ /g, '-');
+      text.textContent = line[1];
+      cell.appendChild(text);
+      if (copyable[line[0]]) {
+        var button = document.createElement('button');
+        button.type = 'button';
+        button.className = 'copy';
+        button.dataset.copy = line[0];
+        button.setAttribute('aria-label', 'Copy ' + copyable[line[0]]);
+        button.textContent = 'Copy';
+        cell.appendChild(button);
+      }
+      row.appendChild(label);
+      row.appendChild(cell);
+      list.appendChild(row);
+    });
+    list.hidden = false;
   }
 
-  // How the pattern command chose the format, as zelquin-convert says it.
-  function formatText(record, treatAsDouble) {
-    if (record.command === 'value') {
-      return record.narrowedFrom ? 'binary32, narrowed from binary64 ' + record.narrowedFrom : 'binary64';
-    }
-    if (record.format === 'binary32') return 'binary32';
-    if (!treatAsDouble) return 'binary64, as the integer is above 0xffffffff';
-    var integer = BigInt(record.integer);
-    return 'binary64: the integer\'s low 32 bits, ' + hexOf(integer & LOW_HALF, 32) +
-           ', as its upper half and 0 as its low half (\'Treat as double\')' +
-           (integer >> HALF !== ZERO ? '; the integer\'s upper 32 bits are dropped' : '');
-  }
-
-  function notesOf(record) {
-    var notes = [];
-    if (record.truncated) {
-      notes.push('Only the first ' + fieldUnits + ' of the ' + record.textUnits +
-                 ' UTF-16 units of the text are converted.');
-    }
-    if (record.noNumber) notes.push('There is no number at the start of the text, so it is read as 0.');
-    if (record.textAfterIgnored) {
-      notes.push('The text after the number is ignored: the number read is ' +
-                 (record.command === 'value' ? record.typed : record.integer) + '.');
-    }
-    if (record.overflowed) notes.push('The digits overflow 64 bits, so they are read as 0xffffffffffffffff.');
-    if (record.wrapped) notes.push('The number is negative, so it is wrapped modulo 2^64 to ' + record.integer + '.');
-    if (record.quietedFrom) {
-      notes.push('The signalling NaN ' + record.quietedFrom + ' is made quiet: ' + record.hex + ' is what is stored.');
-    }
-    return notes;
-  }
-
-  function nearestSentence(record) {
-    if (!has(record, 'nearest')) return null;
-    if (!record.nearestDiffers) return 'A correctly rounding reader stores the same bits.';
-    return 'A correctly rounding reader stores ' + record.nearest + '; Zelquin differs because ' +
-           (record.differsBecause || 'its reader keeps its own rules') + '.';
-  }
-
-  function productText(record) {
-    if (!has(record, 'significand')) return null;
-    return (record.sign ? '-' : '+') + record.significand +
-           (record.exponent === null ? '' : ' × 2^' + record.exponent);
-  }
-
-  function drawExplanation(record, treatAsDouble) {
-    var fromPattern = record.command === 'pattern';
+  function drawExplanation(record) {
     drawBits(record);
     drawLegend(record);
-    nextDownButton.disabled = !has(record, 'nextDown');
-    nextUpButton.disabled = !has(record, 'nextUp');
-    nextDownButton.title = has(record, 'nextDown') ? record.nextDown : 'none below';
-    nextUpButton.title = has(record, 'nextUp') ? record.nextUp : 'none above';
-
-    var notes = notesOf(record);
+    drawNeighbours(record);
     var list = byId('notes');
-    list.innerHTML = '';
-    notes.forEach(function (text) {
+    list.textContent = '';
+    record.notes.forEach(function (text) {
       var item = document.createElement('li');
       item.textContent = text;
       list.appendChild(item);
     });
-    list.hidden = notes.length === 0;
-
-    row('format', formatText(record, treatAsDouble));
-    row('integer', fromPattern ? record.integer : null);
-    row('class', record['class']);
-    row('exponent', (record.exponent === null ? 'none' : record.exponent) + ' (field ' + record.exponentField + ')');
-    row('hex', record.hex);
-    row('significand', productText(record));
-    row('exact', exactText(record));
-    row('shortest', has(record, 'shortest') ? record.shortest : null);
-    row('typed', fromPattern ? null : record.typed);
-    row('difference', fromPattern ? null
-        : record.difference !== null ? record.difference + ' (typed minus exact)'
-        : record.exact === null ? 'none: the stored number is infinite' : 'none: too far apart');
-    row('ulps', fromPattern || !has(record, 'ulps') ? null : record.ulps);
-
-    var sentence = nearestSentence(record);
-    byId('nearest-line').hidden = sentence === null;
-    if (sentence !== null) show('nearest', sentence);
-    var useNearest = byId('use-nearest');
-    useNearest.hidden = !record.nearestDiffers;
-    if (record.nearestDiffers) useNearest.textContent = 'Use ' + record.nearest;
-
-    byId('facts').hidden = false;
+    list.hidden = record.notes.length === 0;
+    drawLines(record.lines);
     byId('number').hidden = false;
     byId('hint').hidden = true;
   }
@@ -355,8 +299,8 @@
   var copies = {
     pattern: function () { return [patternField.value, 'the pattern']; },
     value: function () { return [valueField.value, 'the float']; },
-    exact: function () { return [byId('exact').textContent, 'the exact value']; },
-    shortest: function () { return [byId('shortest').textContent, 'the shortest text']; }
+    exact: function () { return [shown.exact, 'the exact value']; },
+    shortest: function () { return [shown.shortest, 'the shortest text']; }
   };
   document.addEventListener('click', function (event) {
     var button = event.target.closest && event.target.closest('button[data-copy]');
@@ -478,9 +422,16 @@
   patternField.addEventListener('input', function () { edited(patternField); });
   valueField.addEventListener('input', function () { edited(valueField); });
 
+  // The box decides which fields take a number: the library works the
+  // entries out again for its new state.
   doubleOption.addEventListener('change', function () {
     byId('stale').hidden = !shown || doubleOption.checked === convertedAsDouble;
     writeHash();
+    if (!shown || !ready) return;
+    var entries = JSON.parse(UTF8ToString(_zelquin_entries(doubleOption.checked ? 1 : 0)));
+    for (var name in entries) shown[name] = entries[name];
+    drawBits(shown);
+    drawNeighbours(shown);
   });
   byId('convert-now').addEventListener('click', function () {
     if (lastEdited) edited(lastEdited);
@@ -488,12 +439,12 @@
   });
 
   function step(member) {
-    if (shown && has(shown, member)) enterNumber(BigInt(shown[member]), formatBits(shown));
+    if (shown) enter(shown[member]);
   }
-  nextDownButton.addEventListener('click', function () { step('nextDown'); });
-  nextUpButton.addEventListener('click', function () { step('nextUp'); });
+  nextDownButton.addEventListener('click', function () { step('nextDownEntry'); });
+  nextUpButton.addEventListener('click', function () { step('nextUpEntry'); });
   byId('use-nearest').addEventListener('click', function () {
-    step('nearest');
+    step('nearestEntry');
     // The button goes once the nearest pattern is shown: the focus goes to
     // the field that received it.
     if (byId('use-nearest').hidden && lastEdited) lastEdited.focus();
@@ -511,8 +462,7 @@
     if (!button || !shown) return;
     var bit = Number(button.dataset.bit);
     setFocusBit(bit);
-    var bitCount = bitButtons.length;
-    enterNumber(BigInt(shown.hex) ^ (BigInt(1) << BigInt(bit)), bitCount);
+    enter(shown.bits[bit]);
     // A change of format draws new buttons: keep the focus on the same bit.
     if (bitButtons[bit] && !bitsBox.contains(document.activeElement)) bitButtons[bit].focus();
   });

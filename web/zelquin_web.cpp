@@ -3,7 +3,6 @@
 
 #include <emscripten.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,7 +14,8 @@ namespace {
 
 char16_t fieldBuffer[zelquin::kFieldUnitsConverted];
 char16_t resultBuffer[zelquin::kLongestValueText];
-std::string explanation;
+zelquin::explain::Explanation record;  // the number explained last
+std::string json;
 
 // The part of a field's text that is converted.
 std::u16string_view ConvertedText(const char16_t* text, std::size_t units) {
@@ -26,6 +26,19 @@ std::u16string_view ConvertedText(const char16_t* text, std::size_t units) {
 // The check box: set is the window's "Treat as 'double'".
 zelquin::FormatOption Option(int treatAsDouble) {
     return zelquin::CheckBoxOption(treatAsDouble != 0);
+}
+
+// Explains a field's text into the record kept for zelquin_entries and
+// returns its JSON object.
+const char* Explained(zelquin::explain::Command command, const char16_t* text, std::size_t units,
+                      std::size_t textUnits, int treatAsDouble) {
+    const std::u16string_view converted = ConvertedText(text, units);
+    zelquin::explain::Explain(command, converted,
+                              textUnits > converted.size() ? textUnits : converted.size(),
+                              Option(treatAsDouble), record);
+    json.clear();
+    zelquin::explain::AppendExplanationJson(record, json);
+    return json.c_str();
 }
 
 }  // namespace
@@ -50,29 +63,18 @@ EMSCRIPTEN_KEEPALIVE std::size_t zelquin_value_to_pattern(const char16_t* text, 
 
 EMSCRIPTEN_KEEPALIVE const char* zelquin_explain_pattern(const char16_t* text, std::size_t units,
                                                          std::size_t textUnits, int treatAsDouble) {
-    const std::u16string_view converted = ConvertedText(text, units);
-    explanation = zelquin::explain::ExplanationJson(zelquin::explain::ExplainPattern(
-        converted, textUnits > converted.size() ? textUnits : converted.size(),
-        Option(treatAsDouble)));
-    return explanation.c_str();
+    return Explained(zelquin::explain::Command::Pattern, text, units, textUnits, treatAsDouble);
 }
 
 EMSCRIPTEN_KEEPALIVE const char* zelquin_explain_value(const char16_t* text, std::size_t units,
                                                        std::size_t textUnits, int treatAsDouble) {
-    const std::u16string_view converted = ConvertedText(text, units);
-    explanation = zelquin::explain::ExplanationJson(zelquin::explain::ExplainValue(
-        converted, textUnits > converted.size() ? textUnits : converted.size(),
-        Option(treatAsDouble)));
-    return explanation.c_str();
+    return Explained(zelquin::explain::Command::Value, text, units, textUnits, treatAsDouble);
 }
 
-EMSCRIPTEN_KEEPALIVE std::size_t zelquin_value_text_for(std::uint32_t high, std::uint32_t low,
-                                                        char16_t* out) {
-    const std::u16string text =
-        zelquin::explain::ValueTextFor(std::uint64_t{high} << 32 | std::uint64_t{low});
-    if (text.size() > zelquin::kLongestValueText) return 0;
-    std::copy(text.begin(), text.end(), out);
-    return text.size();
+EMSCRIPTEN_KEEPALIVE const char* zelquin_entries(int treatAsDouble) {
+    zelquin::explain::SetEntries(record, treatAsDouble != 0);
+    json = zelquin::explain::EntriesJson(record);
+    return json.c_str();
 }
 
 }  // extern "C"

@@ -32,7 +32,7 @@ std::size_t zelquin_value_to_pattern(const char16_t* text, std::size_t units, in
                                      char16_t* out);
 
 // The explanation of the number the same conversion chose, as a NUL-terminated
-// JSON object in UTF-8, valid until the next call of either function.
+// JSON object in UTF-8, valid until the next call of any of these functions.
 // `textUnits` is the length of the field's whole text, of which the first
 // `units` are converted: the explanation says when some are not.
 const char* zelquin_explain_pattern(const char16_t* text, std::size_t units, std::size_t textUnits,
@@ -40,11 +40,10 @@ const char* zelquin_explain_pattern(const char16_t* text, std::size_t units, std
 const char* zelquin_explain_value(const char16_t* text, std::size_t units, std::size_t textUnits,
                                   int treatAsDouble);
 
-// A decimal that the value field, with the check box set, reads as the
-// binary64 high * 2^32 + low (the shortest that reads back, else more
-// digits), for a number the pattern field cannot take: written at `out`,
-// which holds the longest value text, and its length returned; 0 for an
-// infinity, a NaN, or where no such decimal is found.
-std::size_t zelquin_value_text_for(std::uint32_t high, std::uint32_t low, char16_t* out);
+// The entries of the bits, the neighbours and the nearest pattern of the
+// number explained last, again for the check box as it is now (non-zero when
+// it is checked): which field takes each and its text, or why none can. A
+// NUL-terminated JSON object in UTF-8, valid until the next call.
+const char* zelquin_entries(int treatAsDouble);
 
 }  // extern "C"

@@ -63,77 +63,88 @@ assert len(LONG_PATTERN) == len(LONG_VALUE) == 250
 # is not shown), or one of PROBES.
 NOTE_TEXT_AFTER = "The text after the number is ignored: the number read is 1.5."
 NOTE_NO_NUMBER = "There is no number at the start of the text, so it is read as 0."
-SAME_BITS = "A correctly rounding reader stores the same bits."
 CASES = [
     ("typing 1 into the value field", [("type", "value", "1")],
      "0x3f800000", "1", False,
-     {"exact": "1", "class": "normal", "exponent": "0 (field 127)", "notes": [], "hash": "#value=1",
-      "format": "binary32, narrowed from binary64 0x3ff0000000000000"}),
+     {"line-exact": "1", "line-class": "normal", "line-exponent": "0 (field 127)", "notes": [], "hash": "#value=1",
+      "line-format": "binary32, narrowed from binary64 0x3ff0000000000000"}),
     ("typing pi's pattern", [("type", "pattern", "0x40490fdb")],
      "0x40490fdb", "3.141593", False,
-     {"exact": exact(13176795, 22), "format": "binary32", "integer": "0x40490fdb", "typed": None,
-      "nearest": None, "shortest": "3.1415927", "significand": "+1.57079637050628662109375 × 2^1"}),
+     {"line-exact": exact(13176795, 22), "line-format": "binary32", "line-integer": "0x40490fdb", "line-typed": None,
+      "line-nearest": None, "line-shortest": "3.1415927", "line-significand": "1.57079637050628662109375 (+1.57079637050628662109375 x 2^1)"}),
     ("0.1 as binary32", [("type", "value", "0.1")],
      "0x3dcccccd", "0.1", False,
-     {"exact": exact(13421773, 27), "typed": "0.1", "exponent": "-4 (field 123)",
-      "difference": "-0.000000001490116119384765625 (typed minus exact)", "shortest": "0.1",
-      "ulps": "-0.20", "significand": "+1.60000002384185791015625 × 2^-4", "nearest": SAME_BITS,
-      "integer": None}),
+     {"line-exact": exact(13421773, 27), "line-typed": "0.1", "line-exponent": "-4 (field 123)",
+      "line-difference": "-0.000000001490116119384765625 (typed minus exact)", "line-shortest": "0.1",
+      "line-ulps": "-0.20", "line-significand": "1.60000002384185791015625 (+1.60000002384185791015625 x 2^-4)", "line-nearest": "0x3dcccccd (the same bits)",
+      "line-integer": None}),
     ("0.1 as binary64", [("toggle",), ("type", "value", "0.1")],
      "0x3fb999999999999a", "0.1", True,
-     {"exact": exact(7205759403792794, 56), "format": "binary64", "hash": "#value=0.1&double=1"}),
+     {"line-exact": exact(7205759403792794, 56), "line-format": "binary64", "hash": "#value=0.1&double=1"}),
     ("toggling the option converts nothing", [("type", "value", "1"), ("toggle",)],
      "0x3f800000", "1", True,
-     {"format": "binary32, narrowed from binary64 0x3ff0000000000000", "stale": True,
+     {"line-format": "binary32, narrowed from binary64 0x3ff0000000000000", "stale": True,
       "hash": "#value=1&double=1"}),
     ("toggling it back hides the note", [("type", "value", "1"), ("toggle",), ("toggle",)],
      "0x3f800000", "1", False, {"stale": False}),
     ("the next keystroke converts under the new option",
      [("type", "value", "1"), ("toggle",), ("type", "value", "5")],
-     "0x402e000000000000", "15", True, {"exact": "15", "stale": False}),
+     "0x402e000000000000", "15", True, {"line-exact": "15", "stale": False}),
     ("'Convert now' converts the field edited last",
      [("type", "value", "1"), ("toggle",), ("click", "convert-now")],
-     "0x3ff0000000000000", "1", True, {"format": "binary64", "stale": False, "focused": "double"}),
+     "0x3ff0000000000000", "1", True, {"line-format": "binary64", "stale": False, "focused": "double"}),
     ("a pattern under the option is the upper half", [("toggle",), ("type", "pattern", "0x3ff00000")],
-     "0x3ff00000", "1.000000", True, {"hex": "0x3ff0000000000000"}),
+     "0x3ff00000", "1.000000", True, {"line-hex": "0x3ff0000000000000"}),
     ("the upper half from a 16-digit pattern is explained",
      [("toggle",), ("paste", "pattern", "0x0000000000000001")],
      "0x0000000000000001", "0.000000", True,
-     {"hex": "0x0000000100000000",
-      "format": "binary64: the integer's low 32 bits, 0x00000001, as its upper half and 0 as its low "
-                "half ('Treat as double')"}),
+     {"line-hex": "0x0000000100000000",
+      "line-format": "binary64, the integer's low 32 bits as its upper half, with \"Treat as 'double'\" set",
+      "notes": []}),
+    ("a 64-bit pattern with the box set drops its upper half, and says so",
+     [("toggle",), ("paste", "pattern", "0x3fb999999999999a")],
+     "0x3fb999999999999a", "-0.000000", True,
+     {"line-hex": "0x9999999a00000000",
+      "line-format": "binary64, the integer's low 32 bits as its upper half, with \"Treat as 'double'\" set; "
+                     "its upper 32 bits, 0x3fb99999, are dropped",
+      "notes": ["With \"Treat as 'double'\" set, the pattern field takes the integer's low 32 bits as the upper "
+                "half of a binary64: its upper 32 bits, 0x3fb99999, are dropped."]}),
     ("erasing the pattern", [("type", "pattern", "0x40490fdb"), ("erase", "pattern")],
-     "", "0.000000", False, {"class": "zero", "hash": "#pattern="}),
-    ("erasing the value", [("type", "value", "12"), ("erase", "value")], "0", "", False, {"exact": "0"}),
+     "", "0.000000", False, {"line-class": "zero", "hash": "#pattern="}),
+    ("erasing the value", [("type", "value", "12"), ("erase", "value")], "0", "", False, {"line-exact": "0"}),
     ("editing the other field takes over", [("type", "value", "2"), ("type", "pattern", "1")],
-     "0x400000001", "0.000000", False, {"format": "binary64, as the integer is above 0xffffffff"}),
+     "0x400000001", "0.000000", False, {"line-format": "binary64, as the integer is above 0xffffffff"}),
     ("Arabic-Indic digits", [("type", "pattern", "\u0661\u0660\u0666\u0665\u0663\u0665\u0663\u0662\u0661\u0666")],
-     "\u0661\u0660\u0666\u0665\u0663\u0665\u0663\u0662\u0661\u0666", "1.000000", False, {"exact": "1"}),
+     "\u0661\u0660\u0666\u0665\u0663\u0665\u0663\u0662\u0661\u0666", "1.000000", False, {"line-exact": "1"}),
     ("ideographic space and a full-width zero", [("type", "pattern", "\u3000\uff10x3f800000")],
      "\u3000\uff10x3f800000", "1.000000", False, {}),
     ("a 250-unit pattern pasted converts its first 199", [("paste", "pattern", LONG_PATTERN)],
      LONG_PATTERN, "0.000000", False,
-     {"hex": "0x00000040", "notes": ["Only the first 199 of the 250 UTF-16 units of the text are converted."]}),
+     {"line-hex": "0x00000040", "notes": ["Only the first 199 of the 250 UTF-16 units of the text are converted."]}),
     ("a 250-unit value pasted converts its first 199", [("paste", "value", LONG_VALUE)],
      "0x7f800000", LONG_VALUE, False,
-     {"class": "infinity", "exact": "infinity", "ulps": None, "difference": "none: the stored number is infinite"}),
+     {"line-class": "infinity", "line-exact": "infinity", "line-ulps": "none: the stored number is infinite",
+      "line-difference": "none: the stored number is infinite",
+      "notes": ["Only the first 199 of the 250 UTF-16 units of the text are converted.",
+                "The text after the number is ignored: the number read is " + "1" * 198 + ".",
+                "There is no difference to show: the stored number is infinite."]}),
     ("a signalling NaN is shown quiet, and said to be", [("type", "pattern", "0x7f800001")],
      "0x7f800001", "1.#QNAN0", False,
-     {"class": "quiet NaN", "exact": "not a number", "hex": "0x7fc00001", "shortest": "NaN",
+     {"line-class": "quiet NaN", "line-exact": "not a number", "line-hex": "0x7fc00001", "line-shortest": "NaN",
       "notes": ["The signalling NaN 0x7f800001 is made quiet: 0x7fc00001 is what is stored."],
       "disabled": ["next-down", "next-up"]}),
     ("the indefinite NaN", [("type", "pattern", "0xffc00000")],
-     "0xffc00000", "-1.#IND00", False, {"class": "indefinite NaN", "exponent": "none (field 255)"}),
+     "0xffc00000", "-1.#IND00", False, {"line-class": "indefinite NaN", "line-exponent": "none (field 255)"}),
     ("the smallest subnormal", [("type", "pattern", "1")],
      "1", "0.000000", False,
-     {"class": "subnormal", "exact": exact(1, 149), "exponent": "-126 (field 0)", "shortest": "1e-45",
-      "significand": "+0.00000011920928955078125 × 2^-126"}),
+     {"line-class": "subnormal", "line-exact": exact(1, 149), "line-exponent": "-126 (field 0), no leading 1", "line-shortest": "1e-45",
+      "line-significand": "0.00000011920928955078125 (+0.00000011920928955078125 x 2^-126)"}),
     ("the longest value text is written whole", [("paste", "pattern", "0xffefffffffffffff")],
      "0xffefffffffffffff", "-17976931348623157" + "0" * 292 + ".000000", False,
-     {"exact": str(-(2**1024 - 2**971))}),
+     {"line-exact": str(-(2**1024 - 2**971))}),
     # Notes on what was read.
     ("inf is no number", [("type", "value", "inf")],
-     "0", "inf", False, {"notes": [NOTE_NO_NUMBER], "typed": "0"}),
+     "0", "inf", False, {"notes": [NOTE_NO_NUMBER], "line-typed": "0 (no number at the start of the text)"}),
     ("1.5 after U+200F is no number", [("paste", "value", "\u200f1.5")],
      "0", "\u200f1.5", False, {"notes": [NOTE_NO_NUMBER]}),
     ("0x1p3 is 0 and text", [("type", "value", "0x1p3")],
@@ -155,43 +166,54 @@ CASES = [
      "0xff800000", "-1.#INF00", False, {"focused": "bit 30"}),
     ("a bit click with the box set keeps the upper half",
      [("toggle",), ("type", "pattern", "0x3ff00000"), ("bit", 63)],
-     "0xbff00000", "-1.000000", True, {"hex": "0xbff0000000000000"}),
+     "0xbff00000", "-1.000000", True, {"line-hex": "0xbff0000000000000"}),
     ("a low bit with the box set goes through the Float field",
      [("toggle",), ("type", "value", "0.1"), ("bit", 0)],
      "0x3fb999999999999b", "0.10000000000000002", True, {"hash": "#value=0.10000000000000002&double=1"}),
     ("a wide pattern's bit keeps its 16 digits", [("paste", "pattern", "0x3fb999999999999a"), ("bit", 63)],
-     "0xbfb999999999999a", "-0.100000", False, {"format": "binary64, as the integer is above 0xffffffff"}),
+     "0xbfb999999999999a", "-0.100000", False, {"line-format": "binary64, as the integer is above 0xffffffff"}),
     ("a binary32's bit after the box is set is refused, and said why",
      [("type", "pattern", "0x3f800000"), ("toggle",), ("bit", 31)],
      "0x3f800000", "1.000000", True,
-     {"status": "With 'Treat as double' set, both fields give a binary64: clear it to reach the binary32 "
-                "0xbf800000.", "stale": True}),
+     {"status": "With \"Treat as 'double'\" set, both fields give a binary64: clear it to reach a binary32.",
+      "stale": True, "blocked": 32}),
+    ("the bits no field takes are pale beforehand, with the positions above",
+     [("type", "pattern", "0x100000000")],
+     "0x100000000", "0.000000", False,
+     {"blocked": 1, "positions": ["63", "62"] + [str(b) for b in range(59, -1, -4)]}),
+    ("Ctrl+Z in the pattern field brings back the text before a bit click",
+     [("type", "pattern", "0x3f800000"), ("bit", 31), ("script", "document.getElementById('pattern').focus()"),
+      ("keys", Keys.CONTROL, "z")],
+     "0x3f800000", "1.000000", False, {"line-hex": "0x3f800000"}),
+    ("Ctrl+Z in the Float field brings back the text before a neighbour",
+     [("toggle",), ("type", "value", "0.1"), ("click", "next-up"),
+      ("script", "document.getElementById('value').focus()"), ("keys", Keys.CONTROL, "z")],
+     "0x3fb999999999999a", "0.1", True, {}),
     # Neighbours.
     ("next up from the largest binary32", [("type", "pattern", "0x7f7fffff"), ("click", "next-up")],
-     "0x7f800000", "1.#INF00", False, {"class": "infinity", "disabled": ["next-up"]}),
+     "0x7f800000", "1.#INF00", False, {"line-class": "infinity", "disabled": ["next-up"]}),
     ("next down from +0", [("type", "pattern", "0x00000000"), ("click", "next-down")],
-     "0x80000001", "-0.000000", False, {"class": "subnormal"}),
+     "0x80000001", "-0.000000", False, {"line-class": "subnormal"}),
     ("Alt+Up in the Float field is next up", [("type", "value", "1"), ("keys", Keys.ALT, Keys.ARROW_UP)],
      "0x3f800001", "1.000000", False, {"hash": "#pattern=0x3f800001"}),
     ("Alt+Down with the box set steps a binary64 through the Float field",
      [("toggle",), ("type", "value", "0.1"), ("keys", Keys.ALT, Keys.ARROW_DOWN)],
      "0x3fb9999999999999", "0.09999999999999999", True, {}),
     ("the largest binary32's shortest text", [("type", "pattern", "0x7f7fffff")],
-     "0x7f7fffff", "340282346638528860000000000000000000000.000000", False, {"shortest": "3.4028235e+38"}),
+     "0x7f7fffff", "340282346638528860000000000000000000000.000000", False, {"line-shortest": "3.4028235e+38"}),
     # The pattern a correctly rounding reader stores.
     ("an exact half with the box set, and its nearest pattern used",
      [("toggle",), ("paste", "value", "9007199254740995")],
      "0x4340000000000001", "9007199254740995", True,
-     {"nearest": "A correctly rounding reader stores 0x4340000000000002; Zelquin differs because the "
-                 "exact half is rounded toward zero.", "ulps": "+0.50"}),
+     {"line-nearest": "0x4340000000000002 (differs: the exact half is rounded toward zero)", "line-ulps": "+0.50"}),
     ("the nearest pattern's button", [("toggle",), ("paste", "value", "9007199254740995"), ("click", "use-nearest")],
-     "0x4340000000000002", "9007199254740996", True, {"nearest": SAME_BITS, "focused": "value"}),
+     "0x4340000000000002", "9007199254740996", True, {"line-nearest": "0x4340000000000002 (the same bits)", "focused": "value"}),
     ("a 31-digit text whose rounding differs",
      [("paste", "value", "1.00000005960464477539062500001"), ("click", "use-nearest")],
-     "0x3f800001", "1.000000", False, {"hex": "0x3f800001"}),
+     "0x3f800001", "1.000000", False, {"line-hex": "0x3f800001"}),
     # Links.
     ("a link opens #value=0.1&double=1", [("open", "#value=0.1&double=1")],
-     "0x3fb999999999999a", "0.1", True, {"format": "binary64", "stale": False}),
+     "0x3fb999999999999a", "0.1", True, {"line-format": "binary64", "stale": False}),
     ("a link to a pattern", [("open", "#pattern=%EF%BC%90x3f800000")],
      "\uff10x3f800000", "1.000000", False, {"hash": "#pattern=%EF%BC%90x3f800000"}),
     ("a lone surrogate goes into the link and comes back",
@@ -215,6 +237,8 @@ PROBES = {
     "focused": "const e = document.activeElement; return e.dataset.bit ? 'bit ' + e.dataset.bit : e.id",
     "disabled": "return [...document.querySelectorAll('#next-down, #next-up')].filter(b => b.disabled)"
                 ".map(b => b.id)",
+    "blocked": "return document.querySelectorAll('#bits button.blocked').length",
+    "positions": "return [...document.querySelectorAll('#bits .nibble')].map(n => n.dataset.first)",
 }
 
 
@@ -290,7 +314,7 @@ def shown_text(driver, name):
     if name in PROBES:
         return driver.execute_script(PROBES[name])
     return driver.execute_script(
-        "const e = document.getElementById(arguments[0]); return e.checkVisibility() ? e.textContent : null",
+        "const e = document.getElementById(arguments[0]); return e && e.checkVisibility() ? e.textContent : null",
         name)
 
 
@@ -355,7 +379,7 @@ def check_page(driver, url):
     live = driver.execute_script("""
         const region = document.getElementById('explanation');
         return [region.getAttribute('aria-live'),
-                ['notes', 'exact', 'shortest', 'difference', 'nearest'].every(id => region.contains(document.getElementById(id)))];""")
+                ['notes', 'lines', 'use-nearest'].every(id => region.contains(document.getElementById(id)))];""")
     if live != ["polite", True]:
         problems.append(f"the explanation is not a polite live region holding its texts: {live}")
 
@@ -393,8 +417,10 @@ def check_page(driver, url):
             return style.outlineStyle !== 'none' && parseFloat(style.outlineWidth) >= 2;""")
         if not ring:
             unringed.append(name)
+    # The neighbours of a binary32 are disabled once the box is set: no field
+    # takes them.
     wanted = ["pattern", "Copy the pattern", "value", "Copy the float", "double", "convert-now", "bit 31",
-              "next-down", "next-up", "copy-link", "Copy the exact value", "Copy the shortest text"]
+              "copy-link", "Copy the exact value", "Copy the shortest text"]
     if order != wanted:
         problems.append(f"Tab goes through {order}, not {wanted}")
     if unringed:
