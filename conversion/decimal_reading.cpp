@@ -505,7 +505,7 @@ ZELQUIN_INLINE bool FastTextToDouble(std::uint64_t n, int binaryShift, int expon
 
 // The power of ten of the stored digits read as an integer: the exponent part
 // with its sign, and the adjustment that places the point.
-int DecimalExponent(bool exponentNegative, int exponentValue, int adjustment) {
+int PowerOfTenOfStoredDigits(bool exponentNegative, int exponentValue, int adjustment) {
     return (exponentNegative ? -exponentValue : exponentValue) + adjustment;
 }
 
@@ -552,7 +552,7 @@ ChainSteps ChainStepsOf(std::u16string_view text, const ChainInput& number) {
     }
     ChainSteps steps{count > 0, false, 0, {}, {}};
     if (!steps.any) return steps;
-    steps.n = DecimalExponent(number.exponentNegative, number.exponentValue, adjustment);
+    steps.n = PowerOfTenOfStoredDigits(number.exponentNegative, number.exponentValue, adjustment);
     steps.kept = DigitsToExtended(digits, count);
     steps.kept.negative = number.negative;
     steps.scaled = steps.n >= -kLargestDecimalExponent && steps.n <= kLargestDecimalExponent;
@@ -641,8 +641,8 @@ ZELQUIN_INLINE bool ChainInteger(std::uint64_t first, std::uint64_t tail, int st
 ZELQUIN_INLINE bool FastOf(const DecimalReading& number, std::uint64_t tail, std::uint64_t& bits) {
     const std::uint64_t sign = number.negative ? kBinary64.SignBit() : 0;
     const int stored = number.storedDigits;
-    int n =
-        DecimalExponent(number.exponentNegative, number.exponentValue, number.exponentAdjustment);
+    int n = PowerOfTenOfStoredDigits(number.exponentNegative, number.exponentValue,
+                                     number.exponentAdjustment);
     const int position = n + stored;
     if (stored == 0 || position <= kZeroPosition) {
         bits = sign;
