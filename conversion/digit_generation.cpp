@@ -5,6 +5,7 @@
 
 #include "binary_format.h"
 #include "decimal_integers.h"
+#include "digit_generation_paths.h"
 #include "extended.h"
 #include "wide_arithmetic.h"
 #include "wide_powers.h"
@@ -207,10 +208,6 @@ SeventeenDigits SeventeenDigitsOf(std::uint64_t bits, bool fastPath) {
 }
 
 }  // namespace
-
-int DecimalExponentEstimate(std::uint64_t bits) {
-    return EstimateDecimalExponentOf(Binary64ToExtended(SplitFields(bits, kBinary64)));
-}
 
 bool FastFiniteToSeventeenDigits(std::uint64_t bits, SeventeenDigits& digits) {
     const BinaryFields f = SplitFields(bits, kBinary64);

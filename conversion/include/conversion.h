@@ -29,9 +29,8 @@
 namespace zelquin {
 
 // Longest texts the renderings produce (terminator not counted).
-inline constexpr std::size_t kLongestSingleValueText = 47;  // -3.4e38 as a binary32
-inline constexpr std::size_t kLongestValueText = 317;       // -1.8e308 as a binary64
-inline constexpr std::size_t kLongestPatternText = 18;      // "0xffffffffffffffff"
+inline constexpr std::size_t kLongestValueText = 317;   // -1.8e308 as a binary64
+inline constexpr std::size_t kLongestPatternText = 18;  // "0xffffffffffffffff"
 
 // A field's text is converted by at most its first 199 UTF-16 units; the
 // callers cut it there.
