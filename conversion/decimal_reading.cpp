@@ -6,6 +6,7 @@
 
 #include "binary_format.h"
 #include "decimal_integers.h"
+#include "decimal_reading_paths.h"
 #include "inlining.h"
 #include "pattern_reading.h"
 #include "wide_arithmetic.h"
@@ -304,23 +305,17 @@ ZELQUIN_INLINE DecimalReading ScanFrom(std::u16string_view text, std::size_t sta
     return s;
 }
 
-// The reader's scan: after the text's white space. A first unit from '!' to
-// '~', as a number's is, is never white space.
+// The reader's scan: the number after the text's white space, in one pass
+// that reads no unit past the number (the point alone looks one unit ahead).
+// A NUL or any unit above U+00FF ends the text, as the reader's one-byte copy
+// would. A first unit from '!' to '~', as a number's is, is never white
+// space.
 ZELQUIN_INLINE DecimalReading Scan(std::u16string_view text, std::uint64_t& tail) {
     const bool printable = !text.empty() && static_cast<unsigned>(text[0]) - 0x21u < 0x5Eu;
     return ScanFrom(text, printable ? 0 : WhiteSpaceLength(text), tail);
 }
 
 }  // namespace
-
-DecimalReading ScanDecimalText(std::u16string_view text, std::size_t start) {
-    std::uint64_t tail = 0;
-    return ScanFrom(text, start, tail);
-}
-
-int StoredDigits(std::u16string_view text, const DecimalReading& number, std::uint8_t* digits) {
-    return CopyStoredDigits(text, number.firstStored, number.storedDigits, digits);
-}
 
 ExtendedValue DigitsToExtended(const std::uint8_t* digits, int count) {
     // N = high * 2^32 + low, below 2^80, so high stays below 2^48. The first
@@ -505,7 +500,7 @@ ZELQUIN_INLINE bool FastTextToDouble(std::uint64_t n, int binaryShift, int expon
 
 // The power of ten of the stored digits read as an integer: the exponent part
 // with its sign, and the adjustment that places the point.
-int DecimalExponent(bool exponentNegative, int exponentValue, int adjustment) {
+int PowerOfTenOfStoredDigits(bool exponentNegative, int exponentValue, int adjustment) {
     return (exponentNegative ? -exponentValue : exponentValue) + adjustment;
 }
 
@@ -552,7 +547,7 @@ ChainSteps ChainStepsOf(std::u16string_view text, const ChainInput& number) {
     }
     ChainSteps steps{count > 0, false, 0, {}, {}};
     if (!steps.any) return steps;
-    steps.n = DecimalExponent(number.exponentNegative, number.exponentValue, adjustment);
+    steps.n = PowerOfTenOfStoredDigits(number.exponentNegative, number.exponentValue, adjustment);
     steps.kept = DigitsToExtended(digits, count);
     steps.kept.negative = number.negative;
     steps.scaled = steps.n >= -kLargestDecimalExponent && steps.n <= kLargestDecimalExponent;
@@ -641,8 +636,8 @@ ZELQUIN_INLINE bool ChainInteger(std::uint64_t first, std::uint64_t tail, int st
 ZELQUIN_INLINE bool FastOf(const DecimalReading& number, std::uint64_t tail, std::uint64_t& bits) {
     const std::uint64_t sign = number.negative ? kBinary64.SignBit() : 0;
     const int stored = number.storedDigits;
-    int n =
-        DecimalExponent(number.exponentNegative, number.exponentValue, number.exponentAdjustment);
+    int n = PowerOfTenOfStoredDigits(number.exponentNegative, number.exponentValue,
+                                     number.exponentAdjustment);
     const int position = n + stored;
     if (stored == 0 || position <= kZeroPosition) {
         bits = sign;
@@ -660,16 +655,6 @@ ZELQUIN_INLINE bool FastOf(const DecimalReading& number, std::uint64_t tail, std
     return true;
 }
 
-// The stored digits after the nineteenth, read again from the text, for a
-// record scanned elsewhere.
-std::uint64_t TailOf(std::u16string_view text, const DecimalReading& number) {
-    std::uint8_t digits[kMaxStoredDigits];
-    const int count = CopyStoredDigits(text, number.firstStored, number.storedDigits, digits);
-    std::uint64_t tail = 0;
-    for (int i = kDigitsInSignificand; i < count; ++i) tail = tail * 10 + digits[i];
-    return tail;
-}
-
 ZELQUIN_INLINE std::uint64_t ToDouble(std::u16string_view text, const DecimalReading& number,
                                       std::uint64_t tail) {
     if (!number.digitSeen) return 0;
@@ -680,12 +665,15 @@ ZELQUIN_INLINE std::uint64_t ToDouble(std::u16string_view text, const DecimalRea
 
 }  // namespace
 
-bool FastDecimalToDouble(std::u16string_view text, const DecimalReading& number,
-                         std::uint64_t& bits) {
-    return number.digitSeen && FastOf(number, TailOf(text, number), bits);
+bool FastDecimalToDouble(std::u16string_view text, std::uint64_t& bits) {
+    std::uint64_t tail = 0;
+    const DecimalReading number = Scan(text, tail);
+    return number.digitSeen && FastOf(number, tail, bits);
 }
 
-std::uint64_t ChainToDouble(std::u16string_view text, const DecimalReading& number) {
+std::uint64_t ChainToDouble(std::u16string_view text) {
+    std::uint64_t tail = 0;
+    const DecimalReading number = Scan(text, tail);
     if (!number.digitSeen) return 0;
     return ChainOf(text, ChainInputOf(number));
 }

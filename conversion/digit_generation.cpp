@@ -5,6 +5,7 @@
 
 #include "binary_format.h"
 #include "decimal_integers.h"
+#include "digit_generation_paths.h"
 #include "extended.h"
 #include "wide_arithmetic.h"
 #include "wide_powers.h"
@@ -48,7 +49,7 @@ const char* SpecialDigitText(NumberClass numberClass) {
 }
 
 // The digits of zeros, infinities and NaNs; false for every other number.
-bool FixedDigits(std::uint64_t bits, DecimalDigits& result) {
+bool ZeroInfinityOrNaNDigits(std::uint64_t bits, DecimalDigits& result) {
     const NumberClass numberClass = Classify(bits, kBinary64);
     if (numberClass == NumberClass::Zero) {
         result = DecimalDigits{false, 0, {'0'}, 1};
@@ -78,33 +79,11 @@ ExtendedValue Binary64ToExtended(const BinaryFields& f) {
                          static_cast<std::uint16_t>(1 + kExtendedFromBinary64 - shift), false};
 }
 
-// The decimal exponent K of a positive normalised x, with x = 0.d1d2... * 10^K
-// and d1 not 0, exactly or one short:
-//
-//     K = floor((154*t + 77*floor(X/256) + 19728*X - 323162868) / 2^16)
-//
-// where X is the biased exponent and t the significand's top 8 bits (128 to
-// 255). The sum is 2^16 * (log10(x) + 1) in fixed point, made a little low:
-//   - log10(x) = (X - 16383) * log10(2) + log10(S / 2^79), S / 2^79 in [1, 2);
-//   - log10(2) = 0.30102999566 is taken as (19728 + 77/256) / 2^16 =
-//     0.3010300, the 77/256 part added once per 256 of X;
-//   - log10(S / 2^79) is taken as the chord 154 * (t - 128) / 2^16, which
-//     never lies above the curve, with t the significand truncated to 8 bits;
-//   - the constant is the value at x = 1 (X = 16383, t = 128):
-//       sum = 19728*(X - 16383) + 77*(floor(X/256) - 63) + 154*(t - 128)
-//             + 2^16 - 17,
-//     so 1 itself gives 2^16 - 17, just below the 2^16 of its K = 1.
-// Together the approximations err low by less than one, so K comes out exact
-// or one short, and the digit generation's adjustment makes up the difference.
-//
-// Example: 1000 is 1.953125 * 2^9: X = 16392, t = 250, and the sum is
-// 38500 + 4928 + 323381376 - 323162868 = 261936, which gives
-// floor(261936 / 65536) = 3: one short of K = 4 (1000 = 0.1 * 10^4).
-int EstimateDecimalExponent(const ExtendedValue& x) {
-    const std::int64_t top8 = static_cast<std::int64_t>(x.significandHigh >> 56);
-    const std::int64_t X = x.exponent;
-    const std::int64_t sum = 154 * top8 + 77 * (X / 256) + 19728 * X - 323162868;
-    return static_cast<int>(sum >> 16);  // arithmetic shift: rounds toward minus infinity
+// The estimate of the decimal exponent K of a positive normalised x, which
+// both paths start from: K or K - 1 (EstimateDecimalExponent, conversion.h).
+int EstimateDecimalExponentOf(const ExtendedValue& x) {
+    return EstimateDecimalExponent(x.exponent - kExtendedBias,
+                                   static_cast<int>(x.significandHigh >> 56));
 }
 
 // The chain: y = x * 10^-k by the tables, times the truncated tenth when the
@@ -222,7 +201,7 @@ SeventeenDigits Normalised(bool negative, int k, std::uint64_t seventeen) {
 SeventeenDigits SeventeenDigitsOf(std::uint64_t bits, bool fastPath) {
     const BinaryFields f = SplitFields(bits, kBinary64);
     const ExtendedValue x = Binary64ToExtended(f);
-    int k = EstimateDecimalExponent(x);
+    int k = EstimateDecimalExponentOf(x);
     std::uint64_t seventeen;
     if (!fastPath || !FastSeventeenDigits(x, k, seventeen)) seventeen = ChainSeventeenDigits(x, k);
     return Normalised(f.negative, k, seventeen);
@@ -230,14 +209,10 @@ SeventeenDigits SeventeenDigitsOf(std::uint64_t bits, bool fastPath) {
 
 }  // namespace
 
-int DecimalExponentEstimate(std::uint64_t bits) {
-    return EstimateDecimalExponent(Binary64ToExtended(SplitFields(bits, kBinary64)));
-}
-
 bool FastFiniteToSeventeenDigits(std::uint64_t bits, SeventeenDigits& digits) {
     const BinaryFields f = SplitFields(bits, kBinary64);
     const ExtendedValue x = Binary64ToExtended(f);
-    int k = EstimateDecimalExponent(x);
+    int k = EstimateDecimalExponentOf(x);
     std::uint64_t seventeen;
     if (!FastSeventeenDigits(x, k, seventeen)) return false;
     digits = Normalised(f.negative, k, seventeen);
@@ -260,10 +235,10 @@ DecimalDigits DigitTextOf(const SeventeenDigits& d) {
 }
 
 // The digit text: the seventeen digits without their trailing zeros, or the
-// fixed digits of zeros, infinities and NaNs.
+// digits of zeros, infinities and NaNs.
 DecimalDigits DoubleToDigits(std::uint64_t bits) {
     DecimalDigits result;
-    if (FixedDigits(bits, result)) return result;
+    if (ZeroInfinityOrNaNDigits(bits, result)) return result;
     return DigitTextOf(SeventeenDigitsOf(bits, true));
 }
 

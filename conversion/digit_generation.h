@@ -1,7 +1,7 @@
 // Seventeen significant decimal digits of a binary64, as the fixed rendering
 // uses them: the chain of extended multiplications that decides them, and a
 // fast path that finds the chain's result from one 128-bit product whenever it
-// can prove it.
+// can prove it (declared together in digit_generation_paths.h).
 #pragma once
 
 #include <cstdint>
@@ -31,19 +31,6 @@ struct SeventeenDigits {
     std::uint64_t digits;
 };
 SeventeenDigits FiniteToSeventeenDigits(std::uint64_t binary64Bits);
-
-// The same by the chain alone: the fast path's fallback and its reference.
-SeventeenDigits ChainToSeventeenDigits(std::uint64_t binary64Bits);
-
-// The fast path alone: true with the chain's digits where it can prove them,
-// false where it leaves them to the chain (its fallback bands).
-bool FastFiniteToSeventeenDigits(std::uint64_t binary64Bits, SeventeenDigits& digits);
-
-// The decimal exponent K of a finite non-zero binary64 (|x| = 0.d1d2... *
-// 10^K, d1 not 0) as both paths first estimate it: K or K - 1. The fast path
-// looks at z = |x| * 10^(18 - estimate): below 10^18 for K, at least 10^18
-// (where the chain multiplies by its truncated tenth) for K - 1.
-int DecimalExponentEstimate(std::uint64_t binary64Bits);
 
 // The digit text of DoubleToDigits: the seventeen digits without their
 // trailing zeros.

@@ -17,10 +17,6 @@ namespace {
 
 using exact::BigUnsigned;
 
-// floor(x * log10(2)) for |x| < 2^13, or one more when x * log10(2) lies
-// within 2e-4 below an integer: 78913 / 2^18 exceeds log10(2) by 1.6e-7.
-int ApproximateDecimalExponent(int binaryExponent) { return (binaryExponent * 78913) >> 18; }
-
 // Multiplies by 10^n, n >= 0.
 void MultiplyByPowerOfTen(BigUnsigned& x, int n) {
     for (; n >= 9; n -= 9) x *= 1000000000u;
@@ -63,7 +59,7 @@ std::string ScriptNumberText(bool negative, const std::string& digits, int expon
 
 // The texts of the numbers without digits, or nullptr for a finite non-zero
 // number.
-const char* SpecialText(std::uint64_t bits, const BinaryFormat& format) {
+const char* ScriptTextWithoutDigits(std::uint64_t bits, const BinaryFormat& format) {
     const bool negative = (bits & format.SignBit()) != 0;
     switch (Classify(bits, format)) {
         case NumberClass::Zero:
@@ -92,7 +88,7 @@ GridPoint PointOf(std::uint64_t magnitude, const BinaryFormat& format) {
 
 std::string ShortestTextReference(std::uint64_t bits, const BinaryFormat& format) {
     const bool negative = (bits & format.SignBit()) != 0;
-    if (const char* special = SpecialText(bits, format)) return special;
+    if (const char* special = ScriptTextWithoutDigits(bits, format)) return special;
     const GridPoint v = PointOf(bits & ~format.SignBit(), format);
     // The patterns that read back to v are those within half a gap of it; the
     // gap below the lowest number of a binade (above the smallest) is half the
@@ -118,10 +114,12 @@ std::string ShortestTextReference(std::uint64_t bits, const BinaryFormat& format
 
     // The decimal exponent k, with 10^(k-1) <= the top of the interval < 10^k
     // (the top itself counting as reached when it belongs to the interval):
-    // the estimate is never above k.
+    // the estimate for the value, which is never above k.
     int bitLength = 0;
     for (std::uint64_t m = v.m; m != 0; m >>= 1) ++bitLength;
-    int k = ApproximateDecimalExponent(bitLength + v.e - 1);
+    const int topEightBits =
+        static_cast<int>(bitLength >= 8 ? v.m >> (bitLength - 8) : v.m << (8 - bitLength));
+    int k = EstimateDecimalExponent(bitLength + v.e - 1, topEightBits);
     if (k >= 0) {
         MultiplyByPowerOfTen(s, k);
     } else {
@@ -296,7 +294,7 @@ void AppendShortestOfScaled(bool negative, const ScaledBinary& scaled, bool even
 }
 
 void AppendShortestText(std::uint64_t bits, const BinaryFormat& format, std::string& out) {
-    if (const char* special = SpecialText(bits, format)) {
+    if (const char* special = ScriptTextWithoutDigits(bits, format)) {
         out += special;
         return;
     }

@@ -1,13 +1,14 @@
 // Exact decimal values by integer arithmetic: a binary number m * 2^e is
 // m * 5^-e * 10^e when e is negative, and a plain integer otherwise.
 //
-// Each computation has a fast form and the plain one as its reference. They
-// agree because both compute the same number exactly and a decimal written
-// without leading and trailing zeros has one set of digits and one scale: the
-// fast forms only compute in base 10^9, where the digits are read off the
-// limbs, in place of base 2^32, where they come from repeated division, and
-// the subtraction works on the digits themselves. tests/explain_test.cpp
-// compares them.
+// Each computation has a fast form and the plain one as its reference (the
+// subtraction's is the tests' own, tests/support/exact_decimal_reference.h).
+// They agree because both compute the same number exactly and a decimal
+// written without leading and trailing zeros has one set of digits and one
+// scale: the fast forms only compute in base 10^9, where the digits are read
+// off the limbs, in place of base 2^32, where they come from repeated
+// division, and the subtraction works on the digits themselves.
+// tests/explain_test.cpp compares them.
 #include "exact_decimal.h"
 
 #include <cassert>
@@ -22,15 +23,10 @@ using exact::BigUnsigned;
 constexpr std::int64_t kMaxPositionalIntegerDigits = 400;
 constexpr std::int64_t kMaxPositionalDecimals = 1100;
 
-// x * 5^n or x * 10^n, n >= 0, by the largest power that fits one limb.
+// x * 5^n, n >= 0, by the largest power that fits one limb.
 void MultiplyByPowerOfFive(BigUnsigned& x, std::int64_t n) {
     for (; n >= 13; n -= 13) x *= 1220703125u;
     for (; n > 0; --n) x *= 5u;
-}
-
-void MultiplyByPowerOfTen(BigUnsigned& x, std::int64_t n) {
-    for (; n >= 9; n -= 9) x *= 1000000000u;
-    for (; n > 0; --n) x *= 10u;
 }
 
 // The decimal of (-1)^negative * magnitude * 10^scale, digits normalised.
@@ -74,25 +70,6 @@ Decimal BinaryToDecimalReference(bool negative, std::uint64_t significand, int e
     Decimal result = FromBig(negative, magnitude, exponent >= 0 ? 0 : exponent);
     result.negative = negative;  // -0 keeps its sign
     return result;
-}
-
-Decimal SubtractReference(const Decimal& a, const Decimal& b) {
-    if (b.digits.empty()) return a.digits.empty() ? Decimal{} : a;
-    Decimal minusB = b;
-    minusB.negative = !b.negative;
-    if (a.digits.empty()) return minusB;
-
-    // Both on the smaller scale.
-    assert(a.scale - b.scale <= kMaxScaleDistance && b.scale - a.scale <= kMaxScaleDistance);
-    const std::int64_t scale = a.scale < b.scale ? a.scale : b.scale;
-    BigUnsigned x = BigUnsigned::FromDecimal(a.digits);
-    BigUnsigned y = BigUnsigned::FromDecimal(b.digits);
-    MultiplyByPowerOfTen(x, a.scale - scale);
-    MultiplyByPowerOfTen(y, b.scale - scale);
-
-    if (a.negative != b.negative) return FromBig(a.negative, x + y, scale);
-    if (x >= y) return FromBig(a.negative, x - y, scale);
-    return FromBig(!a.negative, y - x, scale);
 }
 
 void AppendDecimal(const Decimal& value, bool explicitPlus, std::string& out) {

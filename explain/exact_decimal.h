@@ -43,13 +43,12 @@ bool ScaleBinary(std::uint64_t m, int e, bool withQuarter, ScaledBinary& out);
 void DecimalOfScaled(bool negative, const ScaledBinary& scaled, Decimal& out);
 void AppendScaledText(bool negative, const ScaledBinary& scaled, std::string& out);
 
-// a - b, exactly. The scales must lie within kMaxScaleDistance of each other
-// unless one of the numbers is zero. A zero difference is +0. The fast form
-// subtracts digit by digit; the reference in big integers.
+// a - b, exactly, digit by digit. The scales must lie within
+// kMaxScaleDistance of each other unless one of the numbers is zero. A zero
+// difference is +0.
 inline constexpr std::int64_t kMaxScaleDistance = 20000;
 Decimal Subtract(const Decimal& a, const Decimal& b);
 void Subtract(const Decimal& a, const Decimal& b, Decimal& out);  // out is neither a nor b
-Decimal SubtractReference(const Decimal& a, const Decimal& b);
 
 // Plain positional notation ("0.1", "-340282346638528859811704183484516925440")
 // while the number has at most 400 integer digits and 1100 decimals, which

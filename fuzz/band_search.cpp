@@ -28,6 +28,7 @@
 #include "chunked_run.h"
 #include "decimal_integers.h"
 #include "digit_generation.h"
+#include "digit_generation_paths.h"
 #include "exact_binary64.h"
 #include "hard_inputs.h"
 #include "references.h"

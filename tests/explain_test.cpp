@@ -18,6 +18,7 @@
 #include "correct_rounding.h"
 #include "decimal_limbs.h"
 #include "exact_decimal.h"
+#include "exact_decimal_reference.h"
 #include "explanation.h"
 #include "explanation_members.h"
 

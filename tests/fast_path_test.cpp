@@ -12,8 +12,10 @@
 #include "big_unsigned.h"
 #include "conversion.h"
 #include "decimal_reading.h"
+#include "decimal_reading_paths.h"
 #include "decimal_scan_reference.h"
 #include "digit_generation.h"
+#include "digit_generation_paths.h"
 #include "exact_binary64.h"
 #include "fixed_text.h"
 #include "fixed_text_reference.h"
@@ -235,7 +237,7 @@ TEST(FastPathBands, ReadingFallsBackInsideItsBandAndDecidesOutsideIt) {
         ASSERT_TRUE(InOctaveAbove(DistanceFromMidpoint(KeptValue(text)), input.inside ? -19 : -18))
             << Printable(text);
         std::uint64_t bits = 0;
-        const bool decided = FastDecimalToDouble(text, ScanDecimalText(text, 0), bits);
+        const bool decided = FastDecimalToDouble(text, bits);
         EXPECT_EQ(decided, !input.inside) << Printable(text);
         if (decided) {
             EXPECT_EQ(bits, TextToDoubleReference(text)) << Printable(text);
@@ -300,7 +302,7 @@ TEST(FastPathBands, HoldTheChainsMisroundingsFarthestFromTheRoundingStep) {
         ASSERT_NE(chain, Nearest(kept)) << Printable(text);
         ASSERT_TRUE(Below(DistanceFromMidpoint(kept), -18)) << Printable(text);
         std::uint64_t bits = 0;
-        EXPECT_FALSE(FastDecimalToDouble(text, ScanDecimalText(text, 0), bits)) << Printable(text);
+        EXPECT_FALSE(FastDecimalToDouble(text, bits)) << Printable(text);
         EXPECT_EQ(TextToDouble(text), chain) << Printable(text);
     }
 }

@@ -7,6 +7,7 @@
 
 #include "conversion.h"
 #include "pattern_reading.h"
+#include "references.h"
 #include "test_names.h"
 
 namespace zelquin {

@@ -10,6 +10,7 @@
 #include "conversion.h"
 #include "decimal_integers.h"
 #include "digit_generation.h"
+#include "exact_binary64.h"
 #include "test_names.h"
 
 namespace zelquin {
@@ -220,6 +221,38 @@ const DigitsCase kDigitsCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Cases, Digits, ::testing::ValuesIn(kDigitsCases),
                          test_names::ByBinary64(&DigitsCase::binary64));
+
+// The sign of 10^j - a * 2^twos, exactly.
+int CompareWithPowerOfTen(int j, const exact::BigUnsigned& a, int twos) {
+    using exact::CompareScaled, exact::PowerOfTen;
+    return j >= 0 ? CompareScaled(PowerOfTen(j), 0, a, twos)
+                  : CompareScaled(exact::BigUnsigned(1), 0, a * PowerOfTen(-j), twos);
+}
+
+// The decimal exponent estimate at every binary exponent e of its range and
+// every top eight bits t: all x from t * 2^(e-7) up to (t + 1) * 2^(e-7) have
+// the decimal exponent K it gives, or K + 1. With 10^j the least power of ten
+// above 2^e, those x have the decimal exponent j up to 10^j and j + 1 from
+// there: the lowest has j + 1 when t * 2^(e-7) >= 10^j, and the highest when
+// (t + 1) * 2^(e-7) > 10^j.
+TEST(DecimalExponentEstimate, IsExactOrOneShortAtEveryBinaryExponentAndTopEightBits) {
+    const exact::BigUnsigned one(1);
+    for (int e = kEstimatedExponentMin; e <= kEstimatedExponentMax; ++e) {
+        int j = e * 3 / 10;  // at most the least power above 2^e
+        while (CompareWithPowerOfTen(j - 1, one, e) > 0) --j;
+        while (CompareWithPowerOfTen(j, one, e) <= 0) ++j;
+        for (int t = 128; t <= 255; ++t) {
+            const int lowest =
+                CompareWithPowerOfTen(j, exact::BigUnsigned(t), e - 7) <= 0 ? j + 1 : j;
+            const int highest =
+                CompareWithPowerOfTen(j, exact::BigUnsigned(t + 1), e - 7) < 0 ? j + 1 : j;
+            const int estimate = EstimateDecimalExponent(e, t);
+            ASSERT_TRUE(estimate <= lowest && estimate >= highest - 1)
+                << "2^" << e << ", top eight bits " << t << ": " << estimate << " for " << lowest
+                << " to " << highest;
+        }
+    }
+}
 
 }  // namespace
 }  // namespace zelquin

@@ -11,6 +11,14 @@
 // Each conversion comes in two forms: one writes into the caller's buffer and
 // returns one past the last unit written (no terminator, no heap use); the
 // other returns a new std::u16string.
+//
+// The chain: the two decimal conversions, the seventeen digits behind the
+// fixed text and the value reader's binary64, are each defined by a chain of
+// extended multiplications (80-bit significands, tabulated powers of ten,
+// truncated products) whose results, not those of exact arithmetic, decide
+// every digit and bit. Each also has a fast path that finds the chain's result
+// from one 128-bit product wherever it can prove it, and falls back to the
+// chain elsewhere; the chain is the fast path's reference.
 #pragma once
 
 #include <cstddef>
@@ -21,9 +29,8 @@
 namespace zelquin {
 
 // Longest texts the renderings produce (terminator not counted).
-inline constexpr std::size_t kLongestSingleValueText = 47;  // -3.4e38 as a binary32
-inline constexpr std::size_t kLongestValueText = 317;       // -1.8e308 as a binary64
-inline constexpr std::size_t kLongestPatternText = 18;      // "0xffffffffffffffff"
+inline constexpr std::size_t kLongestValueText = 317;   // -1.8e308 as a binary64
+inline constexpr std::size_t kLongestPatternText = 18;  // "0xffffffffffffffff"
 
 // A field's text is converted by at most its first 199 UTF-16 units; the
 // callers cut it there.
@@ -108,6 +115,44 @@ enum class NumberClass {
 
 // Defined in binary_format.cpp.
 NumberClass Classify(std::uint64_t bits, const BinaryFormat& format);
+
+// The decimal exponent K of a positive number x, with x = 0.d1d2... * 10^K and
+// d1 not 0 (10^(K-1) <= x < 10^K), estimated from its binary exponent e
+// (2^e <= x < 2^(e+1)) and its top eight bits t (128 to 255, x / 2^(e-7)
+// truncated): K itself or K - 1, for every e from kEstimatedExponentMin to
+// kEstimatedExponentMax, those of the binary64 numbers, subnormals included.
+// The digit generation's chain scales x by 10^-K with this K and makes up the
+// difference after, so the estimate takes part in deciding the digits; exact
+// arithmetic that needs K (the explanation's shortest text) starts from it as
+// well and corrects it upward:
+//
+//     K = floor((154*t + 77*floor(X/256) + 19728*X - 323162868) / 2^16)
+//
+// with X = e + 16383, the exponent as the extended format biases it. The sum
+// is 2^16 * (log10(x) + 1) in fixed point, made a little low:
+//   - log10(x) = (X - 16383) * log10(2) + log10(x / 2^e), x / 2^e in [1, 2);
+//   - log10(2) = 0.30102999566 is taken as (19728 + 77/256) / 2^16 =
+//     0.3010300, the 77/256 part added once per 256 of X;
+//   - log10(x / 2^e) is taken as the chord 154 * (t - 128) / 2^16, which
+//     never lies above the curve, with t the significand truncated to 8 bits;
+//   - the constant is the value at x = 1 (X = 16383, t = 128):
+//       sum = 19728*(X - 16383) + 77*(floor(X/256) - 63) + 154*(t - 128)
+//             + 2^16 - 17,
+//     so 1 itself gives 2^16 - 17, just below the 2^16 of its K = 1.
+// Together the approximations err low by less than one, so K comes out exact
+// or one short (the tests check every e and t of the range).
+//
+// Example: 1000 is 1.953125 * 2^9: X = 16392, t = 250, and the sum is
+// 38500 + 4928 + 323381376 - 323162868 = 261936, which gives
+// floor(261936 / 65536) = 3: one short of K = 4 (1000 = 0.1 * 10^4).
+inline constexpr int kEstimatedExponentMin = kBinary64.SubnormalUnitExponent();  // -1074
+inline constexpr int kEstimatedExponentMax = kBinary64.Bias();                   // 1023
+
+constexpr int EstimateDecimalExponent(int binaryExponent, int topEightBits) {
+    const std::int64_t X = binaryExponent + 16383;
+    const std::int64_t sum = 154 * topEightBits + 77 * (X / 256) + 19728 * X - 323162868;
+    return static_cast<int>(sum >> 16);  // arithmetic shift: rounds toward minus infinity
+}
 
 // ---------------------------------------------------------------------------
 // The readings. Each reader goes through its text once and returns what it

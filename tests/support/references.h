@@ -1,14 +1,19 @@
 // The plain forms that the tests, the fuzz targets and the benchmarks check
 // the conversion core's fast forms against: the reading and the digit
 // generation by the chains of extended multiplications alone, and the scan
-// with its stored digits taken out of the text.
+// with its stored digits taken out of the text. And what only the checks ask
+// of the core: the decimal exponent estimate of a binary64, and the length of
+// the longest binary32 text.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "decimal_reading.h"
+#include "decimal_reading_paths.h"
 #include "digit_generation.h"
+#include "digit_generation_paths.h"
 
 namespace zelquin {
 
@@ -33,7 +38,17 @@ struct ScanResult {
     bool exponentNegative;
 };
 
-// The scan of the text from its start (the reader skips white space first).
+// The reader's scan (ReadValueText's record) of a text that does not start
+// with white space, which the reader would skip.
 ScanResult ScanDecimal(std::u16string_view text);
+
+// The decimal exponent estimate that both paths of the digit generation start
+// from, for a finite non-zero binary64: EstimateDecimalExponent of its binary
+// exponent and its top eight bits.
+int DecimalExponentEstimate(std::uint64_t binary64Bits);
+
+// The longest fixed text of a binary32, widened to binary64: -3.4e38
+// (0xff7fffff), a minus sign, 39 digits and ".000000".
+inline constexpr std::size_t kLongestSingleValueText = 47;
 
 }  // namespace zelquin
