@@ -110,6 +110,14 @@ enum class NumberClass {
 NumberClass Classify(std::uint64_t bits, const BinaryFormat& format);
 
 // ---------------------------------------------------------------------------
+// The units of the readers (pattern_reading.cpp).
+
+// 0 to 9 for a code unit in one of the 18 decimal digit ranges, -1 otherwise.
+int DigitValue(char16_t unit);
+// Whether the readers skip the unit as white space before a number.
+bool IsWhiteSpace(char16_t unit);
+
+// ---------------------------------------------------------------------------
 // The readings. Each reader goes through its text once and returns what it
 // read as a record; the conversions render from the record, and whoever
 // explains a conversion describes the same record. Positions count UTF-16
