@@ -77,6 +77,22 @@ struct Floor {
     int half = -1;
 };
 
+// The quotient of x by d, which is below 2^128, one trial subtraction per
+// bit of it; x becomes the remainder. A quotient of some hundred bits of a
+// dividend of thousands costs a hundred subtractions, where a long division
+// would take one step per bit of the dividend.
+Bits128 DivideShort(BigUnsigned& x, const BigUnsigned& d) {
+    Bits128 quotient;
+    for (int i = x.BitLength() - d.BitLength(); i >= 0; --i) {
+        const BigUnsigned part = d << i;
+        if (part <= x) {
+            x -= part;
+            quotient = quotient | BitAt(i);
+        }
+    }
+    return quotient;
+}
+
 Floor FloorOnGrid(const Fraction& f, std::int64_t q) {
     Floor result;
     const std::int64_t shift = f.twos - q;
@@ -91,9 +107,9 @@ Floor FloorOnGrid(const Fraction& f, std::int64_t q) {
         remainder = f.num - (result.m << static_cast<int>(-shift));
         unit = BigUnsigned(1) << static_cast<int>(-shift);
     } else {
-        const BigUnsigned dividend = shift >= 0 ? f.num << static_cast<int>(shift) : f.num;
+        remainder = shift >= 0 ? f.num << static_cast<int>(shift) : f.num;
         unit = shift < 0 ? f.den << static_cast<int>(-shift) : f.den;
-        DivMod(dividend, unit, result.m, remainder);
+        result.m = BigOf(DivideShort(remainder, unit));
     }
     if (remainder.IsZero()) return result;
     result.exact = false;
@@ -217,13 +233,28 @@ ExactNumber ExactOfBinary(bool negative, const BigUnsigned& significand, std::in
 }
 
 ExactNumber ExactOfPattern(const FloatFormat& format, Bits128 bits) {
-    const DecodedPattern d = Decode(format, bits);
+    const DecodedPattern d = DecodeFields(format, bits);
     if (d.finite) return ExactOfBinary(d.negative, d.significand, d.exponent);
     ExactNumber x;
     x.negative = d.negative;
     x.kind = d.numberClass == FormatClass::Infinity ? ExactNumber::Kind::Infinity
                                                     : ExactNumber::Kind::NaN;
     return x;
+}
+
+std::optional<Decimal> DecimalOfExact(const ExactNumber& number) {
+    constexpr std::int64_t kMaxExponent = 20000;
+    if (number.kind != ExactNumber::Kind::Finite || number.twos > kMaxExponent ||
+        number.twos < -kMaxExponent || number.fives > kMaxExponent || number.fives < -kMaxExponent)
+        return std::nullopt;
+    // significand * 2^twos * 5^fives = n * 10^low, low the smaller exponent.
+    const std::int64_t low = std::min(number.twos, number.fives);
+    const BigUnsigned n =
+        (number.significand * BigUnsigned::Power(5, static_cast<int>(number.fives - low)))
+        << static_cast<int>(number.twos - low);
+    Decimal d = DecimalOfBinary(number.negative, n, 0);
+    if (!d.digits.empty()) d.scale += low;
+    return d;
 }
 
 const char* RoundingModeName(RoundingMode mode) {
@@ -365,12 +396,6 @@ QuarterInterval QuartersOf(const FloatFormat& format, Bits128 bits) {
     return v;
 }
 
-// Multiplies by 10^n, n >= 0.
-void MultiplyByPowerOfTen(BigUnsigned& x, std::int64_t n) {
-    for (; n >= 9; n -= 9) x *= 1000000000u;
-    for (; n > 0; --n) x *= 10u;
-}
-
 // The free-format digit generation: value r / s, interval (r - minus) / s to
 // (r + plus) / s. The decimal exponent k starts below the first digit's and
 // rises until the top of the interval lies below 10^k; then one digit at a
@@ -394,12 +419,15 @@ std::string ShortestOfQuarters(bool negative, const QuarterInterval& v) {
     // log10(2), less one: never above the first digit's exponent.
     const std::int64_t log2 = r.BitLength() - 1 - (s.BitLength() - 1);
     std::int64_t k = ((log2 * 1292913986) >> 32) - 1;
+    // 10^|k| as 5^|k| * 2^|k|, by squaring.
+    const int tens = static_cast<int>(k < 0 ? -k : k);
+    const BigUnsigned fives = BigUnsigned::Power(5, tens);
     if (k >= 0) {
-        MultiplyByPowerOfTen(s, k);
+        s = (s * fives) << tens;
     } else {
-        MultiplyByPowerOfTen(r, -k);
-        MultiplyByPowerOfTen(plus, -k);
-        MultiplyByPowerOfTen(minus, -k);
+        r = (r * fives) << tens;
+        plus = (plus * fives) << tens;
+        minus = (minus * fives) << tens;
     }
     for (;;) {
         const int top = Compare(r + plus, s);
@@ -476,7 +504,7 @@ FormatInterval Mirrored(FormatInterval interval) {
 }  // namespace
 
 std::optional<FormatInterval> IntervalOf(const FloatFormat& format, Bits128 bits) {
-    const DecodedPattern d = Decode(format, bits);
+    const DecodedPattern d = DecodeFields(format, bits);
     if (!d.canonical) return std::nullopt;
     FormatInterval interval;
     switch (d.numberClass) {
@@ -514,7 +542,7 @@ std::optional<FormatInterval> IntervalOf(const FloatFormat& format, Bits128 bits
 }
 
 std::optional<std::string> ShortestOf(const FloatFormat& format, Bits128 bits) {
-    const DecodedPattern d = Decode(format, bits);
+    const DecodedPattern d = DecodeFields(format, bits);
     if (!d.canonical) return std::nullopt;
     switch (d.numberClass) {
         case FormatClass::Zero:

@@ -39,6 +39,11 @@ ExactNumber ExactOfBinary(bool negative, const exact::BigUnsigned& significand,
 // non-canonical x87 pseudo-infinities and pseudo-NaNs as NaN).
 ExactNumber ExactOfPattern(const FloatFormat& format, Bits128 bits);
 
+// A finite number's exact decimal, every digit; none for an infinity or a
+// NaN, and where either exponent lies beyond +-20000, whose digits would run
+// to tens of thousands (a huge typed exponent among them).
+std::optional<Decimal> DecimalOfExact(const ExactNumber& number);
+
 enum class RoundingMode : std::uint8_t { NearestEven, NearestAway, TowardZero, Up, Down };
 // "nearest-even", "nearest-away", "toward-zero", "up", "down".
 const char* RoundingModeName(RoundingMode mode);

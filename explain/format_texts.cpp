@@ -165,7 +165,7 @@ FormatValueReading ReadFormatValue(std::u16string_view text) {
 
 std::optional<std::string> HexFloatText(const FloatFormat& format, Bits128 bits) {
     static constexpr char kHexDigits[] = "0123456789abcdef";
-    const DecodedPattern d = Decode(format, bits);
+    const DecodedPattern d = DecodeFields(format, bits);
     if (!d.finite) return std::nullopt;
     std::string text = d.negative ? "-0x" : "0x";
     if (d.numberClass == FormatClass::Zero) return text + "0p+0";

@@ -378,7 +378,7 @@ FormatClass ClassOf(const FloatFormat& format, const DecodedPattern& d) {
 
 }  // namespace
 
-DecodedPattern Decode(const FloatFormat& format, Bits128 bits) {
+DecodedPattern DecodeFields(const FloatFormat& format, Bits128 bits) {
     DecodedPattern d;
     d.bits = bits & LowMask(PatternWidth(format));
     d.negative = IsNegative(format, d.bits);
@@ -415,6 +415,12 @@ DecodedPattern Decode(const FloatFormat& format, Bits128 bits) {
     const GridNumber point = GridOf(format, d.bits);
     d.significand = BigOf(point.significand);
     d.exponent = point.exponent;
+    return d;
+}
+
+DecodedPattern Decode(const FloatFormat& format, Bits128 bits) {
+    DecodedPattern d = DecodeFields(format, bits);
+    if (!d.finite) return d;
     d.exact = DecimalOfBinary(d.negative, d.significand, d.exponent);
     d.significandValue = DecimalOfBinary(false, d.significand, 1 - Precision(format));
     return d;
@@ -436,7 +442,7 @@ Decimal DecimalOfBinary(bool negative, const BigUnsigned& significand, std::int6
 }
 
 std::optional<Bits128> NextUp(const FloatFormat& format, Bits128 bits) {
-    const DecodedPattern d = Decode(format, bits);
+    const DecodedPattern d = DecodeFields(format, bits);
     if (!d.canonical || !(d.finite || d.numberClass == FormatClass::Infinity)) return std::nullopt;
     const Bits128 magnitude = MagnitudeOf(format, d.bits);
     if (d.numberClass == FormatClass::Infinity) {
@@ -453,7 +459,7 @@ std::optional<Bits128> NextUp(const FloatFormat& format, Bits128 bits) {
 }
 
 std::optional<Bits128> NextDown(const FloatFormat& format, Bits128 bits) {
-    const DecodedPattern d = Decode(format, bits);
+    const DecodedPattern d = DecodeFields(format, bits);
     if (!d.canonical || !(d.finite || d.numberClass == FormatClass::Infinity)) return std::nullopt;
     if (format.specials == Specials::PowersOfTwo) {
         if (IsZero(d.bits)) return std::nullopt;

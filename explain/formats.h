@@ -209,6 +209,9 @@ struct DecodedPattern {
 
 // The pattern's parts; bits above the format's width are ignored.
 DecodedPattern Decode(const FloatFormat& format, Bits128 bits);
+// The same without the two decimals, which for the widest formats take
+// milliseconds: exact and significandValue are left empty.
+DecodedPattern DecodeFields(const FloatFormat& format, Bits128 bits);
 
 // The exact decimal of (-1)^negative * significand * 2^exponent; a zero keeps
 // its sign. The exponent's magnitude sets the cost: 2^-16494 has some 11,500
