@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,8 @@ constexpr SmallFormat kSmallFormats[] = {
     {"float4_e2m1fn", 2, 1, 1, Kind::FiniteOnly},
     {"e2m1", 2, 1, 1, Kind::Ieee},
 };
+
+void PrintTo(const SmallFormat& format, std::ostream* os) { *os << format.name; }
 
 // Test numbers are integers of 2^-kFineBits units: room for the midpoints
 // and for points a hair beside them.

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,7 @@ struct RowCase {
 };
 
 class RegistryRowTest : public ::testing::TestWithParam<RowCase> {};
+void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(RegistryRowTest, HasItsWidthRangeAndSpecials) {
     const RowCase& c = GetParam();
@@ -170,6 +172,7 @@ struct LandmarkCase {
 };
 
 class LandmarkTest : public ::testing::TestWithParam<LandmarkCase> {};
+void PrintTo(const LandmarkCase& c, std::ostream* os) { *os << c.format; }
 
 TEST_P(LandmarkTest, AreTheFormatsOwn) {
     const FloatFormat format = Named(GetParam().format);
@@ -252,6 +255,11 @@ struct CornerCase {
 };
 
 class CornerCaseTest : public ::testing::TestWithParam<CornerCase> {};
+void PrintTo(const CornerCase& c, std::ostream* os) {
+    *os << c.format << " "
+        << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)) << " "
+        << RoundingModeName(c.mode) << " " << OverflowPolicyName(c.policy);
+}
 
 TEST_P(CornerCaseTest, RoundsToTheNamedPattern) {
     const CornerCase& c = GetParam();

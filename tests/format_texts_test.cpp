@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "format_rounding.h"
@@ -37,6 +38,9 @@ struct PatternTextCase {
 };
 
 class FormatPatternTextTest : public ::testing::TestWithParam<PatternTextCase> {};
+void PrintTo(const PatternTextCase& c, std::ostream* os) {
+    *os << test_names::TextName(c.text) << " in " << c.format;
+}
 
 TEST_P(FormatPatternTextTest, ReadsTheIntegerToTheFormatsWidth) {
     const PatternTextCase& c = GetParam();
@@ -114,6 +118,7 @@ struct ValueTextCase {
 };
 
 class FormatValueTextTest : public ::testing::TestWithParam<ValueTextCase> {};
+void PrintTo(const ValueTextCase& c, std::ostream* os) { *os << test_names::TextName(c.text); }
 
 TEST_P(FormatValueTextTest, ReadsTheNumberWrittenExactly) {
     const ValueTextCase& c = GetParam();
