@@ -121,6 +121,8 @@ int DigitValue(char16_t unit) {
     return -1;
 }
 
+bool IsWhiteSpace(char16_t unit) { return IsWhiteSpaceUnit(unit); }
+
 std::uint64_t TextToUInt64(std::u16string_view text) { return ReadInteger(text).integer; }
 
 namespace {

@@ -17,9 +17,10 @@ inline constexpr std::uint64_t kWhiteSpaceBelow0100[4] = {
     (std::uint64_t{0x1F} << 0x09) | (std::uint64_t{1} << 0x20), 0,
     std::uint64_t{1} << (0xA0 - 0x80), 0};
 
-// True for U+0009..U+000D, U+0020 and U+00A0 below U+0100; from U+0100 up,
-// the platform's Unicode space classification; never for U+FFFF.
-inline bool IsWhiteSpace(char16_t unit) {
+// IsWhiteSpace of conversion.h, inline for the readers' loops: U+0009..U+000D,
+// U+0020 and U+00A0 below U+0100; from U+0100 up, the platform's Unicode space
+// classification; never U+FFFF.
+inline bool IsWhiteSpaceUnit(char16_t unit) {
     if (unit < 0x0100) return ((kWhiteSpaceBelow0100[unit >> 6] >> (unit & 63)) & 1) != 0;
     return unit != 0xFFFF && IsPlatformSpaceAbove00FF(unit);
 }
@@ -28,12 +29,9 @@ inline bool IsWhiteSpace(char16_t unit) {
 // white space).
 inline std::size_t WhiteSpaceLength(std::u16string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsWhiteSpace(text[i])) ++i;
+    while (i < text.size() && IsWhiteSpaceUnit(text[i])) ++i;
     return i;
 }
-
-// 0 to 9 for a code unit in one of the 18 decimal digit ranges, -1 otherwise.
-int DigitValue(char16_t unit);
 
 // The value of a unit as a digit of the integer reader: 0 to 9 for a decimal
 // digit of any range, 10 to 35 for "a"/"A" to "z"/"Z" (ASCII only), and 36,

@@ -23,7 +23,8 @@ void MultiplyByPowerOfTen(BigUnsigned& x, int n) {
     for (; n > 0; --n) x *= 10u;
 }
 
-// The ECMAScript form of 0.digits * 10^exponent.
+}  // namespace
+
 void AppendScriptNumberText(bool negative, std::string_view digits, int exponent,
                             std::string& text) {
     const int count = static_cast<int>(digits.size());
@@ -50,6 +51,8 @@ void AppendScriptNumberText(bool negative, std::string_view digits, int exponent
         text += std::to_string(power < 0 ? -power : power);
     }
 }
+
+namespace {
 
 std::string ScriptNumberText(bool negative, const std::string& digits, int exponent) {
     std::string text;

@@ -38,6 +38,9 @@ GridPoint PointOf(std::uint64_t magnitude, const BinaryFormat& format);
 // "1.5e-7", "-0", "Infinity", "-Infinity", "NaN".
 std::string ShortestText(std::uint64_t bits, const BinaryFormat& format);
 void AppendShortestText(std::uint64_t bits, const BinaryFormat& format, std::string& out);
+// 0.digits * 10^exponent written as the shortest text is (at least one
+// digit, the first not 0).
+void AppendScriptNumberText(bool negative, std::string_view digits, int exponent, std::string& out);
 // The exact value of a finite pattern rounded half to even to at most `count`
 // significant digits (count >= 1), written as the shortest text is.
 std::string RoundedText(std::uint64_t bits, const BinaryFormat& format, int count);

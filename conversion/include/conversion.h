@@ -155,6 +155,14 @@ constexpr int EstimateDecimalExponent(int binaryExponent, int topEightBits) {
 }
 
 // ---------------------------------------------------------------------------
+// The units of the readers (pattern_reading.cpp).
+
+// 0 to 9 for a code unit in one of the 18 decimal digit ranges, -1 otherwise.
+int DigitValue(char16_t unit);
+// Whether the readers skip the unit as white space before a number.
+bool IsWhiteSpace(char16_t unit);
+
+// ---------------------------------------------------------------------------
 // The readings. Each reader goes through its text once and returns what it
 // read as a record; the conversions render from the record, and whoever
 // explains a conversion describes the same record. Positions count UTF-16
