@@ -12,6 +12,7 @@
 #include "big_unsigned.h"
 #include "correct_rounding.h"
 #include "exact_decimal.h"
+#include "explanation_lines.h"
 #include "explanation_members.h"
 #include "text_writer.h"
 #include "typed_number.h"
@@ -20,37 +21,13 @@ namespace zelquin::explain {
 namespace {
 
 using namespace std::string_view_literals;
+using namespace lines;
 
 constexpr std::uint64_t kLow32 = 0xffffffffu;
-
-// The check box as every view names it.
-constexpr std::string_view kTreatAsDouble = "\"Treat as 'double'\"";
-
-void AppendNumber(std::string& out, std::int64_t value) {
-    char text[24];
-    out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
-void AppendFullHex(std::string& out, std::uint64_t bits, int bitCount) {
-    char text[kFullHexRoom];
-    out.append(text, PutFullHex(text, bits, bitCount));
-}
-
-void AppendHex(std::string& out, const Hex& hex) { AppendFullHex(out, hex.bits, hex.bitCount); }
 
 // The core's texts are ASCII.
 void AssignAscii(std::string& out, const char16_t* begin, const char16_t* end) {
     out.assign(begin, end);
-}
-
-void AppendIntegerHex(std::string& out, std::uint64_t integer) {
-    char16_t text[kLongestPatternText];
-    const char16_t* end = UInt64ToHexText(integer, text);
-    out.append(static_cast<const char16_t*>(text), end);
-}
-
-void AppendBinary(std::string& out, std::uint64_t value, int bitCount) {
-    for (int i = bitCount - 1; i >= 0; --i) out += ((value >> i) & 1) != 0 ? '1' : '0';
 }
 
 // The format's pattern as a Hex.
@@ -78,16 +55,43 @@ Nullable<Hex> NextDown(std::uint64_t bits, const BinaryFormat& format) {
     return down;
 }
 
-void Reset(Explanation& e, Command command, std::u16string_view text, std::size_t textUnits,
-           FormatOption option) {
-    const auto clear = [&e](const auto& member) { Clear(e.*(member.field)); };
-    ForEachMember(clear);
-    ForEachWorking(clear);
-    e.command = command;
-    e.option = option;
-    e.text.assign(text.begin(), text.end());
-    e.textUnits = textUnits;
-    e.truncated = textUnits > text.size();
+// The numbers that read back to a finite non-zero m * 2^e rounding to
+// nearest with ties to even: from the midpoint below, (2m - 1) * 2^(e - 1)
+// or (4m - 1) * 2^(e - 2) where the gap below is half the gap above, to the
+// midpoint above, (2m + 1) * 2^(e - 1), which for the largest finite number
+// is the midpoint to 2^(emax + 1), where the grid goes on. A midpoint belongs
+// to the even neighbour, so both ends are in where m is even. The exact
+// decimals come from the limbs; IntervalOf, the registry's form by big
+// integers, is their reference, and tests/explain_test.cpp compares the two.
+void SetIntervalOfPoint(Explanation& e, bool negative, const GridPoint& point) {
+    const auto decimalOf = [](std::uint64_t n, int k, Nullable<std::string>& out) {
+        ScaledBinary scaled;
+        Decimal value;
+        const bool scaledOk = ScaleBinary(n, k, false, scaled);
+        if (scaledOk) {
+            DecimalOfScaled(false, scaled, value);
+        } else {
+            value = BinaryToDecimal(false, n, k);
+        }
+        out.present = true;
+        out.value.clear();
+        AppendDecimal(value, false, out.value);
+    };
+    Interval& interval = e.interval.value;
+    e.interval.present = true;
+    Nullable<std::string>& below = negative ? interval.upper : interval.lower;
+    Nullable<std::string>& above = negative ? interval.lower : interval.upper;
+    if (point.narrowBelow) {
+        decimalOf(4 * point.m - 1, point.e - 2, below);
+    } else {
+        decimalOf(2 * point.m - 1, point.e - 1, below);
+    }
+    decimalOf(2 * point.m + 1, point.e - 1, above);
+    if (negative) {
+        interval.lower.value.insert(0, 1, '-');
+        interval.upper.value.insert(0, 1, '-');
+    }
+    interval.lowerIncluded = interval.upperIncluded = point.even;
 }
 
 // Fills in the number stored: its fields, its exact value (also as a Decimal
@@ -99,23 +103,28 @@ GridPoint DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool
     const BinaryFormat& format = FormatOf(isDouble);
     const BinaryFields f = SplitFields(bits, format);
     e.format = &format;
+    e.layout = *FindFormat(format.name);
     e.hex = HexOf(bits, format);
-    e.numberClass = Classify(bits, format);
+    const NumberClass numberClass = Classify(bits, format);
+    e.numberClass = ClassOf(numberClass);
     e.sign = f.negative ? 1 : 0;
     e.exponentField = f.exponentField;
     e.fraction = Hex{f.fraction, format.fractionBits};
-    if (e.numberClass == NumberClass::Normal) {
+    if (numberClass == NumberClass::Normal) {
         e.exponent.Set(f.exponentField - format.Bias());
-    } else if (e.numberClass == NumberClass::Subnormal) {
+    } else if (numberClass == NumberClass::Subnormal) {
         e.exponent.Set(1 - format.Bias());
     }
     e.nextUp = NextUp(bits, format);
     e.nextDown = NextDown(bits, format);
     if (f.exponentField == format.MaxExponentField()) {
+        SetRegistryMembers(e);
         AppendShortestText(bits, format, e.shortest);
         return GridPoint{};
     }
     const GridPoint stored = PointOf(bits & ~format.SignBit(), format);
+    if (stored.m != 0) SetIntervalOfPoint(e, f.negative, stored);
+    SetRegistryMembers(e);
 
     // The exact value and the shortest text from one scaling; the reference
     // forms where it does not reach, which is never for these formats.
@@ -147,61 +156,17 @@ GridPoint DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool
     return stored;
 }
 
-// The difference typed minus exact, its units in the last place, and the
-// pattern a correctly rounding reader stores for the number typed.
-void SetDifferenceAndNearest(Explanation& e, const GridPoint& stored) {
+// The pattern a correctly rounding reader stores for the number typed.
+void SetNearest(Explanation& e, const GridPoint& stored) {
     const TypedDecimal& typed = e.typedValue;
-    const Decimal& exact = e.exactValue;
-    Hundredths hundredths;
-    bool hundredthsKnown = false;
-    std::string& difference = e.difference.value;
-    std::string& ulps = e.ulps.value;
-    if (!e.exact) {
-        e.noDifference = "the stored number is infinite";
-    } else {
-        const std::int64_t distance = typed.value.scale - exact.scale;
-        if (!typed.value.digits.empty() && !exact.digits.empty() &&
-            (typed.hugeExponent || distance > kMaxScaleDistance || distance < -kMaxScaleDistance)) {
-            // The reader gives zero or infinity long before this.
-            e.noDifference = "too far apart";
-        } else {
-            e.difference.present = true;
-            e.ulps.present = true;
-            if (exact.digits.empty()) {
-                // typed - 0; a typed zero gives +0 whatever the signs.
-                if (typed.value.digits.empty()) {
-                    difference += '0';
-                } else {
-                    AppendTyped(typed, true, difference);
-                }
-                if (typed.hugeExponent) {
-                    ulps += typed.value.negative ? "-0.00" : "+0.00";  // far below a unit
-                } else {
-                    e.differenceValue = typed.value;
-                    if (e.differenceValue.digits.empty()) e.differenceValue.negative = false;
-                    AppendUnitsInLastPlace(e.differenceValue, stored.e, ulps);
-                }
-            } else {
-                Subtract(typed.value, exact, e.differenceValue);
-                AppendDecimal(e.differenceValue, true, difference);
-                hundredthsKnown = !e.differenceValue.digits.empty() &&
-                                  HundredthsOfUnit(e.differenceValue, stored.e, hundredths);
-                if (hundredthsKnown) {
-                    AppendUnitsOfHundredths(e.differenceValue.negative, hundredths, ulps);
-                } else {
-                    AppendUnitsInLastPlace(e.differenceValue, stored.e, ulps);
-                }
-            }
-        }
-    }
-
+    const DifferenceInUlps difference = SetDifference(e, stored.e);
     // The number stored is the nearest when the typed one lies within its
     // rounding interval; otherwise the search steps to its neighbours.
     const std::uint64_t bits = e.hex.bits;
-    if ((hundredthsKnown || e.differenceValue.digits.empty()) && e.difference &&
-        !exact.digits.empty() && !typed.value.digits.empty() &&
-        StoredIsNearest(hundredths, e.differenceValue.negative == (e.sign != 0), stored.even,
-                        stored.narrowBelow)) {
+    if ((difference.hundredthsKnown || e.differenceValue.digits.empty()) && e.difference &&
+        !e.exactValue.digits.empty() && !typed.value.digits.empty() &&
+        StoredIsNearest(difference.hundredths, e.differenceValue.negative == (e.sign != 0),
+                        stored.even, stored.narrowBelow)) {
         e.nearest.Set(e.hex);
     } else {
         e.nearest.Set(HexOf(NearestPattern(typed.value, typed.hugeExponent,
@@ -253,38 +218,14 @@ BitRole RoleOf(int bit, const BinaryFormat& format) {
 // ---- The notes and the lines -----------------------------------------------
 
 void AddNotes(Explanation& e) {
+    std::string read;
+    if (e.integer) {
+        AppendIntegerHex(read, *e.integer);
+    } else {
+        read = *e.typed;
+    }
+    AddReadingNotes(e, read, 64);
     TextList& notes = e.notes;
-    if (e.truncated) {
-        std::string& note = notes.Open();
-        note += "Only the first "sv;
-        AppendNumber(note, static_cast<std::int64_t>(e.text.size()));
-        note += " of the "sv;
-        AppendNumber(note, static_cast<std::int64_t>(e.textUnits));
-        note += " UTF-16 units of the text are converted."sv;
-        notes.Close();
-    }
-    if (e.noNumber) notes.Add("There is no number at the start of the text, so it is read as 0.");
-    if (e.textAfterIgnored) {
-        std::string& note = notes.Open();
-        note += "The text after the number is ignored: the number read is "sv;
-        if (e.integer) {
-            AppendIntegerHex(note, e.integer->value);
-        } else {
-            note += *e.typed;
-        }
-        note += '.';
-        notes.Close();
-    }
-    if (e.overflowed) {
-        notes.Add("The digits overflow 64 bits, so they are read as 0xffffffffffffffff.");
-    }
-    if (e.wrapped) {
-        std::string& note = notes.Open();
-        note += "The number is negative, so it is wrapped modulo 2^64 to "sv;
-        AppendIntegerHex(note, e.integer->value);
-        note += '.';
-        notes.Close();
-    }
     if (e.integer && e.option == FormatOption::TreatAsDouble && e.integer->value > kLow32) {
         std::string& note = notes.Open();
         note += "With "sv;
@@ -305,44 +246,8 @@ void AddNotes(Explanation& e) {
         note += " is what is stored."sv;
         notes.Close();
     }
-    if (e.noDifference != nullptr) {
-        std::string& note = notes.Open();
-        note += "There is no difference to show: "sv;
-        note += std::string_view(e.noDifference) == "too far apart"
-                    ? "the typed number and the stored one are too far apart"
-                    : e.noDifference;
-        note += '.';
-        notes.Close();
-    }
+    AddNoDifferenceNote(e);
 }
-
-// A line's text is written into the string Begin returns, then ended.
-std::string& Begin(Lines& lines, std::string_view label) {
-    lines.labels.push_back(label);
-    return lines.texts.Open();
-}
-
-void End(Lines& lines) { lines.texts.Close(); }
-
-void AddLine(Lines& lines, std::string_view label, std::string_view text) {
-    Begin(lines, label) += text;
-    End(lines);
-}
-
-// Notes in one bracket after a text: " (note; note)", nothing without one.
-void AppendBracketNotes(std::string& out, std::initializer_list<const char*> notes) {
-    bool first = true;
-    for (const char* note : notes) {
-        if (note == nullptr) continue;
-        out += first ? " (" : "; ";
-        out += note;
-        first = false;
-    }
-    if (!first) out += ')';
-}
-
-constexpr const char* kNoNumberNote = "no number at the start of the text";
-constexpr const char* kTextAfterNote = "the text after the number is ignored";
 
 void AddFormatLine(Explanation& e) {
     std::string& text = Begin(e.lines, "format");
@@ -384,7 +289,7 @@ void AddNumberLines(Explanation& e) {
     binary += " | "sv;
     AppendBinary(binary, e.fraction.bits, format.fractionBits);
     End(lines);
-    AddLine(lines, "class", ClassName(e.numberClass));
+    AddLine(lines, "class", FormatClassName(e.numberClass));
     std::string& exponent = Begin(lines, "exponent");
     if (e.exponent) {
         AppendNumber(exponent, *e.exponent);
@@ -394,7 +299,7 @@ void AddNumberLines(Explanation& e) {
     exponent += " (field "sv;
     AppendNumber(exponent, e.exponentField);
     exponent += ')';
-    if (e.numberClass == NumberClass::Subnormal) exponent += ", no leading 1"sv;
+    if (e.numberClass == FormatClass::Subnormal) exponent += ", no leading 1"sv;
     End(lines);
     if (e.exact) {
         AddLine(lines, "exact", *e.exact);
@@ -404,16 +309,6 @@ void AddNumberLines(Explanation& e) {
                 : e.sign != 0        ? "-infinity"
                                      : "infinity");
     }
-}
-
-void AddHexOrNone(Lines& lines, std::string_view label, const Nullable<Hex>& hex) {
-    std::string& text = Begin(lines, label);
-    if (hex) {
-        AppendHex(text, *hex);
-    } else {
-        text += "none"sv;
-    }
-    End(lines);
 }
 
 void AddRoundingLines(Explanation& e) {
@@ -465,18 +360,10 @@ void AddRoundingLines(Explanation& e) {
 
 void AddLines(Explanation& e) {
     Lines& lines = e.lines;
-    if (e.truncated) {
-        std::string& text = Begin(lines, "read");
-        text += "the first "sv;
-        AppendNumber(text, static_cast<std::int64_t>(e.text.size()));
-        text += " of "sv;
-        AppendNumber(text, static_cast<std::int64_t>(e.textUnits));
-        text += " UTF-16 units of the text"sv;
-        End(lines);
-    }
+    AddReadLine(e);
     if (e.command == Command::Pattern) {
         std::string& integer = Begin(lines, "integer");
-        AppendIntegerHex(integer, e.integer->value);
+        AppendIntegerHex(integer, *e.integer);
         AppendBracketNotes(
             integer,
             {e.noNumber ? kNoNumberNote : nullptr,
@@ -560,6 +447,10 @@ Entry EntryFor(std::uint64_t bits, const BinaryFormat& format, bool treatAsDoubl
 }
 
 void SetEntries(Explanation& e, bool treatAsDouble) {
+    if (e.format == nullptr) {
+        if (!e.refused) SetFormatEntries(e);
+        return;
+    }
     const BinaryFormat& format = *e.format;
     const int bitCount = format.TotalBits();
     const std::uint64_t bits = e.hex.bits;
@@ -613,7 +504,7 @@ char16_t* ConvertText(Command command, FormatOption option, std::u16string_view 
 
 void ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option,
                     Explanation& e, Entries entries = Entries::Include) {
-    Reset(e, Command::Pattern, text, textUnits, option);
+    ResetRecord(e, Command::Pattern, text, textUnits, option);
     const PatternReading reading = ReadPatternText(text, option);
     char16_t result[kLongestValueText];
     AssignAscii(e.result, result, DoubleToFixedText(reading.shownDouble, result));
@@ -630,7 +521,7 @@ void ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOptio
 
 void ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption option,
                   Explanation& e, Entries entries = Entries::Include) {
-    Reset(e, Command::Value, text, textUnits, option);
+    ResetRecord(e, Command::Value, text, textUnits, option);
     const ValueReading reading = ReadValueText(text, option);
     char16_t result[kLongestPatternText];
     AssignAscii(e.result, result, UInt64ToHexText(reading.bits, result));
@@ -643,7 +534,7 @@ void ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption 
     e.textAfterIgnored = reading.number.textAfter;
     e.typed.present = true;
     AppendTyped(e.typedValue, false, e.typed.value);
-    SetDifferenceAndNearest(e, stored);
+    SetNearest(e, stored);
     const bool differs = e.nearest->bits != e.hex.bits;
     e.nearestDiffers.Set(differs);
     if (differs) {
@@ -685,24 +576,24 @@ Explanation Explain(Command command, std::u16string_view text, std::size_t textU
     return e;
 }
 
-const char* ClassName(NumberClass numberClass) {
+FormatClass ClassOf(NumberClass numberClass) {
     switch (numberClass) {
         case NumberClass::Zero:
-            return "zero";
+            return FormatClass::Zero;
         case NumberClass::Subnormal:
-            return "subnormal";
+            return FormatClass::Subnormal;
         case NumberClass::Normal:
-            return "normal";
+            return FormatClass::Normal;
         case NumberClass::Infinity:
-            return "infinity";
+            return FormatClass::Infinity;
         case NumberClass::QuietNaN:
-            return "quiet NaN";
+            return FormatClass::QuietNaN;
         case NumberClass::SignallingNaN:
-            return "signalling NaN";
+            return FormatClass::SignallingNaN;
         case NumberClass::IndefiniteNaN:
-            return "indefinite NaN";
+            break;
     }
-    return "";
+    return FormatClass::IndefiniteNaN;
 }
 
 const char* CommandName(Command command) {
@@ -729,7 +620,7 @@ std::string FullHex(std::uint64_t bits, int bitCount) {
 
 std::string IntegerHex(std::uint64_t integer) {
     std::string text;
-    AppendIntegerHex(text, integer);
+    AppendIntegerHex(text, Integer{integer});
     return text;
 }
 
@@ -816,5 +707,70 @@ void AppendUtf8FromUtf16(std::u16string_view units, std::string& text) {
         }
     }
 }
+
+namespace lines {
+
+void ResetRecord(Explanation& e, Command command, std::u16string_view text, std::size_t textUnits,
+                 FormatOption option) {
+    const auto clear = [&e](const auto& member) { Clear(e.*(member.field)); };
+    ForEachMember(clear);
+    ForEachWorking(clear);
+    e.command = command;
+    e.option = option;
+    e.text.assign(text.begin(), text.end());
+    e.textUnits = textUnits;
+    e.truncated = textUnits > text.size();
+}
+
+DifferenceInUlps SetDifference(Explanation& e, int unitExponent) {
+    const TypedDecimal& typed = e.typedValue;
+    const Decimal& exact = e.exactValue;
+    DifferenceInUlps result;
+    std::string& difference = e.difference.value;
+    std::string& ulps = e.ulps.value;
+    if (!e.exact) {
+        e.noDifference = e.numberClass == FormatClass::Infinity
+                             ? "the stored number is infinite"
+                             : "the stored number is not a number";
+        return result;
+    }
+    const std::int64_t distance = typed.value.scale - exact.scale;
+    if (!typed.value.digits.empty() && !exact.digits.empty() &&
+        (typed.hugeExponent || distance > kMaxScaleDistance || distance < -kMaxScaleDistance)) {
+        // The reader gives zero or infinity long before this.
+        e.noDifference = "too far apart";
+        return result;
+    }
+    e.difference.present = true;
+    e.ulps.present = true;
+    if (exact.digits.empty()) {
+        // typed - 0; a typed zero gives +0 whatever the signs.
+        if (typed.value.digits.empty()) {
+            difference += '0';
+        } else {
+            AppendTyped(typed, true, difference);
+        }
+        if (typed.hugeExponent) {
+            ulps += typed.value.negative ? "-0.00" : "+0.00";  // far below a unit
+        } else {
+            e.differenceValue = typed.value;
+            if (e.differenceValue.digits.empty()) e.differenceValue.negative = false;
+            AppendUnitsInLastPlace(e.differenceValue, unitExponent, ulps);
+        }
+        return result;
+    }
+    Subtract(typed.value, exact, e.differenceValue);
+    AppendDecimal(e.differenceValue, true, difference);
+    result.hundredthsKnown = !e.differenceValue.digits.empty() &&
+                             HundredthsOfUnit(e.differenceValue, unitExponent, result.hundredths);
+    if (result.hundredthsKnown) {
+        AppendUnitsOfHundredths(e.differenceValue.negative, result.hundredths, ulps);
+    } else {
+        AppendUnitsInLastPlace(e.differenceValue, unitExponent, ulps);
+    }
+    return result;
+}
+
+}  // namespace lines
 
 }  // namespace zelquin::explain

@@ -16,6 +16,8 @@
 #include "bit_roles.h"
 #include "conversion.h"
 #include "exact_decimal.h"
+#include "format_rounding.h"
+#include "formats.h"
 #include "typed_number.h"
 
 namespace zelquin::explain {
@@ -29,15 +31,19 @@ enum class Command { Pattern, Value };
 char16_t* ConvertText(Command command, FormatOption option, std::u16string_view text,
                       char16_t* out);
 
-// A pattern, written with every hexadecimal digit of its width ("0x3dcccccd").
+// A pattern, written with every hexadecimal digit of its width ("0x3dcccccd"):
+// its low 64 bits, and those above for the formats wider than 64 bits.
 struct Hex {
     std::uint64_t bits = 0;
     int bitCount = 0;
+    std::uint64_t high = 0;
 };
 
-// An integer as the pattern field shows one: "0", or "0x" and its digits.
+// An integer as the pattern field shows one: "0", or "0x" and its digits
+// (the bits above 64 for the widest formats' patterns).
 struct Integer {
     std::uint64_t value = 0;
+    std::uint64_t high = 0;
 };
 
 // A member that may be absent (null in JSON). Unlike std::optional it keeps
@@ -123,6 +129,42 @@ struct BitEntry {
     Entry entry;  // the pattern with this bit flipped
 };
 
+// The numbers that read back to the pattern stored, rounding to nearest with
+// ties to even: from lower to upper, each end included or not; an end is
+// absent (null) where the interval goes on to an infinity.
+struct Interval {
+    Nullable<std::string> lower;
+    bool lowerIncluded = false;
+    Nullable<std::string> upper;
+    bool upperIncluded = false;
+};
+
+// A landmark of the format: its name ("largest finite"), its pattern and
+// its exact value (none for an infinity or a NaN).
+struct LandmarkEntry {
+    std::string_view name;
+    Hex hex;
+    Nullable<std::string> value;
+};
+
+// The chain of roundings of --via: the pattern each format on the way stores,
+// the pattern of rounding once instead, and whether the chain's differs.
+struct ViaSteps {
+    TextList steps;
+    Hex once;
+    bool differs = false;
+};
+
+// The format a text is converted in when it is not binary32 or binary64 by
+// Zelquin's own rules: the layout, how a value is rounded to it and what
+// becomes of an overflow, and the formats it is rounded to first.
+struct FormatChoice {
+    FloatFormat format{};
+    RoundingMode rounding = RoundingMode::NearestEven;
+    OverflowPolicy overflow = OverflowPolicy::Ieee;
+    std::vector<FloatFormat> via;
+};
+
 // How a text was read, what it gives and what the views show of it. The
 // members are listed once, in explanation_members.h, in the order of the
 // JSON object; the members that belong to one command only are null (or
@@ -133,13 +175,14 @@ struct Explanation {
     std::size_t textUnits = 0;  // units in the whole text
     std::string result;         // the conversion's result text (ASCII)
 
-    // The number stored, described.
-    const BinaryFormat* format = &kBinary32;
-    Hex hex;  // the format's bits, after quieting
+    // The number stored, described: its format's layout (one of the
+    // registry's), its bits after quieting, its fields and class.
+    FloatFormat layout{};
+    Hex hex;
     int sign = 0;
     int exponentField = 0;
     Hex fraction;
-    NumberClass numberClass = NumberClass::Zero;
+    FormatClass numberClass = FormatClass::Zero;
     Nullable<int> exponent;       // unbiased, for finite non-zero numbers
     Nullable<std::string> exact;  // every digit, for a finite number
 
@@ -191,10 +234,25 @@ struct Explanation {
     Nullable<Entry> nextDownEntry;
     Nullable<Entry> nearestEntry;  // the value command's nearest pattern
 
-    // The workings, not written: the option, how the pattern command chose
+    // Of every format: the number as a hexadecimal float ("0x1.99999ap-4"),
+    // the numbers that read back to it, and the format's landmarks. Of the
+    // formats other than Zelquin's binary32 and binary64: the rounding mode,
+    // the overflow policy ("ieee", "saturate") and the chain of --via.
+    Nullable<std::string> hexFloat;
+    Nullable<Interval> interval;
+    Nullable<std::string> rounding;
+    Nullable<std::string> overflow;
+    Nullable<TextList> via;
+    Nullable<ViaSteps> viaResult;
+    const std::vector<LandmarkEntry>* landmarks = nullptr;  // the format's, kept for the process
+
+    // The workings, not written: binary32 or binary64 under Zelquin's rules
+    // (null for the other formats), the option, how the pattern command chose
     // the format, and the numbers behind exact, typed and difference.
+    const BinaryFormat* format = &kBinary32;
     FormatOption option = FormatOption::Binary32;
-    bool wideInteger = false;            // above 0xffffffff, so read as a binary64
+    bool refused = false;      // a pattern wider than its format: not converted, a note says why
+    bool wideInteger = false;  // above 0xffffffff, so read as a binary64
     std::uint64_t binary64Bits = 0;      // the value command's binary64
     const char* noDifference = nullptr;  // why there is none: "the stored number is infinite"
     Decimal exactValue;
@@ -218,9 +276,30 @@ enum class Entries { Include, LeaveOut };
 void Explain(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option,
              Explanation& out, Entries entries = Entries::Include);
 
+// The record for a text converted in another format than Zelquin's binary32
+// and binary64: the pattern text read as an integer of the format's width (a
+// wider one is refused: the record's `refused` is set and a note says why),
+// the value text read exactly and rounded once, or through the chain of
+// `via`, as the choice says. The result of the pattern command is the
+// shortest decimal that reads back, that of the value command the pattern
+// with every hexadecimal digit.
+void ExplainInFormat(Command command, std::u16string_view text, std::size_t textUnits,
+                     const FormatChoice& choice, Explanation& out);
+Explanation ExplainInFormat(Command command, std::u16string_view text, std::size_t textUnits,
+                            const FormatChoice& choice);
+// The record of a number rounded to a format, as the value command makes it
+// for a text that writes the number; `typed` names it in the lines.
+void ExplainNumberInFormat(const ExactNumber& number, std::string_view typed,
+                           const FormatChoice& choice, Explanation& out);
+// The conversion alone: the result text, or an empty one and the reason for
+// a refused pattern.
+std::string ConvertInFormat(Command command, std::u16string_view text, const FormatChoice& choice,
+                            std::string& refusal);
+
 // The entries of the bits and the neighbours again, for the check box as it is
 // now: it can change after the conversion, and a view enters the next number
-// under its new state.
+// under its new state. In the other formats every pattern goes into the
+// pattern field.
 void SetEntries(Explanation& explanation, bool treatAsDouble);
 // The entry of one number of the explanation's format.
 Entry EntryFor(std::uint64_t bits, const BinaryFormat& format, bool treatAsDouble);
@@ -234,8 +313,8 @@ Entry EntryFor(std::uint64_t bits, const BinaryFormat& format, bool treatAsDoubl
 // rules give another pattern for each of these.
 std::string ValueTextFor(std::uint64_t binary64Bits);
 
-// The name of a class in the explanations: "zero", "quiet NaN", ...
-const char* ClassName(NumberClass numberClass);
+// The class of a binary32 or binary64 as the explanations name it.
+FormatClass ClassOf(NumberClass numberClass);
 const char* CommandName(Command command);
 std::string_view EntryFieldName(EntryField field);  // "pattern", "value", or empty for none
 

@@ -163,27 +163,38 @@ char* PutValue(char* p, int value) { return PutValue(p, static_cast<std::int64_t
 std::size_t RoomOf(bool) { return 5; }
 char* PutValue(char* p, bool value) { return Put(p, value ? std::string_view("true") : "false"); }
 
-std::size_t RoomOf(const BinaryFormat* format) { return 2 + std::string_view(format->name).size(); }
-char* PutValue(char* p, const BinaryFormat* format) { return PutPlain(p, format->name); }
+std::size_t RoomOf(const FloatFormat& format) { return 2 + std::strlen(format.name); }
+char* PutValue(char* p, const FloatFormat& format) { return PutPlain(p, format.name); }
 
-std::size_t RoomOf(NumberClass numberClass) {
-    return 2 + std::string_view(ClassName(numberClass)).size();
+std::size_t RoomOf(FormatClass numberClass) {
+    return 2 + std::strlen(FormatClassName(numberClass));
 }
-char* PutValue(char* p, NumberClass numberClass) { return PutPlain(p, ClassName(numberClass)); }
+char* PutValue(char* p, FormatClass numberClass) {
+    return PutPlain(p, FormatClassName(numberClass));
+}
 
-std::size_t RoomOf(const Hex&) { return 2 + kFullHexRoom; }
+std::size_t RoomOf(const Hex&) { return 2 + kWideHexRoom; }
 char* PutValue(char* p, const Hex& hex) {
     p = Put(p, '"');
-    p = PutFullHex(p, hex.bits, hex.bitCount);
+    p = PutWideHex(p, hex.bits, hex.high, hex.bitCount);
     return Put(p, '"');
 }
 
-std::size_t RoomOf(const Integer&) { return 2 + kLongestPatternText; }
+std::size_t RoomOf(const Integer&) { return 2 + kWideHexRoom; }
 char* PutValue(char* p, const Integer& integer) {
-    char16_t hex[kLongestPatternText];
-    const char16_t* end = UInt64ToHexText(integer.value, hex);
+    if (integer.high == 0) {
+        char16_t hex[kLongestPatternText];
+        const char16_t* end = UInt64ToHexText(integer.value, hex);
+        p = Put(p, '"');
+        for (const char16_t* h = hex; h != end; ++h) *p++ = static_cast<char>(*h);  // ASCII
+        return Put(p, '"');
+    }
+    // Wider than 64 bits: every digit of the high half after the first that
+    // is not 0, then the 16 of the low half.
+    int bitCount = 128;
+    while (((integer.high >> (bitCount - 65)) & 1) == 0) --bitCount;
     p = Put(p, '"');
-    for (const char16_t* h = hex; h != end; ++h) *p++ = static_cast<char>(*h);  // ASCII
+    p = PutWideHex(p, integer.value, integer.high, (bitCount + 3) / 4 * 4);
     return Put(p, '"');
 }
 
@@ -296,6 +307,63 @@ char* PutValue(char* p, const std::vector<BitEntry>& bits) {
             p = Put(p, entry.Text());
             p = Put(p, '"');
         }
+        p = Put(p, '}');
+    }
+    return Put(p, ']');
+}
+
+// {"lower":"-0.5","lowerIncluded":true,"upper":"0.5","upperIncluded":false}
+template <typename T>
+std::size_t RoomOf(const Nullable<T>& value);
+template <typename T>
+char* PutValue(char* p, const Nullable<T>& value);
+
+std::size_t RoomOf(const Interval& interval) {
+    return 72 + RoomOf(interval.lower) + RoomOf(interval.upper);
+}
+char* PutValue(char* p, const Interval& interval) {
+    p = Put(p, "{\"lower\":");
+    p = PutValue(p, interval.lower);
+    p = Put(p, ",\"lowerIncluded\":");
+    p = PutValue(p, interval.lowerIncluded);
+    p = Put(p, ",\"upper\":");
+    p = PutValue(p, interval.upper);
+    p = Put(p, ",\"upperIncluded\":");
+    p = PutValue(p, interval.upperIncluded);
+    return Put(p, '}');
+}
+
+// {"steps":["0x3f808000"],"once":"0x3f81","differs":true}
+std::size_t RoomOf(const ViaSteps& via) { return 48 + RoomOf(via.steps) + RoomOf(via.once); }
+char* PutValue(char* p, const ViaSteps& via) {
+    p = Put(p, "{\"steps\":");
+    p = PutValue(p, via.steps);
+    p = Put(p, ",\"once\":");
+    p = PutValue(p, via.once);
+    p = Put(p, ",\"differs\":");
+    p = PutValue(p, via.differs);
+    return Put(p, '}');
+}
+
+// [{"name":"largest finite","hex":"0x7e","value":"448"},...]
+std::size_t RoomOf(const std::vector<LandmarkEntry>* marks) {
+    std::size_t room = 2;
+    if (marks == nullptr) return room;
+    for (const LandmarkEntry& mark : *marks)
+        room += 32 + mark.name.size() + RoomOf(mark.hex) + RoomOf(mark.value);
+    return room;
+}
+char* PutValue(char* p, const std::vector<LandmarkEntry>* marks) {
+    static const std::vector<LandmarkEntry> kNone;
+    const std::vector<LandmarkEntry>& landmarks = marks != nullptr ? *marks : kNone;
+    p = Put(p, '[');
+    for (std::size_t i = 0; i < landmarks.size(); ++i) {
+        p = Put(p, i == 0 ? "{\"name\":" : ",{\"name\":");
+        p = PutPlain(p, landmarks[i].name);
+        p = Put(p, ",\"hex\":");
+        p = PutValue(p, landmarks[i].hex);
+        p = Put(p, ",\"value\":");
+        p = PutValue(p, landmarks[i].value);
         p = Put(p, '}');
     }
     return Put(p, ']');

@@ -26,12 +26,12 @@ inline constexpr auto kExplanationMembers = std::tuple{
     Member<std::u16string>{"text", &Explanation::text},
     Member<std::size_t>{"textUnits", &Explanation::textUnits},
     Member<std::string>{"result", &Explanation::result},
-    Member<const BinaryFormat*>{"format", &Explanation::format},
+    Member<FloatFormat>{"format", &Explanation::layout},
     Member<Hex>{"hex", &Explanation::hex},
     Member<int>{"sign", &Explanation::sign},
     Member<int>{"exponentField", &Explanation::exponentField},
     Member<Hex>{"fraction", &Explanation::fraction},
-    Member<NumberClass>{"class", &Explanation::numberClass},
+    Member<FormatClass>{"class", &Explanation::numberClass},
     Member<Nullable<int>>{"exponent", &Explanation::exponent},
     Member<Nullable<std::string>>{"exact", &Explanation::exact},
     Member<Nullable<Integer>>{"integer", &Explanation::integer},
@@ -59,10 +59,19 @@ inline constexpr auto kExplanationMembers = std::tuple{
     Member<Nullable<Entry>>{"nextUpEntry", &Explanation::nextUpEntry},
     Member<Nullable<Entry>>{"nextDownEntry", &Explanation::nextDownEntry},
     Member<Nullable<Entry>>{"nearestEntry", &Explanation::nearestEntry},
+    Member<Nullable<std::string>>{"hexFloat", &Explanation::hexFloat},
+    Member<Nullable<Interval>>{"interval", &Explanation::interval},
+    Member<Nullable<std::string>>{"rounding", &Explanation::rounding},
+    Member<Nullable<std::string>>{"overflow", &Explanation::overflow},
+    Member<Nullable<TextList>>{"via", &Explanation::via},
+    Member<Nullable<ViaSteps>>{"viaResult", &Explanation::viaResult},
+    Member<const std::vector<LandmarkEntry>*>{"landmarks", &Explanation::landmarks},
 };
 
 inline constexpr auto kExplanationWorkings = std::tuple{
+    Working<const BinaryFormat*>{&Explanation::format},
     Working<FormatOption>{&Explanation::option},
+    Working<bool>{&Explanation::refused},
     Working<bool>{&Explanation::wideInteger},
     Working<std::uint64_t>{&Explanation::binary64Bits},
     Working<const char*>{&Explanation::noDifference},
@@ -93,6 +102,19 @@ inline void Clear(std::u16string& value) { value.clear(); }
 inline void Clear(TextList& value) { value.clear(); }
 inline void Clear(Lines& value) { value.clear(); }
 inline void Clear(std::vector<BitEntry>& value) { value.clear(); }
+inline void Clear(ViaSteps& value) {
+    value.steps.clear();
+    value.once = Hex{};
+    value.differs = false;
+}
+inline void Clear(Interval& value) {
+    value.lower.present = false;
+    value.lower.value.clear();
+    value.lowerIncluded = false;
+    value.upper.present = false;
+    value.upper.value.clear();
+    value.upperIncluded = false;
+}
 inline void Clear(Decimal& value) {
     value.negative = false;
     value.digits.clear();

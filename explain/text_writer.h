@@ -1,27 +1,17 @@
 // Writing text through a pointer. The writers of the explanation take room
 // once for an upper bound of what they write, write through the pointer
 // without a check per piece, and keep what they wrote (AppendWritten): on the
-// stack when the bound is small, as it nearly always is, so that only the
-// bytes written are copied; otherwise in the caller's string itself, made
-// longer and cut again (OpenRoom, CloseRoom).
+// stack when the bound is small, otherwise in a buffer kept for the next
+// call, so that only the bytes written are copied.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelquin::explain {
-
-inline char* OpenRoom(std::string& out, std::size_t room) {
-    const std::size_t start = out.size();
-    out.resize(start + room);
-    return out.data() + start;
-}
-
-inline void CloseRoom(std::string& out, const char* end) {
-    out.resize(static_cast<std::size_t>(end - out.data()));
-}
 
 inline constexpr std::size_t kStackRoom = 8192;
 
@@ -34,7 +24,12 @@ void AppendWritten(std::string& out, std::size_t room, Write write) {
         const char* end = write(local);
         out.append(local, static_cast<std::size_t>(end - local));
     } else {
-        CloseRoom(out, write(OpenRoom(out, room)));
+        // A larger room is kept from one call to the next, so that only the
+        // bytes written are copied, and nothing is cleared first.
+        thread_local std::vector<char> scratch;
+        if (scratch.size() < room) scratch.resize(room);
+        const char* end = write(scratch.data());
+        out.append(scratch.data(), static_cast<std::size_t>(end - scratch.data()));
     }
 }
 
@@ -67,5 +62,17 @@ inline char* PutFullHex(char* p, std::uint64_t bits, int bitCount) {
 }
 
 inline constexpr std::size_t kFullHexRoom = 18;
+
+// The same for a pattern of up to 128 bits, `high` its bits above the low 64:
+// "0x" and (bitCount + 3) / 4 digits.
+inline char* PutWideHex(char* p, std::uint64_t bits, std::uint64_t high, int bitCount) {
+    if (bitCount <= 64) return PutFullHex(p, bits, bitCount);
+    p = PutFullHex(p, high, bitCount - 64);
+    static constexpr char kDigits[] = "0123456789abcdef";
+    for (int i = 15; i >= 0; --i) *p++ = kDigits[(bits >> (4 * i)) & 0xF];
+    return p;
+}
+
+inline constexpr std::size_t kWideHexRoom = 2 + 32;
 
 }  // namespace zelquin::explain

@@ -256,10 +256,18 @@ Json ToJson(std::size_t value) { return value; }
 Json ToJson(int value) { return value; }
 Json ToJson(bool value) { return value; }
 Json ToJson(const std::string& text) { return text; }
-Json ToJson(const BinaryFormat* format) { return format->name; }
-Json ToJson(const Hex& hex) { return FullHex(hex.bits, hex.bitCount); }
-Json ToJson(NumberClass numberClass) { return ClassName(numberClass); }
-Json ToJson(const Integer& integer) { return IntegerHex(integer.value); }
+Json ToJson(const FloatFormat& format) { return format.name; }
+Json ToJson(const Hex& hex) {
+    return hex.bitCount <= 64
+               ? FullHex(hex.bits, hex.bitCount)
+               : FullHex(hex.high, hex.bitCount - 64) + FullHex(hex.bits, 64).substr(2);
+}
+Json ToJson(FormatClass numberClass) { return FormatClassName(numberClass); }
+Json ToJson(const Integer& integer) {
+    if (integer.high == 0) return IntegerHex(integer.value);
+    std::string high = IntegerHex(integer.high);
+    return high + FullHex(integer.value, 64).substr(2);
+}
 Json ToJson(const TextList& list) {
     Json j = Json::array();
     for (std::size_t i = 0; i < list.size(); ++i) j.push_back(std::string(list[i]));
@@ -295,9 +303,38 @@ Json ToJson(const std::vector<BitEntry>& bits) {
     }
     return j;
 }
+Json ToJson(const Interval& interval);
+Json ToJson(const ViaSteps& via);
 template <typename T>
 Json ToJson(const Nullable<T>& value) {
     return value ? ToJson(*value) : Json(nullptr);
+}
+Json ToJson(const Interval& interval) {
+    Json j = Json::object();
+    j["lower"] = ToJson(interval.lower);
+    j["lowerIncluded"] = interval.lowerIncluded;
+    j["upper"] = ToJson(interval.upper);
+    j["upperIncluded"] = interval.upperIncluded;
+    return j;
+}
+Json ToJson(const ViaSteps& via) {
+    Json j = Json::object();
+    j["steps"] = ToJson(via.steps);
+    j["once"] = ToJson(via.once);
+    j["differs"] = via.differs;
+    return j;
+}
+Json ToJson(const std::vector<LandmarkEntry>* landmarks) {
+    Json j = Json::array();
+    if (landmarks == nullptr) return j;
+    for (const LandmarkEntry& mark : *landmarks) {
+        Json m = Json::object();
+        m["name"] = std::string(mark.name);
+        m["hex"] = ToJson(mark.hex);
+        m["value"] = ToJson(mark.value);
+        j.push_back(m);
+    }
+    return j;
 }
 
 std::string ReferenceJson(const Explanation& e) {
