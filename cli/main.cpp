@@ -11,6 +11,7 @@
 #include "explanation.h"
 #include "platform_io.h"
 #include "text_input.h"
+#include "usage_text.h"
 
 namespace zelquin::cli {
 namespace {
@@ -25,58 +26,15 @@ constexpr int kStatusInputOutput = 3;
 constexpr std::size_t kReadChunk = 1 << 16;
 constexpr std::size_t kOutputFlushSize = 1 << 16;
 
-constexpr std::string_view kHelp =
-    "usage: zelquin-convert [OPTION...] pattern [TEXT...]\n"
-    "       zelquin-convert [OPTION...] value [TEXT...]\n"
-    "       zelquin-convert -h | --help | --version\n"
-    "\n"
-    "Converts as the two fields of the Zelquin window do.\n"
-    "\n"
-    "  pattern      each TEXT is a bit pattern, read as an unsigned 64-bit\n"
-    "               integer; prints the number it encodes, as the value field\n"
-    "               shows it. An integer of up to 32 bits is a binary32, a\n"
-    "               wider one a binary64.\n"
-    "  value        each TEXT is a decimal number; prints its binary32 bit\n"
-    "               pattern, as the pattern field shows it\n"
-    "\n"
-    "Options may come before or after the command. After it, an argument is an\n"
-    "option only when it starts with '--' and a letter or is '-h'; any other is\n"
-    "a TEXT, so 'pattern -1' converts -1. After '--' every argument is a TEXT.\n"
-    "  --double     treat as 'double', as the window's check box does: value\n"
-    "               prints the binary64 pattern; pattern takes the integer's low\n"
-    "               32 bits as the upper half of a binary64 whose lower half is 0\n"
-    "  --binary64   the binary64 view both ways: value prints the binary64\n"
-    "               pattern, as --double does; pattern takes the integer's 64\n"
-    "               bits as a binary64, whatever its width; not with --double\n"
-    "  --explain    follow each result with a description of the number: its\n"
-    "               fields, its exact value, the shortest text that reads back,\n"
-    "               its neighbours and, for value, the pattern a correctly\n"
-    "               rounding reader stores and why Zelquin's differs\n"
-    "  --json       for each TEXT, print one JSON object on one line in place of\n"
-    "               the result: the result and the description as fields; not\n"
-    "               with --explain\n"
-    "  -h, --help   print this help and exit\n"
-    "  --version    print the version and exit\n"
-    "  --           end the options: what follows the command is TEXT\n"
-    "\n"
-    "Without TEXT, every line of standard input is a TEXT and gives one result,\n"
-    "in order; a UTF-8 byte-order mark at the start of the input is skipped.\n"
-    "Only the first 199 UTF-16 units of a TEXT are converted, as in the window.\n"
-    "A TEXT that is not valid UTF-8 is not converted: its result line is empty\n"
-    "(with --json, an object with an \"error\" field), and standard error names\n"
-    "it as 'TEXT 2' or 'line 3'.\n"
-    "\n"
-    "Exit status:\n"
-    "  0  every TEXT was converted\n"
-    "  1  a TEXT was not valid UTF-8; the others were converted\n"
-    "  2  the command line is wrong; nothing was converted\n"
-    "  3  standard input could not be read or standard output not written\n";
-
 constexpr std::string_view kHint = "Try 'zelquin-convert --help' for more information.\n";
 
 struct Options {
     Command command = Command::Pattern;
     FormatOption format = FormatOption::Binary32;
+    // Another format of the registry than binary32 and binary64, by exact
+    // rules rather than Zelquin's own.
+    bool inFormat = false;
+    explain::FormatChoice choice;
     bool explain = false;
     bool json = false;
 };
@@ -137,7 +95,9 @@ class Converter {
             return;
         }
         const std::u16string_view converted = text.Converted();
-        if (options_.json || options_.explain) {
+        if (options_.inFormat) {
+            ConvertInFormat(converted, text.UnitCount(), where);
+        } else if (options_.json || options_.explain) {
             // One record for every text, written straight into the output.
             // The text block shows no entries of the bits.
             explain::Explain(
@@ -159,6 +119,47 @@ class Converter {
             output_ += '\n';
         }
         if (output_.size() >= kOutputFlushSize) Flush();
+    }
+
+    // A text in another format: a pattern wider than the format is not
+    // converted, as a text that is not valid UTF-8 is not.
+    void ConvertInFormat(std::u16string_view converted, std::size_t units,
+                         const std::string& where) {
+        std::string refusal;
+        std::string result;
+        if (options_.json || options_.explain) {
+            explain::ExplainInFormat(options_.command, converted, units, options_.choice,
+                                     explanation_);
+            if (explanation_.refused) refusal = explanation_.notes[0];
+        } else {
+            result =
+                explain::ConvertInFormat(options_.command, converted, options_.choice, refusal);
+        }
+        if (!refusal.empty()) {
+            notConverted_ = true;
+            if (!Flush()) return;
+            WriteError("zelquin-convert: " + where + ": " + refusal + "\n");
+            if (options_.json) {
+                output_ += explain::NotConvertedJson(options_.command, refusal);
+            } else if (options_.explain) {
+                output_ += '\n';
+                output_ += explain::NotConvertedText(refusal);
+                return;
+            }
+            output_ += '\n';
+            return;
+        }
+        if (options_.json) {
+            explain::AppendExplanationJson(explanation_, output_);
+            output_ += '\n';
+        } else if (options_.explain) {
+            output_ += explanation_.result;
+            output_ += '\n';
+            explain::AppendExplanationText(explanation_, output_);
+        } else {
+            output_ += result;
+            output_ += '\n';
+        }
     }
 
     // Writes what is collected; false once the output has failed, which is
@@ -270,16 +271,65 @@ bool IsOption(const Argument& argument, bool afterCommand) {
            ((third >= u'a' && third <= u'z') || (third >= u'A' && third <= u'Z'));
 }
 
+// The formats of the registry, as --list-formats prints them.
+std::string FormatList() {
+    std::string text = "name                 aliases          E    M   bias  holds\n";
+    for (const explain::FloatFormat& format : explain::RegisteredFormats()) {
+        std::string row = format.name;
+        row.resize(21, ' ');
+        row += format.aliases;
+        row.resize(37, ' ');
+        const std::string exponent = std::to_string(format.exponentBits);
+        const std::string fraction = std::to_string(format.fractionBits);
+        const std::string bias = std::to_string(format.bias);
+        row += std::string(2 - std::min<std::size_t>(2, exponent.size()), ' ') + exponent;
+        row += std::string(5 - std::min<std::size_t>(5, fraction.size()), ' ') + fraction;
+        row += std::string(7 - std::min<std::size_t>(7, bias.size()), ' ') + bias;
+        row += "  ";
+        row += explain::SpecialsText(format.specials);
+        text += row + "\n";
+    }
+    text +=
+        "eXmY                 any IEEE-style layout of X exponent bits (2 to 15) and Y\n"
+        "                     fraction bits (1 to 112), bias 2^(X-1) - 1\n";
+    return text;
+}
+
+// An option that takes a value: "--name VALUE" or "--name=VALUE". Returns
+// false when it is not that option; `missing` is set when the value is.
+bool OptionValue(const std::vector<Argument>& arguments, std::size_t& i, std::string_view name,
+                 std::string& value, bool& missing) {
+    const std::string argument = Utf8Of(arguments[i]);
+    if (argument == name) {
+        if (i + 1 >= arguments.size()) {
+            missing = true;
+        } else {
+            value = Utf8Of(arguments[++i]);
+        }
+        return true;
+    }
+    if (argument.size() > name.size() && argument.starts_with(name) &&
+        argument[name.size()] == '=') {
+        value = argument.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
 int Run(const std::vector<Argument>& arguments) {
     Options options;
     bool doubleOption = false;
     bool binary64Option = false;
     bool optionsEnded = false;
     bool commandGiven = false;
+    std::string formatName, roundingName, overflowName, viaNames;
+    bool roundingGiven = false, overflowGiven = false, viaGiven = false;
     std::vector<const Argument*> texts;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const Argument& argument = arguments[i];
         if (!optionsEnded && IsOption(argument, commandGiven)) {
+            std::string value;
+            bool missing = false;
             if (Is(argument, "--double")) {
                 doubleOption = true;
             } else if (Is(argument, "--binary64")) {
@@ -288,6 +338,23 @@ int Run(const std::vector<Argument>& arguments) {
                 options.explain = true;
             } else if (Is(argument, "--json")) {
                 options.json = true;
+            } else if (OptionValue(arguments, i, "--format", value, missing)) {
+                if (missing) return UsageError("--format needs a format name");
+                formatName = value;
+            } else if (OptionValue(arguments, i, "--rounding", value, missing)) {
+                if (missing) return UsageError("--rounding needs a mode");
+                roundingName = value;
+                roundingGiven = true;
+            } else if (OptionValue(arguments, i, "--overflow", value, missing)) {
+                if (missing) return UsageError("--overflow needs a policy");
+                overflowName = value;
+                overflowGiven = true;
+            } else if (OptionValue(arguments, i, "--via", value, missing)) {
+                if (missing) return UsageError("--via needs a format name");
+                viaNames = value;
+                viaGiven = true;
+            } else if (Is(argument, "--list-formats")) {
+                return WriteAll(FormatList());
             } else if (Is(argument, "--")) {
                 optionsEnded = true;
             } else if (Is(argument, "--help") || Is(argument, "-h")) {
@@ -314,6 +381,54 @@ int Run(const std::vector<Argument>& arguments) {
         return UsageError("--double and --binary64 exclude each other");
     if (options.explain && options.json)
         return UsageError("--explain and --json exclude each other");
+    if (!formatName.empty()) {
+        const std::optional<explain::FloatFormat> format = explain::FindFormat(formatName);
+        if (!format) {
+            return UsageError("unknown format '" + formatName +
+                              "' (zelquin-convert --list-formats lists them)");
+        }
+        // binary32 and binary64 by name are Zelquin's own (e8m23 is the exact
+        // layout).
+        const std::string_view name = format->name;
+        if (name == "binary64") {
+            if (doubleOption)
+                return UsageError("--double and --format binary64 exclude each other");
+            binary64Option = true;
+        } else if (name != "binary32") {
+            if (doubleOption || binary64Option) {
+                return UsageError(std::string(doubleOption ? "--double" : "--binary64") +
+                                  " and --format " + formatName + " exclude each other");
+            }
+            options.inFormat = true;
+            options.choice.format = *format;
+        }
+    }
+    if (!options.inFormat && (roundingGiven || overflowGiven || viaGiven)) {
+        return UsageError(std::string(roundingGiven   ? "--rounding"
+                                      : overflowGiven ? "--overflow"
+                                                      : "--via") +
+                          " needs --format with another format than binary32 and binary64, whose "
+                          "rounding is Zelquin's own");
+    }
+    if (roundingGiven) {
+        const auto mode = explain::FindRoundingMode(roundingName);
+        if (!mode) {
+            return UsageError("unknown rounding mode '" + roundingName +
+                              "' (nearest-even, nearest-away, toward-zero, up, down)");
+        }
+        options.choice.rounding = *mode;
+    }
+    if (overflowGiven) {
+        const auto policy = explain::FindOverflowPolicy(overflowName);
+        if (!policy)
+            return UsageError("unknown overflow policy '" + overflowName + "' (ieee, saturate)");
+        options.choice.overflow = *policy;
+    }
+    if (viaGiven) {
+        std::string message;
+        if (!explain::ParseFormatList(viaNames, options.choice.via, message))
+            return UsageError(message);
+    }
     options.format = doubleOption     ? FormatOption::TreatAsDouble
                      : binary64Option ? FormatOption::Binary64
                                       : FormatOption::Binary32;

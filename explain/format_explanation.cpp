@@ -46,8 +46,12 @@ std::string DecimalText(const Decimal& value) {
 struct CachedLandmarks {
     FloatFormat format;
     std::vector<LandmarkEntry> entries;
-    std::vector<std::string> shortest;
+    std::vector<std::string> shown;
 };
+
+// A landmark's value as the lines show it: exactly where that is short, else
+// its shortest text after a tilde.
+constexpr std::size_t kLongestExactLandmark = 24;
 
 const CachedLandmarks& LandmarksFor(const FloatFormat& format) {
     // A deque keeps what it holds in place as it grows: records point there.
@@ -66,7 +70,12 @@ const CachedLandmarks& LandmarksFor(const FloatFormat& format) {
         entry.hex = HexOfBits(format, mark.bits);
         if (mark.finite) entry.value.Set(DecimalText(mark.value));
         made.entries.push_back(entry);
-        made.shortest.push_back(ShortestOf(format, mark.bits).value_or("NaN"));
+        if (entry.value && entry.value->size() <= kLongestExactLandmark) {
+            made.shown.push_back(*entry.value);
+        } else {
+            const std::string shortest = ShortestOf(format, mark.bits).value_or("NaN");
+            made.shown.push_back(entry.value ? "~" + shortest : shortest);
+        }
     }
     cache.push_back(std::move(made));
     return cache.back();
@@ -125,12 +134,14 @@ DecodedPattern DescribeFormatNumber(Explanation& e, const FloatFormat& format, B
 
 // ---- The words -----------------------------------------------------------------
 
+// What became of a number beyond the largest finite value, as a note and as
+// the value command's "overflow" line.
 void AddOverflowNote(Explanation& e, const FloatFormat& format, const RoundResult& stored) {
     if (!stored.overflowed) return;
     const CachedLandmarks& marks = LandmarksFor(format);
     std::string& note = e.notes.Open();
     note += "The number lies beyond the largest finite value, "sv;
-    note += marks.shortest.front();
+    note += marks.shown.front();
     note += ": "sv;
     if (e.numberClass == FormatClass::Infinity) {
         note += "it overflows to infinity."sv;
@@ -140,12 +151,14 @@ void AddOverflowNote(Explanation& e, const FloatFormat& format, const RoundResul
         note += " has no infinity."sv;
     } else if (e.overflow && *e.overflow == "saturate") {
         note += "it saturates to that value."sv;
-    } else if (!HasInfinities(format)) {
+    } else if (!HasInfinities(format) && !HasNaNs(format)) {
         note += "it gives that value, as "sv;
         note += format.name;
         note += " has no infinity and no NaN."sv;
     } else {
-        note += "the rounding toward it gives that value."sv;
+        note += "rounding "sv;
+        note += *e.rounding;
+        note += " gives that value."sv;
     }
     e.notes.Close();
 }
@@ -236,7 +249,7 @@ void AddLandmarksLine(Explanation& e) {
         text += ' ';
         AppendHex(text, marks.entries[i].hex);
         text += " = "sv;
-        text += marks.shortest[i];
+        text += marks.shown[i];
     }
     End(e.lines);
 }
@@ -276,6 +289,14 @@ void AddFormatLines(Explanation& e) {
             AppendHex(via, steps.once);
             via += steps.differs ? " (differs)"sv : " (the same)"sv;
             End(lines);
+        }
+    }
+    if (e.command == Command::Value) {
+        // The overflow note, the last note but the one of no difference.
+        const std::size_t count = e.notes.size() - (e.noDifference != nullptr ? 1 : 0);
+        if (count > 0 && e.notes[count - 1].starts_with("The number lies beyond")) {
+            const std::string_view note = e.notes[count - 1];
+            AddLine(lines, "overflow", note.substr(0, note.size() - 1));
         }
     }
     AddNumberLines(e);
@@ -366,6 +387,15 @@ void RoundAndDescribe(Explanation& e, const ExactNumber& number, const FormatCho
     }
     DescribeFormatNumber(e, format, stored.bits);
     e.result = PatternHexText(format, stored.bits);
+    if (format.specials == Specials::PowersOfTwo && number.kind == ExactNumber::Kind::Finite &&
+        (number.negative || number.significand.IsZero() || stored.underflowed) && !e.exact) {
+        std::string& note = e.notes.Open();
+        note += format.name;
+        note +=
+            " holds neither zero nor negative numbers, and nothing below 2^-127: the number "
+            "gives NaN."sv;
+        e.notes.Close();
+    }
     if (e.exact) {
         SetDifference(e, GridOf(format, stored.bits).exponent);
     } else {

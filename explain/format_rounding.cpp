@@ -328,7 +328,7 @@ bool ParseFormatList(std::string_view names, std::vector<FloatFormat>& formats,
         const std::string_view name = names.substr(0, comma);
         const std::optional<FloatFormat> format = FindFormat(name);
         if (!format) {
-            message = "unknown format \"" + std::string(name) + "\"";
+            message = "unknown format '" + std::string(name) + "'";
             return false;
         }
         formats.push_back(*format);

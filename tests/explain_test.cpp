@@ -401,6 +401,36 @@ TEST(ExplanationTest, JsonAgreesWithAJsonLibraryAndAReusedRecordWithAFreshOne) {
               R"({"command":"value","error":"not valid UTF-8 at byte 3"})");
 }
 
+// The interval of a binary32 or binary64 that the record works out from the
+// limbs is the registry's, by big integers, for finite numbers of every kind.
+TEST(ExplanationTest, TheIntervalOfBinary32AndBinary64IsTheRegistrys) {
+    std::mt19937_64 rng(19);
+    for (int i = 0; i < 3000; ++i) {
+        const bool binary64 = i % 2 == 0;
+        const BinaryFormat& format = FormatOf(binary64);
+        std::uint64_t bits = RandomPattern(rng, format);
+        if (i % 7 == 0) bits &= ~format.FractionMask();  // a binade's lowest, narrow below
+        if (i % 11 == 0) bits = format.Infinity() - 1 - (rng() % 3);  // the largest finite
+        const std::string hex = FullHex(bits, format.TotalBits());
+        const Explanation e =
+            Explain(Command::Pattern, std::u16string(hex.begin(), hex.end()), hex.size(),
+                    binary64 ? FormatOption::Binary64 : FormatOption::Binary32);
+        const std::optional<FormatInterval> want =
+            IntervalOf(*FindFormat(format.name), Bits128{0, e.hex.bits});
+        ASSERT_EQ(e.interval.present, want.has_value()) << hex;
+        if (!want) continue;
+        const Interval& got = *e.interval;
+        EXPECT_EQ(got.lower ? *got.lower : "-",
+                  want->lowerUnbounded ? "-" : FormatDecimal(want->lower))
+            << hex;
+        EXPECT_EQ(got.upper ? *got.upper : "+",
+                  want->upperUnbounded ? "+" : FormatDecimal(want->upper))
+            << hex;
+        EXPECT_EQ(got.lowerIncluded, want->lowerIncluded) << hex;
+        EXPECT_EQ(got.upperIncluded, want->upperIncluded) << hex;
+    }
+}
+
 // Where a flipped bit or a neighbour is entered: the pattern field's text
 // when that field reads it as the number under the check box (with the box
 // set, the upper half of a binary64 whose lower half is zero); else, with the

@@ -512,9 +512,9 @@ TEST(ViaChain, RoundsThroughEachFormatInTurn) {
     EXPECT_FALSE(r.differs);
 
     EXPECT_FALSE(ParseFormatList("binary32,fp8", via, message));
-    EXPECT_EQ(message, "unknown format \"fp8\"");
+    EXPECT_EQ(message, "unknown format 'fp8'");
     EXPECT_FALSE(ParseFormatList("binary32,", via, message));
-    EXPECT_EQ(message, "unknown format \"\"");
+    EXPECT_EQ(message, "unknown format ''");
 }
 
 TEST(RoundingNames, ModesAndPoliciesAreFoundByName) {

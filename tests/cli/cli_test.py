@@ -211,6 +211,26 @@ LINES = [
     (["pattern", "- 1"], "integer", "0 (no number at the start of the text)"),
     (["--double", "pattern", "0x3ff00000 "], "integer", "0x3ff00000 (the text after the number is ignored)"),
     (["--binary64", "pattern", "0x1"], "format", "binary64, the integer's 64 bits"),
+    # Other formats: the layout, overflow, the chain of --via, the interval and
+    # hexadecimal float, the x87 classes, the landmarks.
+    (["--format", "float8_e4m3fn", "value", "465"], "overflow",
+     "The number lies beyond the largest finite value, 448: it gives NaN, as float8_e4m3fn has no infinity"),
+    (["--format", "float8_e4m3fn", "--overflow", "saturate", "value", "465"], "overflow",
+     "The number lies beyond the largest finite value, 448: it saturates to that value"),
+    (["--format", "float8_e4m3fn", "value", "465"], "format",
+     "float8_e4m3fn: a sign bit, 4 exponent bits, 3 fraction bits, bias 7; no infinities; NaN only with every"
+     " exponent and fraction bit set; subnormals"),
+    (["--format", "bfloat16", "--via", "binary32", "value", "1.00390625001"], "via",
+     "binary32 0x3f808000, then bfloat16 0x3f80; rounded once, 0x3f81 (differs)"),
+    (["--format", "float8_e4m3fn", "pattern", "0x7e"], "interval", "[432, 464]"),
+    (["--format", "float8_e4m3fn", "pattern", "0x7e"], "hex float", "0x1.cp+8"),
+    (["--format", "float8_e4m3fn", "pattern", "0x7e"], "landmarks",
+     "largest finite 0x7e = 448; smallest normal 0x08 = 0.015625; smallest subnormal 0x01 = 0.001953125; one 0x38"
+     " = 1; next above one 0x39 = 1.125; NaN 0x7f = NaN"),
+    (["--format", "binary16", "pattern", "0x7c00"], "interval", "[65520, infinity)"),
+    (["--format", "x87-extended", "pattern", "0x3fff0000000000000001"], "class", "unnormal"),
+    (["--format", "x87-extended", "pattern", "0x7fff0000000000000000"], "class", "pseudo-infinity"),
+    (["--format", "float8_e4m3fnuz", "pattern", "-1"], "integer", "0xff (a negative number, wrapped)"),
     (["--double", "pattern", "0x3fb999999999999a"], "format",
      "binary64, the integer's low 32 bits as its upper half, with \"Treat as 'double'\" set; its upper 32 bits,"
      " 0x3fb99999, are dropped"),
@@ -455,7 +475,45 @@ def as_fraction(text):
 
 # Groups.
 
+# Other formats: (options, command and texts, the result lines).
+FORMAT_CASES = [
+    # Machine-learning formats' corner cases: a tie to even, overflow to NaN or
+    # saturating, the one NaN and no -0 of fnuz, float8_e8m0fnu's powers of two
+    # and float4's eight magnitudes.
+    (["--format", "float8_e4m3fn"], ["value", "464", "465", "448", "-0"], ["0x7e", "0x7f", "0x7e", "0x80"]),
+    (["--format", "float8_e4m3fn", "--overflow", "saturate"], ["value", "465", "-1e9"], ["0x7e", "0xfe"]),
+    (["--format", "float8_e4m3fn"], ["pattern", "0x7e", "0b11111111", "0x7f"], ["450", "NaN", "NaN"]),
+    (["--format", "float8_e4m3fnuz"], ["value", "-0", "-1e-9"], ["0x00", "0x00"]),
+    (["--format", "float8_e4m3fnuz"], ["pattern", "0x80", "0"], ["NaN", "0"]),
+    (["--format", "float8_e8m0fnu"], ["pattern", "0", "0x7f", "0xfe", "0xff"], ["6e-39", "1", "2e+38", "NaN"]),
+    (["--format", "float8_e8m0fnu"], ["value", "0", "1", "3"], ["0xff", "0x7f", "0x80"]),
+    (["--format", "float4_e2m1fn"], ["pattern", "0", "1", "2", "3", "4", "5", "6", "7", "15"],
+     ["0", "0.5", "1", "1.5", "2", "3", "4", "6", "-6"]),
+    # binary16's overflow, and hexadecimal floats read exactly.
+    (["--format", "binary16"], ["value", "65520", "65519", "0x1p-24", "-0x1p+4"], ["0x7c00", "0x7bff", "0x0001", "0xcc00"]),
+    # Every rounding mode at a bfloat16 tie, and a bfloat16 through binary32.
+    (["--format", "bfloat16", "--rounding", "nearest-away"], ["value", "1.00390625", "-1.00390625"], ["0x3f81", "0xbf81"]),
+    (["--format", "bfloat16", "--rounding", "up"], ["value", "1.00390625", "-1.00390625"], ["0x3f81", "0xbf80"]),
+    (["--format", "bfloat16", "--rounding", "down"], ["value", "1.00390625", "-1.00390625"], ["0x3f80", "0xbf81"]),
+    (["--format", "bfloat16", "--rounding=toward-zero"], ["value", "-1.00390625"], ["0xbf80"]),
+    (["--format", "bfloat16", "--via", "binary32"], ["value", "1.00390625001"], ["0x3f80"]),
+    # Widths that are no whole bytes, and the widest: every digit.
+    (["--format", "tf32"], ["value", "1"], ["0x1fc00"]),
+    (["--format", "x87-extended"], ["value", "1", "-0", "1e4933"],
+     ["0x3fff8000000000000000", "0x80000000000000000000", "0x7fff8000000000000000"]),
+    (["--format=quad"], ["value", "1", "0x1p-16494"],
+     ["0x3fff0000000000000000000000000000", "0x00000000000000000000000000000001"]),
+    (["--format", "e5m10"], ["value", "1"], ["0x3c00"]),
+    # binary32 and binary64 by name are Zelquin's own.
+    (["--format", "binary32"], ["value", "16777217"], ["0x4b800000"]),
+    (["--format", "binary64"], ["pattern", "0x1"], ["0.000000"]),
+]
+
+
 def check_worked(c):
+    for options, args, expected in FORMAT_CASES:
+        status, out, err = c.run(options + args)
+        c.expect("%s %s" % (" ".join(options), " ".join(args)), (status, lines_of(out), err), (0, expected, b""))
     for option, cases in (([], PATTERN_CASES), (["--double"], DOUBLE_PATTERN_CASES),
                           (["--binary64"], BINARY64_PATTERN_CASES)):
         texts = [t for t, _ in cases]
@@ -828,6 +886,19 @@ USAGE_ERRORS = [
     (["pattern", "1", "--double", "--binary64"], "--double and --binary64 exclude each other"),
     (["--explain", "value", "1", "--json"], "--explain and --json exclude each other"),
     (["--x-y", "value"], "unknown option '--x-y'"),
+    # The formats, modes and policies, and what excludes what.
+    (["--format", "float7", "value", "1"], "unknown format 'float7' (zelquin-convert --list-formats lists them)"),
+    (["value", "1", "--format"], "--format needs a format name"),
+    (["--rounding", "up", "value", "1"],
+     "--rounding needs --format with another format than binary32 and binary64, whose rounding is Zelquin's own"),
+    (["--format", "binary64", "--overflow", "saturate", "value", "1"],
+     "--overflow needs --format with another format than binary32 and binary64, whose rounding is Zelquin's own"),
+    (["--format", "half", "--rounding", "sideways", "value", "1"],
+     "unknown rounding mode 'sideways' (nearest-even, nearest-away, toward-zero, up, down)"),
+    (["--format", "half", "--overflow", "wrap", "value", "1"], "unknown overflow policy 'wrap' (ieee, saturate)"),
+    (["--format", "half", "--via", "binary32,nope", "value", "1"], "unknown format 'nope'"),
+    (["--double", "--format", "half", "value", "1"], "--double and --format half exclude each other"),
+    (["--double", "--format", "binary64", "value", "1"], "--double and --format binary64 exclude each other"),
 ]
 
 # (arguments, the result lines): where options stand among the texts, and the
@@ -847,8 +918,9 @@ OPTION_CASES = [
 # What --help must say, white space aside.
 HELP_PHRASES = [
     "Options may come before or after the command", "the first 199 UTF-16 units", "takes the integer's low 32 bits as the upper half",
-    "0 every TEXT was converted", "1 a TEXT was not valid UTF-8", "2 the command line is wrong",
+    "0 every TEXT was converted", "1 a TEXT was not converted", "2 the command line is wrong",
     "3 standard input could not be read or standard output not written", "-h, --help", "--binary64", "--json",
+    "--format NAME", "--rounding MODE", "--overflow saturate", "--via NAME[,NAME...]", "--list-formats",
 ]
 
 
@@ -897,6 +969,25 @@ def check_errors(c, version):
             c.expect("invalid text %s" % args, (status, err.decode("utf-8", "replace")), (1, message))
             if expected is not None:
                 c.expect("invalid text keeps its line %s" % args, lines_of(out), expected)
+
+    # A pattern wider than its format is not converted, as a text that is not
+    # valid UTF-8 is not; with --json an object says why, with --explain a
+    # block.
+    message = "zelquin-convert: TEXT 1: 0x1ff is wider than float8_e4m3fn's 8 bits\n"
+    for mode, expected in (([], ["", "450"]), (["--explain"], None), (["--json"], None)):
+        status, out, err = c.run(mode + ["--format", "float8_e4m3fn", "pattern", "0x1ff", "0x7e"])
+        c.expect("refused pattern %s" % mode, (status, err.decode()), (1, message))
+        if expected is not None:
+            c.expect("refused pattern keeps its line", lines_of(out), expected)
+        elif mode == ["--json"]:
+            objects = json_lines(out)
+            c.expect("refused pattern in JSON", (objects[0], objects[1]["result"]),
+                     ({"command": "pattern", "error": "0x1ff is wider than float8_e4m3fn's 8 bits"}, "450"))
+        else:
+            c.expect("refused pattern's block", lines_of(out)[:3],
+                     ["", "  not converted: 0x1ff is wider than float8_e4m3fn's 8 bits", ""])
+    status, out, err = c.run(["--list-formats"])
+    c.expect("--list-formats", (status, lines_of(out)[1].split()[:5]), (0, ["binary16", "half,", "float16", "5", "10"]))
 
     # Failed writes: a full device or a closed standard output is reported,
     # with status 3; a pipe whose reader has gone is not reported. Under the
@@ -972,14 +1063,21 @@ COMPLETIONS = [
     (["--"], "p", "pattern"),
     (["--", "pattern"], "--", ""),
     # No option already given, nor one that excludes a given one.
-    (["--double"], "--", "--explain --json --help --version --"),
-    (["--json", "--binary64"], "--", "--help --version --"),
+    (["--double"], "--", "--rounding --overflow --via --explain --json --list-formats --help --version --"),
+    (["--json", "--binary64"], "--", "--rounding --overflow --via --list-formats --help --version --"),
+    (["--format", "binary16"], "--f", ""),
+    # The formats as the program lists them, the modes and the policies.
+    (["--format"], "float8_e4m3f", "float8_e4m3fn float8_e4m3fnuz"),
+    (["--via"], "binary1", "binary16 binary128"),
+    (["--rounding"], "n", "nearest-even nearest-away"),
+    (["--overflow"], "", "ieee saturate"),
     (["--explain"], "--j", ""),
     (["--binary64"], "--d", ""),
     # After the command, options still, but no command.
     (["pattern"], "--e", "--explain"),
-    (["--explain", "value", "1"], "--", "--double --binary64 --help --version --"),
-    (["value", "1", "--double"], "--", "--explain --json --help --version --"),
+    (["--explain", "value", "1"], "--",
+     "--double --binary64 --format --rounding --overflow --via --list-formats --help --version --"),
+    (["value", "1", "--double"], "--", "--rounding --overflow --via --explain --json --list-formats --help --version --"),
     (["value", "--help"], "--", ""),
 ]
 
@@ -1010,9 +1108,9 @@ def check_install(c, version, cmake, build):
         c.expect_true("the manual page's footer has the release date: %r" % last_line,
                       re.search(r"\b\d{4}-\d\d-\d\d\b", last_line) is not None)
         for words, current, expected in COMPLETIONS:
-            script = ('source "$1"; COMP_WORDS=(zelquin-convert "${@:2}"); COMP_CWORD=$(($# - 1)); '
+            script = ('source "$1"; COMP_WORDS=("${@:2}"); COMP_CWORD=$(($# - 2)); '
                       '_zelquin_convert; echo "${COMPREPLY[*]}"')
-            result = subprocess.run(["bash", "-c", script, "bash", completion] + words + [current],
+            result = subprocess.run(["bash", "-c", script, "bash", completion, program] + words + [current],
                                     capture_output=True)
             c.expect("completion of %r after %s" % (current, words), result.stdout.decode().strip(), expected)
     finally:
