@@ -479,6 +479,9 @@ void SetEntries(Explanation& e, bool treatAsDouble) {
     SetEntry(e.nextUpEntry, e.nextUp, format, treatAsDouble);
     SetEntry(e.nextDownEntry, e.nextDown, format, treatAsDouble);
     SetEntry(e.nearestEntry, e.nearest, format, treatAsDouble);
+    e.landmarkEntries.resize(e.landmarks != nullptr ? e.landmarks->size() : 0);
+    for (std::size_t i = 0; i < e.landmarkEntries.size(); ++i)
+        SetEntry(e.landmarkEntries[i], (*e.landmarks)[i].hex.bits, format, treatAsDouble);
 }
 
 std::string ValueTextFor(std::uint64_t binary64Bits) {

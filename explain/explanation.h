@@ -232,7 +232,8 @@ struct Explanation {
     std::vector<BitEntry> bits;
     Nullable<Entry> nextUpEntry;
     Nullable<Entry> nextDownEntry;
-    Nullable<Entry> nearestEntry;  // the value command's nearest pattern
+    Nullable<Entry> nearestEntry;        // the value command's nearest pattern
+    std::vector<Entry> landmarkEntries;  // the landmarks', in their order
 
     // Of every format: the number as a hexadecimal float ("0x1.99999ap-4"),
     // the numbers that read back to it, and the format's landmarks. Of the

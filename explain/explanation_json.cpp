@@ -369,6 +369,20 @@ char* PutValue(char* p, const std::vector<LandmarkEntry>* marks) {
     return Put(p, ']');
 }
 
+std::size_t RoomOf(const std::vector<Entry>& entries) {
+    std::size_t room = 2;
+    for (const Entry& entry : entries) room += 3 + RoomOf(entry);
+    return room;
+}
+char* PutValue(char* p, const std::vector<Entry>& entries) {
+    p = Put(p, '[');
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i != 0) p = Put(p, ',');
+        p = PutValue(p, entries[i]);
+    }
+    return Put(p, ']');
+}
+
 template <typename T>
 std::size_t RoomOf(const Nullable<T>& value) {
     return value ? RoomOf(*value) : 4;
@@ -426,8 +440,9 @@ std::string ExplanationJson(const Explanation& e) {
 
 std::string EntriesJson(const Explanation& e) {
     std::string out;
-    const std::size_t room = 80 + RoomOf(e.bits) + RoomOf(e.nextUpEntry) + RoomOf(e.nextDownEntry) +
-                             RoomOf(e.nearestEntry);
+    const std::size_t room = 112 + RoomOf(e.bits) + RoomOf(e.nextUpEntry) +
+                             RoomOf(e.nextDownEntry) + RoomOf(e.nearestEntry) +
+                             RoomOf(e.landmarkEntries);
     AppendJson(out, room, [&e](char* p) {
         p = Put(p, "{\"bits\":");
         p = PutValue(p, e.bits);
@@ -437,6 +452,8 @@ std::string EntriesJson(const Explanation& e) {
         p = PutValue(p, e.nextDownEntry);
         p = Put(p, ",\"nearestEntry\":");
         p = PutValue(p, e.nearestEntry);
+        p = Put(p, ",\"landmarkEntries\":");
+        p = PutValue(p, e.landmarkEntries);
         return Put(p, '}');
     });
     return out;

@@ -66,6 +66,7 @@ inline constexpr auto kExplanationMembers = std::tuple{
     Member<Nullable<TextList>>{"via", &Explanation::via},
     Member<Nullable<ViaSteps>>{"viaResult", &Explanation::viaResult},
     Member<const std::vector<LandmarkEntry>*>{"landmarks", &Explanation::landmarks},
+    Member<std::vector<Entry>>{"landmarkEntries", &Explanation::landmarkEntries},
 };
 
 inline constexpr auto kExplanationWorkings = std::tuple{
@@ -102,6 +103,7 @@ inline void Clear(std::u16string& value) { value.clear(); }
 inline void Clear(TextList& value) { value.clear(); }
 inline void Clear(Lines& value) { value.clear(); }
 inline void Clear(std::vector<BitEntry>& value) { value.clear(); }
+inline void Clear(std::vector<Entry>& value) { value.clear(); }
 inline void Clear(ViaSteps& value) {
     value.steps.clear();
     value.once = Hex{};

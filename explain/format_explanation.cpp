@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
-#include <deque>
+#include <memory>
 
 #include "explanation.h"
 #include "explanation_lines.h"
@@ -54,9 +54,11 @@ struct CachedLandmarks {
 constexpr std::size_t kLongestExactLandmark = 24;
 
 const CachedLandmarks& LandmarksFor(const FloatFormat& format) {
-    // A deque keeps what it holds in place as it grows: records point there.
-    static std::deque<CachedLandmarks> cache;
-    for (const CachedLandmarks& cached : cache) {
+    // Each in its own allocation, which stays in place as the cache grows:
+    // records point there.
+    static std::vector<std::unique_ptr<CachedLandmarks>> cache;
+    for (const std::unique_ptr<CachedLandmarks>& held : cache) {
+        const CachedLandmarks& cached = *held;
         if (std::strcmp(cached.format.name, format.name) == 0 &&
             cached.format.exponentBits == format.exponentBits &&
             cached.format.fractionBits == format.fractionBits &&
@@ -77,8 +79,8 @@ const CachedLandmarks& LandmarksFor(const FloatFormat& format) {
             made.shown.push_back(entry.value ? "~" + shortest : shortest);
         }
     }
-    cache.push_back(std::move(made));
-    return cache.back();
+    cache.push_back(std::make_unique<CachedLandmarks>(std::move(made)));
+    return *cache.back();
 }
 
 // The interval's ends as decimals, null where unbounded.
@@ -521,6 +523,9 @@ void SetFormatEntries(Explanation& e) {
         entry->present = number->present;
         if (*number) patternEntry(entry->value, BitsOfHex(**number));
     }
+    e.landmarkEntries.resize(e.landmarks != nullptr ? e.landmarks->size() : 0);
+    for (std::size_t i = 0; i < e.landmarkEntries.size(); ++i)
+        patternEntry(e.landmarkEntries[i], BitsOfHex((*e.landmarks)[i].hex));
 }
 
 // binary32 and binary64 as rows of the registry, for the members every format

@@ -305,9 +305,15 @@ Json ToJson(const std::vector<BitEntry>& bits) {
 }
 Json ToJson(const Interval& interval);
 Json ToJson(const ViaSteps& via);
+Json ToJson(const std::vector<Entry>& entries);
 template <typename T>
 Json ToJson(const Nullable<T>& value) {
     return value ? ToJson(*value) : Json(nullptr);
+}
+Json ToJson(const std::vector<Entry>& entries) {
+    Json j = Json::array();
+    for (const Entry& entry : entries) j.push_back(ToJson(entry));
+    return j;
 }
 Json ToJson(const Interval& interval) {
     Json j = Json::object();

@@ -15,11 +15,15 @@
   var patternField = byId('pattern');
   var valueField = byId('value');
   var doubleOption = byId('double');
+  var formatChooser = byId('format');
+  var roundingChooser = byId('rounding');
+  var overflowChooser = byId('overflow');
+  var viaChooser = byId('via');
   var bitsBox = byId('bits');
   var nextDownButton = byId('next-down');
   var nextUpButton = byId('next-up');
 
-  var fieldBuffer = 0, resultBuffer = 0, fieldUnits = 0;
+  var fieldBuffer = 0, resultBuffer = 0, fieldUnits = 0, choiceBuffer = 0, choiceBytes = 0;
   var ready = false;
   var pendingEdit = null;  // the field to convert once the module is ready
 
@@ -33,6 +37,10 @@
   patternField.value = '';
   valueField.value = '';
   doubleOption.checked = false;
+  formatChooser.value = 'binary32';
+  roundingChooser.value = 'nearest-even';
+  overflowChooser.value = 'ieee';
+  viaChooser.value = '';
 
   function show(id, text) { byId(id).textContent = text; }
 
@@ -51,22 +59,51 @@
     return String.fromCharCode.apply(null, HEAPU16.subarray(base, base + units));
   }
 
+  // Zelquin's own binary32 and binary64, where the box applies; the option
+  // of the conversion: 0 binary32, 1 "Treat as 'double'", 2 binary64.
+  function ownFormat() { return formatChooser.value === 'binary32' || formatChooser.value === 'binary64'; }
+  function formatOption() {
+    return doubleOption.checked ? 1 : formatChooser.value === 'binary64' ? 2 : 0;
+  }
+
+  function writeChoice() {
+    var text = [formatChooser.value, roundingChooser.value, overflowChooser.value, viaChooser.value].join('|');
+    var base = choiceBuffer;
+    for (var i = 0; i < text.length && i < choiceBytes - 1; i++) HEAPU8[base + i] = text.charCodeAt(i);
+    HEAPU8[base + Math.min(text.length, choiceBytes - 1)] = 0;
+  }
+
   function convert(field) {
     var fromPattern = field === patternField;
     var text = field.value;
     var units = writeFieldText(text);
-    var treatAsDouble = doubleOption.checked ? 1 : 0;
-    var length = fromPattern ? _zelquin_pattern_to_value(fieldBuffer, units, treatAsDouble, resultBuffer)
-                             : _zelquin_value_to_pattern(fieldBuffer, units, treatAsDouble, resultBuffer);
-    (fromPattern ? valueField : patternField).value = resultText(length);
-
-    var json = fromPattern ? _zelquin_explain_pattern(fieldBuffer, units, text.length, treatAsDouble)
-                           : _zelquin_explain_value(fieldBuffer, units, text.length, treatAsDouble);
+    var other = fromPattern ? valueField : patternField;
+    var json;
+    if (ownFormat()) {
+      var option = formatOption();
+      var length = fromPattern ? _zelquin_pattern_to_value(fieldBuffer, units, option, resultBuffer)
+                               : _zelquin_value_to_pattern(fieldBuffer, units, option, resultBuffer);
+      other.value = resultText(length);
+      json = fromPattern ? _zelquin_explain_pattern(fieldBuffer, units, text.length, option)
+                         : _zelquin_explain_value(fieldBuffer, units, text.length, option);
+    } else {
+      writeChoice();
+      json = _zelquin_explain_in_format(fromPattern ? 0 : 1, fieldBuffer, units, text.length);
+    }
     lastEdited = field;
-    convertedAsDouble = !!treatAsDouble;
+    convertedAsDouble = doubleOption.checked;
     say('');
-    shown = JSON.parse(UTF8ToString(json));
-    drawExplanation(shown);
+    var record = JSON.parse(UTF8ToString(json));
+    if (record.error !== undefined) {
+      // A pattern wider than the format: nothing converted, and why.
+      other.value = '';
+      shown = null;
+      drawRefusal(record.error);
+    } else {
+      if (!ownFormat()) other.value = record.result;
+      shown = record;
+      drawExplanation(shown);
+    }
     byId('stale').hidden = true;
     writeHash();
   }
@@ -258,17 +295,47 @@
     drawBits(record);
     drawLegend(record);
     drawNeighbours(record);
+    drawNotes(record.notes);
+    drawLines(record.lines);
+    drawLandmarks(record);
+    byId('number').hidden = false;
+    byId('hint').hidden = true;
+  }
+
+  function drawNotes(notes) {
     var list = byId('notes');
     list.textContent = '';
-    record.notes.forEach(function (text) {
+    notes.forEach(function (text) {
       var item = document.createElement('li');
       item.textContent = text;
       list.appendChild(item);
     });
-    list.hidden = record.notes.length === 0;
-    drawLines(record.lines);
-    byId('number').hidden = false;
+    list.hidden = notes.length === 0;
+  }
+
+  function drawRefusal(reason) {
+    drawNotes([reason]);
+    byId('number').hidden = true;
+    byId('lines').hidden = true;
+    byId('nearest-action').hidden = true;
     byId('hint').hidden = true;
+  }
+
+  // The format's landmarks, each a button that enters it.
+  function drawLandmarks(record) {
+    var box = byId('landmarks');
+    box.textContent = '';
+    (record.landmarks || []).forEach(function (mark, i) {
+      var button = document.createElement('button');
+      var entry = record.landmarkEntries[i];
+      button.type = 'button';
+      button.dataset.landmark = String(i);
+      button.textContent = mark.name;
+      button.title = mark.hex + (mark.value !== null ? ' = ' + mark.value : '');
+      button.disabled = !entry || entry.field === null;
+      box.appendChild(button);
+    });
+    box.hidden = box.childNodes.length === 0;
   }
 
   // ---- Messages and copies -------------------------------------------------
@@ -378,7 +445,13 @@
   function writeHashNow() {
     clearTimeout(hashTimer);
     if (!lastEdited) return;
-    var hash = '#' + lastEdited.id + '=' + encodeText(lastEdited.value) + (doubleOption.checked ? '&double=1' : '');
+    var hash = '#' + lastEdited.id + '=' + encodeText(lastEdited.value) + (doubleOption.checked ? '&double=1' : '') +
+               (formatChooser.value !== 'binary32' ? '&format=' + formatChooser.value : '');
+    if (!ownFormat()) {
+      hash += (roundingChooser.value !== 'nearest-even' ? '&rounding=' + roundingChooser.value : '') +
+              (overflowChooser.value !== 'ieee' ? '&overflow=' + overflowChooser.value : '') +
+              (viaChooser.value ? '&via=' + viaChooser.value : '');
+    }
     if (hash === location.hash) return;
     try {
       history.replaceState(history.state, '', hash);
@@ -391,8 +464,12 @@
 
   // Fills the field the fragment names and sets the box; returns that field,
   // or null when the fragment names none.
+  // The choosers' values a link names, applied once the formats are listed.
+  var linkedChoice = {};
+
   function readHash() {
     var field = null, text = '', treatAsDouble = false;
+    linkedChoice = {};
     location.hash.replace(/^#/, '').split('&').forEach(function (part) {
       var at = part.indexOf('=');
       var name = at < 0 ? part : part.slice(0, at);
@@ -402,12 +479,15 @@
         text = decodeText(value);
       } else if (name === 'double') {
         treatAsDouble = value === '1';
+      } else if (name === 'format' || name === 'rounding' || name === 'overflow' || name === 'via') {
+        linkedChoice[name] = decodeText(value);
       }
     });
     if (!field) return null;
     field.value = text;
     (field === patternField ? valueField : patternField).value = '';
     doubleOption.checked = treatAsDouble;
+    applyLinkedChoice();
     return field;
   }
 
@@ -422,6 +502,38 @@
   patternField.addEventListener('input', function () { edited(patternField); });
   valueField.addEventListener('input', function () { edited(valueField); });
 
+  // The choosers say what the fields convert in: the box applies to
+  // binary32 and binary64, the rounding, the overflow and the chain to the
+  // other formats. A change converts the field edited last again.
+  function showChoosers() {
+    var own = ownFormat();
+    doubleOption.disabled = !own;
+    if (!own) doubleOption.checked = false;
+    byId('format-choice').hidden = own;
+  }
+
+  function applyLinkedChoice() {
+    [['format', formatChooser, 'binary32'], ['rounding', roundingChooser, 'nearest-even'],
+     ['overflow', overflowChooser, 'ieee'], ['via', viaChooser, '']].forEach(function (item) {
+      var wanted = linkedChoice[item[0]] !== undefined ? linkedChoice[item[0]] : item[2];
+      var known = [].some.call(item[1].options, function (o) { return o.value === wanted; });
+      item[1].value = known ? wanted : item[2];
+    });
+    showChoosers();
+  }
+
+  [formatChooser, roundingChooser, overflowChooser, viaChooser].forEach(function (chooser) {
+    chooser.addEventListener('change', function () {
+      showChoosers();
+      if (lastEdited && ready) edited(lastEdited); else writeHash();
+    });
+  });
+
+  byId('landmarks').addEventListener('click', function (event) {
+    var button = event.target.closest('button[data-landmark]');
+    if (button && shown) enter(shown.landmarkEntries[Number(button.dataset.landmark)]);
+  });
+
   // The box decides which fields take a number: the library works the
   // entries out again for its new state.
   doubleOption.addEventListener('change', function () {
@@ -432,6 +544,7 @@
     for (var name in entries) shown[name] = entries[name];
     drawBits(shown);
     drawNeighbours(shown);
+    drawLandmarks(shown);
   });
   byId('convert-now').addEventListener('click', function () {
     if (lastEdited) edited(lastEdited);
@@ -512,6 +625,23 @@
     fieldBuffer = _zelquin_field_buffer();
     resultBuffer = _zelquin_result_buffer();
     fieldUnits = _zelquin_field_units();
+    choiceBuffer = _zelquin_choice_buffer();
+    choiceBytes = _zelquin_choice_bytes();
+    // The formats, as the library lists them.
+    JSON.parse(UTF8ToString(_zelquin_formats())).forEach(function (format) {
+      var label = format.name + (format.aliases ? ' (' + format.aliases + ')' : '');
+      if (format.name !== 'binary32' && format.name !== 'binary64') {
+        var option = document.createElement('option');
+        option.value = format.name;
+        option.textContent = label;
+        formatChooser.appendChild(option);
+      }
+      var step = document.createElement('option');
+      step.value = format.name;
+      step.textContent = label;
+      viaChooser.appendChild(step);
+    });
+    applyLinkedChoice();
     ready = true;
     if (pendingEdit) convert(pendingEdit);
     performance.mark('zelquin-ready');

@@ -715,7 +715,7 @@ JSON_KEYS = ["command", "text", "textUnits", "result", "format", "hex", "sign", 
              "overflowed", "wrapped", "quietedFrom", "narrowedFrom", "shortest", "nearest", "nearestDiffers",
              "differsBecause", "ulps", "nextUp", "nextDown", "significand", "differsAlsoBecause", "notes", "lines",
              "bits", "nextUpEntry", "nextDownEntry", "nearestEntry", "hexFloat", "interval", "rounding", "overflow",
-             "via", "viaResult", "landmarks"]
+             "via", "viaResult", "landmarks", "landmarkEntries"]
 NO_NUMBER = " (no number at the start of the text)"
 TEXT_AFTER = " (the text after the number is ignored)"
 OVERFLOWED = " (the digits overflowed and were read as 0xffffffffffffffff)"

@@ -29,7 +29,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import WebDriverWait
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 MAX_PAGE_BYTES = 200 * 1024
 CHROMIUM_FLAGS = [
@@ -225,6 +225,36 @@ CASES = [
      "0x40000000", "2\ufffd", False, {}),
     ("a fragment typed into the open page converts", [("type", "value", "7"), ("hash", "#pattern=0x40490fdb")],
      "0x40490fdb", "3.141593", False, {}),
+    # Other formats: the choosers, the link, the bits of any width, landmarks.
+    ("a link opens float8_e4m3fn with a saturating overflow",
+     [("open", "#value=465&format=float8_e4m3fn&overflow=saturate")],
+     "0x7e", "465", False,
+     {"hash": "#value=465&format=float8_e4m3fn&overflow=saturate", "box disabled": True,
+      "line-overflow": "The number lies beyond the largest finite value, 448: it saturates to that value",
+      "bit count": 8}),
+    ("465 in float8_e4m3fn is its NaN", [("select", "format", "float8_e4m3fn"), ("type", "value", "465")],
+     "0x7f", "465", False, {"line-class": "NaN", "line-exact": "not a number"}),
+    ("choosing a format converts the field edited last again",
+     [("type", "value", "464"), ("select", "format", "float8_e4m3fn")],
+     "0x7e", "464", False, {"hash": "#value=464&format=float8_e4m3fn"}),
+    ("a binary16 pattern, and its sign bit flipped",
+     [("select", "format", "binary16"), ("type", "pattern", "0x3c00"), ("bit", 15)],
+     "0xbc00", "-1", False, {"line-hex": "0xbc00", "bit count": 16}),
+    ("x87-extended shows its integer bit",
+     [("select", "format", "x87-extended"), ("type", "value", "1")],
+     "0x3fff8000000000000000", "1", False, {"bit count": 80, "integer bits": 1}),
+    ("a pattern wider than the format is refused, and said why",
+     [("select", "format", "float8_e4m3fn"), ("type", "pattern", "0x1ff")],
+     "0x1ff", "", False, {"notes": ["0x1ff is wider than float8_e4m3fn's 8 bits"]}),
+    ("a landmark enters its pattern",
+     [("select", "format", "float8_e4m3fn"), ("type", "value", "1"), ("landmark", "largest finite")],
+     "0x7e", "450", False, {"line-hex": "0x7e"}),
+    ("bfloat16 rounding toward zero through binary32",
+     [("select", "format", "bfloat16"), ("select", "rounding", "toward-zero"), ("select", "via", "binary32"),
+      ("type", "value", "1.0078")],
+     "0x3f80", "1.0078", False,
+     {"hash": "#value=1.0078&format=bfloat16&rounding=toward-zero&via=binary32",
+      "line-via": "binary32 0x3f80ff97, then bfloat16 0x3f80; rounded once, 0x3f80 (the same)"}),
 ]
 
 # Names of the last item of a case that are no element id.
@@ -239,6 +269,9 @@ PROBES = {
                 ".map(b => b.id)",
     "blocked": "return document.querySelectorAll('#bits button.blocked').length",
     "positions": "return [...document.querySelectorAll('#bits .nibble')].map(n => n.dataset.first)",
+    "box disabled": "return document.getElementById('double').disabled",
+    "bit count": "return document.querySelectorAll('#bits button').length",
+    "integer bits": "return document.querySelectorAll('#bits button.integer').length",
 }
 
 
@@ -297,6 +330,10 @@ def run_step(driver, url, step):
         driver.execute_script("location.hash = arguments[0]", step[1])
     elif action == "script":
         driver.execute_script(step[1])
+    elif action == "select":
+        Select(field(driver, step[1])).select_by_value(step[2])
+    elif action == "landmark":
+        driver.find_element(By.XPATH, f"//div[@id='landmarks']/button[text()='{step[1]}']").click()
     else:
         element = field(driver, step[1])
         element.click()
@@ -349,7 +386,8 @@ def run_case(driver, url, case):
 # A control's name: its id, its label for a screen reader, or its bit.
 CONTROL_NAME = """
     const e = arguments[0] || document.activeElement;
-    return e.dataset.bit ? 'bit ' + e.dataset.bit : e.id || e.getAttribute('aria-label') || e.tagName;"""
+    return e.dataset.bit ? 'bit ' + e.dataset.bit : e.dataset.landmark ? 'landmark ' + e.textContent
+         : e.id || e.getAttribute('aria-label') || e.tagName;"""
 
 
 def check_page(driver, url):
@@ -419,7 +457,7 @@ def check_page(driver, url):
             unringed.append(name)
     # The neighbours of a binary32 are disabled once the box is set: no field
     # takes them.
-    wanted = ["pattern", "Copy the pattern", "value", "Copy the float", "double", "convert-now", "bit 31",
+    wanted = ["pattern", "Copy the pattern", "value", "Copy the float", "double", "format", "convert-now", "bit 31",
               "copy-link", "Copy the exact value", "Copy the shortest text"]
     if order != wanted:
         problems.append(f"Tab goes through {order}, not {wanted}")
