@@ -292,6 +292,22 @@ Explanation ExplainInFormat(Command command, std::u16string_view text, std::size
 // for a text that writes the number; `typed` names it in the lines.
 void ExplainNumberInFormat(const ExactNumber& number, std::string_view typed,
                            const FormatChoice& choice, Explanation& out);
+// The number an explanation is of, for showing it in other formats: the
+// number typed (value) or the number stored (pattern), exactly, and as the
+// lines name it.
+ExactNumber NumberOf(const Explanation& explanation);
+std::string NumberTextOf(const Explanation& explanation);
+
+// That number in every format of the registry, rounded to nearest with ties
+// to even: each format's pattern ("none" for a NaN in a format without NaNs)
+// and the shortest text that reads back to it.
+struct FormatRow {
+    FloatFormat format{};
+    std::string pattern;
+    std::string shortest;
+};
+std::vector<FormatRow> InEveryFormat(const Explanation& explanation);
+
 // The conversion alone: the result text, or an empty one and the reason for
 // a refused pattern.
 std::string ConvertInFormat(Command command, std::u16string_view text, const FormatChoice& choice,

@@ -475,6 +475,33 @@ void ExplainNumberInFormat(const ExactNumber& number, std::string_view typed,
     RoundAndDescribe(e, number, choice);
 }
 
+ExactNumber NumberOf(const Explanation& e) {
+    if (e.command == Command::Value) return ExactOfTyped(e.typedValue);
+    return ExactOfPattern(e.layout, BitsOfHex(e.hex));
+}
+
+std::string NumberTextOf(const Explanation& e) {
+    if (e.typed) return *e.typed;
+    if (e.exact) return *e.exact;
+    return e.numberClass == FormatClass::Infinity ? (e.sign != 0 ? "-infinity" : "infinity")
+                                                  : "not a number";
+}
+
+std::vector<FormatRow> InEveryFormat(const Explanation& e) {
+    const ExactNumber number = NumberOf(e);
+    std::vector<FormatRow> rows;
+    for (const FloatFormat& format : RegisteredFormats()) {
+        FormatRow row{format, "none", "none"};
+        const RoundResult stored = Round(number, format);
+        if (stored.hasPattern) {
+            row.pattern = PatternHexText(format, stored.bits);
+            row.shortest = ShortestOf(format, stored.bits).value_or("NaN");
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 std::string ConvertInFormat(Command command, std::u16string_view text, const FormatChoice& choice,
                             std::string& refusal) {
     refusal.clear();

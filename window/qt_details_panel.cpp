@@ -4,8 +4,10 @@
 // the explanation library; the panel only lays them out.
 #include "qt_details_panel.h"
 
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +15,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -69,6 +74,68 @@ QString RoleName(explain::BitRole role) {
 
 QString Utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A read-only box for lines: fixed-width text that wraps within its column,
+// with a ring of the highlight in focus.
+QTextEdit* LinesBox(QWidget* parent, const QString& name) {
+    auto* box = new QTextEdit(parent);
+    box->setReadOnly(true);
+    box->setTabChangesFocus(true);
+    box->setAccessibleName(name);
+    box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Texts break between words, and digits that run on for hundreds of
+    // places anywhere, within their column.
+    box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    box->setMinimumHeight(box->fontMetrics().lineSpacing() * 4);
+    box->setStyleSheet(
+        QStringLiteral("QTextEdit { border: 1px solid palette(mid); }"
+                       "QTextEdit:focus { border: 2px solid palette(highlight); }"));
+    return box;
+}
+
+// The lines as a grid: each label in its column, each text wrapping within
+// its own.
+void FillLines(QTextEdit* box, const explain::Lines& lines) {
+    QTextDocument* document = box->document();
+    document->clear();
+    QTextCursor cursor(document);
+    QTextTableFormat grid;
+    grid.setBorder(0);
+    grid.setCellPadding(1);
+    grid.setCellSpacing(0);
+    const int zero = QFontMetrics(box->font()).horizontalAdvance(QLatin1Char('0'));
+    grid.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, zero * kLabelColumns),
+                                    QTextLength(QTextLength::PercentageLength, 100)});
+    QTextTable* table = cursor.insertTable(static_cast<int>(lines.size()), 2, grid);
+    QTextCharFormat labelFormat;
+    labelFormat.setForeground(Colour(box->palette().color(QPalette::Base).lightness() < 128
+                                         ? explain::kDarkMutedText
+                                         : explain::kLightMutedText));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int row = static_cast<int>(i);
+        table->cellAt(row, 0).firstCursorPosition().insertText(Latin1(lines.labels[i]),
+                                                               labelFormat);
+        table->cellAt(row, 1).firstCursorPosition().insertText(Utf8(lines.texts[i]));
+    }
+    box->moveCursor(QTextCursor::Start);
+}
+
+std::vector<std::pair<QString, QString>> LinesShownIn(const QTextEdit* box) {
+    std::vector<std::pair<QString, QString>> shown;
+    for (QTextFrame* frame : box->document()->rootFrame()->childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (table == nullptr) continue;
+        const auto cellText = [table](int row, int column) {
+            QTextCursor cursor = table->cellAt(row, column).firstCursorPosition();
+            cursor.setPosition(table->cellAt(row, column).lastCursorPosition().position(),
+                               QTextCursor::KeepAnchor);
+            return cursor.selectedText();
+        };
+        for (int row = 0; row < table->rows(); ++row)
+            shown.emplace_back(cellText(row, 0), cellText(row, 1));
+    }
+    return shown;
 }
 
 }  // namespace
@@ -330,20 +397,46 @@ DetailsPanel::DetailsPanel(QWidget* parent) : QWidget(parent) {
     notes_->hide();
     layout->addWidget(notes_);
 
-    lines_ = new QTextEdit(this);
-    lines_->setReadOnly(true);
-    lines_->setTabChangesFocus(true);
-    lines_->setAccessibleName(QStringLiteral("Explanation"));
-    lines_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // Texts break between words, and digits that run on for hundreds of
-    // places anywhere, within their column.
-    lines_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    lines_->setMinimumHeight(lines_->fontMetrics().lineSpacing() * 4);
-    // In focus the box has a ring of the highlight, as the bits do.
-    lines_->setStyleSheet(
-        QStringLiteral("QTextEdit { border: 1px solid palette(mid); }"
-                       "QTextEdit:focus { border: 2px solid palette(highlight); }"));
-    layout->addWidget(lines_, 1);
+    // The explanation's lines, and the number in the other formats.
+    tabs_ = new QTabWidget(this);
+    tabs_->setFocusPolicy(Qt::NoFocus);  // its tab bar takes the focus
+    tabs_->tabBar()->setFocusPolicy(Qt::TabFocus);
+    lines_ = LinesBox(tabs_, QStringLiteral("Explanation"));
+    tabs_->addTab(lines_, QStringLiteral("Explanation"));
+    auto* other = new QWidget(tabs_);
+    auto* otherLayout = new QVBoxLayout(other);
+    otherLayout->setContentsMargins(4, 4, 4, 4);
+    formats_ = new QTableWidget(0, 3, other);
+    formats_->setHorizontalHeaderLabels(
+        {QStringLiteral("format"), QStringLiteral("pattern"), QStringLiteral("shortest")});
+    formats_->verticalHeader()->hide();
+    formats_->horizontalHeader()->setStretchLastSection(true);
+    formats_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    formats_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    formats_->setSelectionMode(QAbstractItemView::SingleSelection);
+    formats_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    formats_->verticalHeader()->setDefaultSectionSize(formats_->fontMetrics().height() + 4);
+    formats_->setAccessibleName(QStringLiteral("The number in every format"));
+    otherLayout->addWidget(formats_, 1);
+    auto* chooserRow = new QHBoxLayout;
+    auto* chooserLabel = new QLabel(QStringLiteral("Explain in:"), other);
+    chooser_ = new QComboBox(other);
+    for (const explain::FloatFormat& format : explain::RegisteredFormats())
+        chooser_->addItem(QString::fromLatin1(format.name));
+    chooserLabel->setBuddy(chooser_);
+    chooserRow->addWidget(chooserLabel);
+    chooserRow->addWidget(chooser_);
+    chooserRow->addStretch();
+    otherLayout->addLayout(chooserRow);
+    formatLines_ = LinesBox(other, QStringLiteral("Explanation in the format chosen"));
+    otherLayout->addWidget(formatLines_, 1);
+    tabs_->addTab(other, QStringLiteral("In other formats"));
+    layout->addWidget(tabs_, 1);
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { UpdateOtherFormats(); });
+    connect(chooser_, &QComboBox::currentIndexChanged, this, [this] { ExplainChosenFormat(); });
+    connect(formats_, &QTableWidget::currentCellChanged, this, [this](int row) {
+        if (row >= 0) chooser_->setCurrentIndex(row);
+    });
 
     ShowNothing();
 }
@@ -364,6 +457,8 @@ QSize DetailsPanel::PreferredSize() const {
 void DetailsPanel::ShowNothing() {
     shown_ = false;
     lines_->clear();
+    formats_->setRowCount(0);
+    formatLines_->clear();
     lines_->setPlaceholderText(
         QStringLiteral("Type a bit pattern or a number above: how it is stored shows here."));
     Update();
@@ -375,49 +470,47 @@ void DetailsPanel::ShowExplanation(const explain::Explanation& explanation) {
     if (treatAsDouble_ != (explanation_.option == FormatOption::TreatAsDouble))
         explain::SetEntries(explanation_, treatAsDouble_);
 
-    // The lines as a grid: each label in its column, each text wrapping
-    // within its own.
-    QTextDocument* document = lines_->document();
-    document->clear();
-    QTextCursor cursor(document);
-    QTextTableFormat grid;
-    grid.setBorder(0);
-    grid.setCellPadding(1);
-    grid.setCellSpacing(0);
-    const int zero = QFontMetrics(lines_->font()).horizontalAdvance(QLatin1Char('0'));
-    grid.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, zero * kLabelColumns),
-                                    QTextLength(QTextLength::PercentageLength, 100)});
-    const explain::Lines& lines = explanation_.lines;
-    QTextTable* table = cursor.insertTable(static_cast<int>(lines.size()), 2, grid);
-    QTextCharFormat labelFormat;
-    labelFormat.setForeground(Colour(palette().color(QPalette::Base).lightness() < 128
-                                         ? explain::kDarkMutedText
-                                         : explain::kLightMutedText));
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int row = static_cast<int>(i);
-        table->cellAt(row, 0).firstCursorPosition().insertText(Latin1(lines.labels[i]),
-                                                               labelFormat);
-        table->cellAt(row, 1).firstCursorPosition().insertText(Utf8(lines.texts[i]));
-    }
-    lines_->moveCursor(QTextCursor::Start);
+    FillLines(lines_, explanation_.lines);
+    otherFormatsCurrent_ = false;
+    UpdateOtherFormats();
     Update();
 }
 
-std::vector<std::pair<QString, QString>> DetailsPanel::ShownLines() const {
-    std::vector<std::pair<QString, QString>> shown;
-    for (QTextFrame* frame : lines_->document()->rootFrame()->childFrames()) {
-        auto* table = qobject_cast<QTextTable*>(frame);
-        if (table == nullptr) continue;
-        const auto cellText = [table](int row, int column) {
-            QTextCursor cursor = table->cellAt(row, column).firstCursorPosition();
-            cursor.setPosition(table->cellAt(row, column).lastCursorPosition().position(),
-                               QTextCursor::KeepAnchor);
-            return cursor.selectedText();
-        };
-        for (int row = 0; row < table->rows(); ++row)
-            shown.emplace_back(cellText(row, 0), cellText(row, 1));
+void DetailsPanel::UpdateOtherFormats() {
+    if (!shown_ || otherFormatsCurrent_ || tabs_->currentIndex() != 1) return;
+    otherFormatsCurrent_ = true;
+    const std::vector<explain::FormatRow> rows = explain::InEveryFormat(explanation_);
+    formats_->setRowCount(static_cast<int>(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int row = static_cast<int>(i);
+        formats_->setItem(row, 0, new QTableWidgetItem(QString::fromLatin1(rows[i].format.name)));
+        formats_->setItem(row, 1, new QTableWidgetItem(Latin1(rows[i].pattern)));
+        formats_->setItem(row, 2, new QTableWidgetItem(Latin1(rows[i].shortest)));
     }
-    return shown;
+    formats_->resizeColumnsToContents();
+    ExplainChosenFormat();
+}
+
+void DetailsPanel::ExplainChosenFormat() {
+    if (!shown_) {
+        formatLines_->clear();
+        return;
+    }
+    explain::FormatChoice choice;
+    choice.format = explain::RegisteredFormats()[static_cast<std::size_t>(
+        std::max(0, chooser_->currentIndex()))];
+    explain::Explanation inFormat;
+    explain::ExplainNumberInFormat(explain::NumberOf(explanation_),
+                                   explain::NumberTextOf(explanation_), choice, inFormat);
+    FillLines(formatLines_, inFormat.lines);
+}
+
+std::vector<std::pair<QString, QString>> DetailsPanel::ShownLines() const {
+    return LinesShownIn(lines_);
+}
+
+std::vector<std::pair<QString, QString>> DetailsPanel::ShownFormatLines() const {
+    return LinesShownIn(formatLines_);
 }
 
 void DetailsPanel::SetTreatAsDouble(bool treatAsDouble) {

@@ -14,8 +14,11 @@
 
 #include "explanation.h"
 
+class QComboBox;
 class QLabel;
 class QPushButton;
+class QTableWidget;
+class QTabWidget;
 class QTextEdit;
 
 namespace zelquin::qt {
@@ -96,18 +99,32 @@ class DetailsPanel : public QWidget {
     QPushButton* NextUpButton() const { return nextUp_; }
     QTextEdit* Lines() const { return lines_; }
     QLabel* Notes() const { return notes_; }
+    QTabWidget* Tabs() const { return tabs_; }
+    // "In other formats": the number in every format, and one format's lines.
+    QTableWidget* FormatTable() const { return formats_; }
+    QComboBox* FormatChooser() const { return chooser_; }
+    QTextEdit* FormatLines() const { return formatLines_; }
     // The lines as shown: each row of the grid, its label and its text.
     std::vector<std::pair<QString, QString>> ShownLines() const;
+    std::vector<std::pair<QString, QString>> ShownFormatLines() const;
 
   private:
     void Update();
     void Enter(const explain::Entry& entry);
+    // Fills "In other formats" for the explanation shown, when that tab is open.
+    void UpdateOtherFormats();
+    void ExplainChosenFormat();
 
     BitStrip* bits_ = nullptr;
     QPushButton* nextDown_ = nullptr;
     QPushButton* nextUp_ = nullptr;
     QLabel* notes_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
     QTextEdit* lines_ = nullptr;
+    QTableWidget* formats_ = nullptr;
+    QComboBox* chooser_ = nullptr;
+    QTextEdit* formatLines_ = nullptr;
+    bool otherFormatsCurrent_ = false;
 
     bool shown_ = false;
     explain::Explanation explanation_;

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QToolButton>
 #include <algorithm>
 #include <limits>
@@ -115,7 +117,8 @@ MainWindow::MainWindow(bool detailsOpen, QWidget* parent) : QWidget(parent) {
     setTabOrder(detailsButton_, details_->Bits());
     setTabOrder(details_->Bits(), details_->NextDownButton());
     setTabOrder(details_->NextDownButton(), details_->NextUpButton());
-    setTabOrder(details_->NextUpButton(), details_->Lines());
+    setTabOrder(details_->NextUpButton(), details_->Tabs()->tabBar());
+    setTabOrder(details_->Tabs()->tabBar(), details_->Lines());
 
     for (const QKeySequence& keys :
          {QKeySequence(Qt::CTRL | Qt::Key_Q), QKeySequence(Qt::CTRL | Qt::Key_W)}) {

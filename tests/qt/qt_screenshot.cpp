@@ -2,18 +2,21 @@
 // into one of its fields, with the Details panel closed or open and the check
 // box clear or set:
 //   zelquin_qt_screenshot [--details] [--double] [--pattern TEXT | --value TEXT]
-//                         [--least] [--focus-bits] FILE.png
+//                         [--least] [--focus-bits] [--other-formats] FILE.png
 // Without a field option it types 0x40490fdb into the pattern field. --least
-// makes the window as small as it can be, --focus-bits tabs into the bits.
+// makes the window as small as it can be, --focus-bits tabs into the bits,
+// --other-formats opens Details' "In other formats".
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
 #include <cstdio>
 #include <cstring>
 
+#include "qt_details_panel.h"
 #include "qt_main_window.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +26,7 @@ int main(int argc, char** argv) {
     bool intoValue = false;
     bool least = false;
     bool focusBits = false;
+    bool otherFormats = false;
     QString text = QStringLiteral("0x40490fdb");
     const char* file = nullptr;
     for (int i = 1; i < argc; ++i) {
@@ -34,6 +38,8 @@ int main(int argc, char** argv) {
             least = true;
         } else if (std::strcmp(argv[i], "--focus-bits") == 0) {
             focusBits = true;
+        } else if (std::strcmp(argv[i], "--other-formats") == 0) {
+            otherFormats = true;
         } else if ((std::strcmp(argv[i], "--pattern") == 0 ||
                     std::strcmp(argv[i], "--value") == 0) &&
                    i + 1 < argc) {
@@ -49,7 +55,7 @@ int main(int argc, char** argv) {
     if (file == nullptr) {
         std::fprintf(stderr,
                      "usage: zelquin_qt_screenshot [--details] [--double] [--pattern TEXT | "
-                     "--value TEXT] [--least] [--focus-bits] FILE.png\n");
+                     "--value TEXT] [--least] [--focus-bits] [--other-formats] FILE.png\n");
         return 2;
     }
     zelquin::qt::MainWindow window(details);
@@ -61,6 +67,7 @@ int main(int argc, char** argv) {
     QTest::keyClicks(field, text);
     QTest::qWait(50);  // lets the Details panel lay itself out anew
     if (least) window.resize(1, 1);
+    if (otherFormats) window.Details()->Tabs()->setCurrentIndex(1);
     if (focusBits) {
         window.DetailsButton()->setFocus(Qt::TabFocusReason);
         QTest::keyClick(window.DetailsButton(), Qt::Key_Tab);

@@ -4,11 +4,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -204,8 +208,8 @@ std::vector<Script> Scripts() {
          {Act(Do::ClickDetails), Act(Do::TypePattern, "1"), Act(Do::Focus, "details"),
           Press(Qt::Key_Tab), Act(Do::ExpectFocus, "bits"), Press(Qt::Key_Tab),
           Act(Do::ExpectFocus, "next down"), Press(Qt::Key_Tab), Act(Do::ExpectFocus, "next up"),
-          Press(Qt::Key_Tab), Act(Do::ExpectFocus, "lines"), Press(Qt::Key_Tab),
-          Act(Do::ExpectFocus, "pattern")}},
+          Press(Qt::Key_Tab), Act(Do::ExpectFocus, "tabs"), Press(Qt::Key_Tab),
+          Act(Do::ExpectFocus, "lines"), Press(Qt::Key_Tab), Act(Do::ExpectFocus, "pattern")}},
         {"Space toggles the check box, which converts nothing",
          {Act(Do::TypeValue, "1"), Act(Do::Focus, "pattern"), Press(Qt::Key_Tab),
           Press(Qt::Key_Tab), Press(Qt::Key_Space), Act(Do::ExpectChecked, {}, 1),
@@ -334,12 +338,13 @@ QWidget* NamedControl(const MainWindow& window, const QString& name) {
     if (name == u"next up") return window.Details()->NextUpButton();
     if (name == u"next down") return window.Details()->NextDownButton();
     if (name == u"lines") return window.Details()->Lines();
+    if (name == u"tabs") return window.Details()->Tabs()->tabBar();
     return nullptr;
 }
 
 QString NameOf(const MainWindow& window, const QWidget* control) {
-    for (const char* name :
-         {"pattern", "value", "double", "details", "bits", "next up", "next down", "lines"}) {
+    for (const char* name : {"pattern", "value", "double", "details", "bits", "next up",
+                             "next down", "tabs", "lines"}) {
         if (NamedControl(window, QString::fromLatin1(name)) == control)
             return QString::fromLatin1(name);
     }
@@ -754,6 +759,40 @@ class QtWindowTest : public QObject {
             QVERIFY(ratio(role.lightEdge, lightWindow) >= 3);
             QVERIFY(ratio(role.darkEdge, kDarkWindow) >= 3);
         }
+    }
+
+    // "In other formats" shows the number just converted in every format of
+    // the registry, and one format's whole explanation, as the library gives
+    // them.
+    void inOtherFormatsShowsTheNumberInEveryFormat() {
+        MainWindow window(true);
+        QVERIFY(ShowAndWait(window));
+        TypeAtTheEnd(window.ValueField(), QStringLiteral("465"));
+        zelquin::qt::DetailsPanel* details = window.Details();
+        details->Tabs()->setCurrentIndex(1);
+        QTableWidget* table = details->FormatTable();
+        QCOMPARE(static_cast<std::size_t>(table->rowCount()),
+                 zelquin::explain::RegisteredFormats().size());
+        const auto rowOf = [table](const QString& name) {
+            for (int row = 0; row < table->rowCount(); ++row)
+                if (table->item(row, 0)->text() == name) return row;
+            return -1;
+        };
+        const int e4m3fn = rowOf(QStringLiteral("float8_e4m3fn"));
+        QVERIFY(e4m3fn >= 0);
+        QCOMPARE(table->item(e4m3fn, 1)->text(), QStringLiteral("0x7f"));
+        QCOMPARE(table->item(rowOf(QStringLiteral("binary16")), 1)->text(),
+                 QStringLiteral("0x5f44"));
+        details->FormatChooser()->setCurrentIndex(e4m3fn);
+        const auto lines = details->ShownFormatLines();
+        QVERIFY(std::find(lines.begin(), lines.end(),
+                          std::pair(QStringLiteral("class"), QStringLiteral("NaN"))) !=
+                lines.end());
+        // A pattern's number is the number it stores.
+        SelectAll(window.PatternField());
+        QTest::keyClicks(window.PatternField(), QStringLiteral("0x3f800000"));
+        QCOMPARE(table->item(rowOf(QStringLiteral("bfloat16")), 1)->text(),
+                 QStringLiteral("0x3f80"));
     }
 
     // Closing and opening Details four times leaves the window as it was:
