@@ -46,7 +46,7 @@ constexpr int kStripWidth = kBitsPerRow * kCellWidth + (kBitsPerRow / 4 - 1) * k
 // The lines' grid: labels in a column this many characters wide, texts in
 // one of kTextColumns characters when the panel opens, which holds a
 // binary64's binary line whole; 20 lines high.
-constexpr int kLabelColumns = 12;
+constexpr int kLabelColumns = 13;
 constexpr int kTextColumns = 72;
 constexpr int kOpeningLineCount = 20;
 
