@@ -99,11 +99,13 @@ void SetIntervalOfPoint(Explanation& e, bool negative, const GridPoint& point) {
 // Returns where it lies on its format's grid, for the value command's
 // comparisons (the unit in the last place: for the largest finite magnitude,
 // as for those just below it).
-GridPoint DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool exactDecimal) {
+GridPoint DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool exactDecimal,
+                         Parts parts) {
     const BinaryFormat& format = FormatOf(isDouble);
     const BinaryFields f = SplitFields(bits, format);
     e.format = &format;
-    e.layout = *FindFormat(format.name);
+    static const FloatFormat kRows[] = {*FindFormat(kBinary32.name), *FindFormat(kBinary64.name)};
+    e.layout = kRows[isDouble ? 1 : 0];
     e.hex = HexOf(bits, format);
     const NumberClass numberClass = Classify(bits, format);
     e.numberClass = ClassOf(numberClass);
@@ -118,13 +120,15 @@ GridPoint DescribeNumber(Explanation& e, std::uint64_t bits, bool isDouble, bool
     e.nextUp = NextUp(bits, format);
     e.nextDown = NextDown(bits, format);
     if (f.exponentField == format.MaxExponentField()) {
-        SetRegistryMembers(e);
+        if (parts == Parts::All) SetRegistryMembers(e);
         AppendShortestText(bits, format, e.shortest);
         return GridPoint{};
     }
     const GridPoint stored = PointOf(bits & ~format.SignBit(), format);
-    if (stored.m != 0) SetIntervalOfPoint(e, f.negative, stored);
-    SetRegistryMembers(e);
+    if (parts == Parts::All) {
+        if (stored.m != 0) SetIntervalOfPoint(e, f.negative, stored);
+        SetRegistryMembers(e);
+    }
 
     // The exact value and the shortest text from one scaling; the reference
     // forms where it does not reach, which is never for these formats.
@@ -401,10 +405,10 @@ void AddLines(Explanation& e) {
 }
 
 // What the views show of the record, once it is filled.
-void AddViews(Explanation& e, Entries entries) {
+void AddViews(Explanation& e, Parts parts) {
     AddNotes(e);
     AddLines(e);
-    if (entries == Entries::Include) SetEntries(e, e.option == FormatOption::TreatAsDouble);
+    if (parts == Parts::All) SetEntries(e, e.option == FormatOption::TreatAsDouble);
 }
 
 }  // namespace
@@ -506,7 +510,7 @@ char16_t* ConvertText(Command command, FormatOption option, std::u16string_view 
 }
 
 void ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option,
-                    Explanation& e, Entries entries = Entries::Include) {
+                    Explanation& e, Parts parts = Parts::All) {
     ResetRecord(e, Command::Pattern, text, textUnits, option);
     const PatternReading reading = ReadPatternText(text, option);
     char16_t result[kLongestValueText];
@@ -518,19 +522,19 @@ void ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOptio
     e.wrapped = reading.wrapped;
     e.wideInteger = reading.wideInteger;
     if (reading.quieted) e.quietedFrom.Set(HexOf(reading.chosenBits, FormatOf(reading.isDouble)));
-    DescribeNumber(e, reading.bits, reading.isDouble, false);
-    AddViews(e, entries);
+    DescribeNumber(e, reading.bits, reading.isDouble, false, parts);
+    AddViews(e, parts);
 }
 
 void ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption option,
-                  Explanation& e, Entries entries = Entries::Include) {
+                  Explanation& e, Parts parts = Parts::All) {
     ResetRecord(e, Command::Value, text, textUnits, option);
     const ValueReading reading = ReadValueText(text, option);
     char16_t result[kLongestPatternText];
     AssignAscii(e.result, result, UInt64ToHexText(reading.bits, result));
     e.binary64Bits = reading.binary64;
     if (!reading.isDouble) e.narrowedFrom.Set(Hex{reading.binary64, 64});
-    const GridPoint stored = DescribeNumber(e, reading.bits, reading.isDouble, true);
+    const GridPoint stored = DescribeNumber(e, reading.bits, reading.isDouble, true, parts);
 
     TypedNumberOf(text, reading.number, e.typedValue);
     e.noNumber = !reading.number.digitSeen;
@@ -548,7 +552,7 @@ void ExplainValue(std::u16string_view text, std::size_t textUnits, FormatOption 
         e.differsAlsoBecause.present = true;
         for (int i = 0; i < rules.alsoCount; ++i) e.differsAlsoBecause.value.Add(rules.also[i]);
     }
-    AddViews(e, entries);
+    AddViews(e, parts);
 }
 
 Explanation ExplainPattern(std::u16string_view text, std::size_t textUnits, FormatOption option) {
@@ -564,11 +568,11 @@ Explanation ExplainValue(std::u16string_view text, std::size_t textUnits, Format
 }
 
 void Explain(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option,
-             Explanation& out, Entries entries) {
+             Explanation& out, Parts parts) {
     if (command == Command::Pattern) {
-        ExplainPattern(text, textUnits, option, out, entries);
+        ExplainPattern(text, textUnits, option, out, parts);
     } else {
-        ExplainValue(text, textUnits, option, out, entries);
+        ExplainValue(text, textUnits, option, out, parts);
     }
 }
 

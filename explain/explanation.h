@@ -271,11 +271,12 @@ Explanation Explain(Command command, std::u16string_view text, std::size_t textU
 // The same into a record that is used again: its strings keep their storage,
 // so that explaining text after text allocates nothing once they are long
 // enough. A view that shows the lines and notes alone, such as the text
-// block, can leave out the entries of the bits and the neighbours, which
-// take most of the time.
-enum class Entries { Include, LeaveOut };
+// block, can leave out the rest (the entries of the bits and the neighbours,
+// and for binary32 and binary64 the hexadecimal float, the interval and the
+// landmarks), which takes most of the time.
+enum class Parts { All, Lines };
 void Explain(Command command, std::u16string_view text, std::size_t textUnits, FormatOption option,
-             Explanation& out, Entries entries = Entries::Include);
+             Explanation& out, Parts parts = Parts::All);
 
 // The record for a text converted in another format than Zelquin's binary32
 // and binary64: the pattern text read as an integer of the format's width (a

@@ -79,7 +79,9 @@ inline void AppendIntegerHex(std::string& out, const Integer& integer) {
 }
 
 inline void AppendBinary(std::string& out, std::uint64_t value, int bitCount) {
-    for (int i = bitCount - 1; i >= 0; --i) out += ((value >> i) & 1) != 0 ? '1' : '0';
+    char digits[64];
+    for (int i = 0; i < bitCount; ++i) digits[i] = ((value >> (bitCount - 1 - i)) & 1) != 0 ? '1' : '0';
+    out.append(digits, static_cast<std::size_t>(bitCount));
 }
 
 // A line's text is written into the string Begin returns, then ended.
