@@ -1,27 +1,22 @@
-// Correct rounding by exact integer arithmetic: the shortest decimal by the
-// free-format digit generation (the value and its rounding interval as exact
-// fractions, one digit at a time until the digits left on either side would
-// leave the interval), and the nearest pattern by comparisons with the
-// midpoints between neighbouring patterns. These plain forms are the
-// references of the fast forms beside them, which tests/explain_test.cpp
-// compares with them.
+// Correct rounding by exact integer arithmetic: the shortest decimal of a
+// binary32 or binary64 from its limbs (its reference is the registry's
+// free-format digit generation in big integers, format_rounding.cpp), and the
+// nearest pattern by comparisons with the midpoints between neighbouring
+// patterns. tests/explain_test.cpp compares the fast forms with their
+// references.
 #include "correct_rounding.h"
 
 #include <bit>
 #include <charconv>
 
 #include "big_unsigned.h"
+#include "format_rounding.h"
+#include "formats.h"
 
 namespace zelquin::explain {
 namespace {
 
 using exact::BigUnsigned;
-
-// Multiplies by 10^n, n >= 0.
-void MultiplyByPowerOfTen(BigUnsigned& x, int n) {
-    for (; n >= 9; n -= 9) x *= 1000000000u;
-    for (; n > 0; --n) x *= 10u;
-}
 
 }  // namespace
 
@@ -89,94 +84,12 @@ GridPoint PointOf(std::uint64_t magnitude, const BinaryFormat& format) {
     return point;
 }
 
+// The registry's shortest text of any format, by the same free-format digit
+// generation in big integers, written apart from the fast form here.
 std::string ShortestTextReference(std::uint64_t bits, const BinaryFormat& format) {
-    const bool negative = (bits & format.SignBit()) != 0;
-    if (const char* special = ScriptTextWithoutDigits(bits, format)) return special;
-    const GridPoint v = PointOf(bits & ~format.SignBit(), format);
-    // The patterns that read back to v are those within half a gap of it; the
-    // gap below the lowest number of a binade (above the smallest) is half the
-    // gap above. At the very edges the reader rounds to even: the interval
-    // holds its ends when m is even.
-    const bool even = v.even;
-    const bool narrowBelow = v.narrowBelow;
-    // value = r / s, interval (r - minus) / s to (r + plus) / s.
-    const int scale = narrowBelow ? 2 : 1;
-    BigUnsigned r(v.m);
-    BigUnsigned s(1);
-    BigUnsigned plus(narrowBelow ? 2 : 1);
-    BigUnsigned minus(1);
-    r <<= scale;
-    if (v.e >= 0) {
-        r <<= v.e;
-        plus <<= v.e;
-        minus <<= v.e;
-        s <<= scale;
-    } else {
-        s <<= scale - v.e;
-    }
-
-    // The decimal exponent k, with 10^(k-1) <= the top of the interval < 10^k
-    // (the top itself counting as reached when it belongs to the interval):
-    // the estimate for the value, which is never above k.
-    int bitLength = 0;
-    for (std::uint64_t m = v.m; m != 0; m >>= 1) ++bitLength;
-    const int topEightBits =
-        static_cast<int>(bitLength >= 8 ? v.m >> (bitLength - 8) : v.m << (8 - bitLength));
-    int k = EstimateDecimalExponent(bitLength + v.e - 1, topEightBits);
-    if (k >= 0) {
-        MultiplyByPowerOfTen(s, k);
-    } else {
-        MultiplyByPowerOfTen(r, -k);
-        MultiplyByPowerOfTen(plus, -k);
-        MultiplyByPowerOfTen(minus, -k);
-    }
-    for (;;) {
-        const int top = Compare(r + plus, s);
-        if (top < 0 || (top == 0 && !even)) break;
-        s *= 10u;
-        ++k;
-    }
-
-    // One digit at a time, until the number cut after this digit, or that
-    // number raised by one unit of it, lies in the interval; of the two, the
-    // nearer, and of two equally near, the even one.
-    std::string digits;
-    for (;;) {
-        r *= 10u;
-        plus *= 10u;
-        minus *= 10u;
-        int digit = 0;
-        while (r >= s) {
-            r -= s;
-            ++digit;
-        }
-        const int low = Compare(r, minus);
-        const int high = Compare(r + plus, s);
-        const bool cutFits = low < 0 || (low == 0 && even);
-        const bool raisedFits = high > 0 || (high == 0 && even);
-        if (!cutFits && !raisedFits) {
-            digits += static_cast<char>('0' + digit);
-            continue;
-        }
-        if (cutFits && raisedFits) {
-            const int half = Compare(r + r, s);
-            if (half > 0 || (half == 0 && digit % 2 != 0)) ++digit;
-        } else if (raisedFits) {
-            ++digit;
-        }
-        // A raised 9 carries into the digits before it.
-        while (digit == 10 && !digits.empty()) {
-            digit = digits.back() - '0' + 1;
-            digits.pop_back();
-        }
-        if (digit == 10) {
-            digit = 1;
-            ++k;
-        }
-        digits += static_cast<char>('0' + digit);
-        break;
-    }
-    return ScriptNumberText(negative, digits, k);
+    static const FloatFormat kRows[] = {*FindFormat(kBinary32.name), *FindFormat(kBinary64.name)};
+    const FloatFormat& row = kRows[&format == &kBinary64 ? 1 : 0];
+    return ShortestOf(row, Bits128{0, bits}).value_or("NaN");
 }
 
 // The fast form of the same digit generation. ScaleBinary gives the value V

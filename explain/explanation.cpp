@@ -293,26 +293,7 @@ void AddNumberLines(Explanation& e) {
     binary += " | "sv;
     AppendBinary(binary, e.fraction.bits, format.fractionBits);
     End(lines);
-    AddLine(lines, "class", FormatClassName(e.numberClass));
-    std::string& exponent = Begin(lines, "exponent");
-    if (e.exponent) {
-        AppendNumber(exponent, *e.exponent);
-    } else {
-        exponent += "none"sv;
-    }
-    exponent += " (field "sv;
-    AppendNumber(exponent, e.exponentField);
-    exponent += ')';
-    if (e.numberClass == FormatClass::Subnormal) exponent += ", no leading 1"sv;
-    End(lines);
-    if (e.exact) {
-        AddLine(lines, "exact", *e.exact);
-    } else {
-        AddLine(lines, "exact",
-                e.fraction.bits != 0 ? "not a number"
-                : e.sign != 0        ? "-infinity"
-                                     : "infinity");
-    }
+    AddClassLines(e);
 }
 
 void AddRoundingLines(Explanation& e) {
@@ -335,31 +316,8 @@ void AddRoundingLines(Explanation& e) {
         }
         End(lines);
     }
-    if (e.command == Command::Value) {
-        std::string& text = Begin(lines, "ulps");
-        if (e.ulps) {
-            text += *e.ulps;
-        } else {
-            text += "none: "sv;
-            text += e.noDifference;
-        }
-        End(lines);
-    }
-    AddHexOrNone(lines, "next up", e.nextUp);
-    AddHexOrNone(lines, "next down", e.nextDown);
-    std::string& text = Begin(lines, "significand");
-    if (e.significand) {
-        // A subnormal or a zero has the exponent of the smallest normal number.
-        text += *e.significand;
-        text += e.sign != 0 ? " (-" : " (+";
-        text += *e.significand;
-        text += " x 2^"sv;
-        AppendNumber(text, e.exponent ? *e.exponent : 1 - e.format->Bias());
-        text += ')';
-    } else {
-        text += "none"sv;
-    }
-    End(lines);
+    AddUlpsLine(e);
+    AddNeighbourAndSignificandLines(e, 1 - e.format->Bias());
 }
 
 void AddLines(Explanation& e) {
@@ -386,20 +344,7 @@ void AddLines(Explanation& e) {
     } else {
         AddFormatLine(e);
         AddNumberLines(e);
-        std::string& typed = Begin(lines, "typed");
-        typed += *e.typed;
-        AppendBracketNotes(typed, {e.noNumber ? kNoNumberNote : nullptr,
-                                   e.textAfterIgnored ? kTextAfterNote : nullptr});
-        End(lines);
-        std::string& difference = Begin(lines, "difference");
-        if (e.difference) {
-            difference += *e.difference;
-            difference += " (typed minus exact)"sv;
-        } else {
-            difference += "none: "sv;
-            difference += e.noDifference;
-        }
-        End(lines);
+        AddTypedLines(e);
     }
     AddRoundingLines(e);
 }

@@ -80,7 +80,8 @@ inline void AppendIntegerHex(std::string& out, const Integer& integer) {
 
 inline void AppendBinary(std::string& out, std::uint64_t value, int bitCount) {
     char digits[64];
-    for (int i = 0; i < bitCount; ++i) digits[i] = ((value >> (bitCount - 1 - i)) & 1) != 0 ? '1' : '0';
+    for (int i = 0; i < bitCount; ++i)
+        digits[i] = ((value >> (bitCount - 1 - i)) & 1) != 0 ? '1' : '0';
     out.append(digits, static_cast<std::size_t>(bitCount));
 }
 
@@ -129,6 +130,84 @@ inline void AddReadLine(Explanation& e) {
     AppendNumber(text, static_cast<std::int64_t>(e.textUnits));
     text += " UTF-16 units of the text"sv;
     End(e.lines);
+}
+
+// The lines of the class, the exponent and the exact value.
+inline void AddClassLines(Explanation& e) {
+    Lines& lines = e.lines;
+    AddLine(lines, "class", FormatClassName(e.numberClass));
+    std::string& exponent = Begin(lines, "exponent");
+    if (e.exponent) {
+        AppendNumber(exponent, *e.exponent);
+    } else {
+        exponent += "none"sv;
+    }
+    exponent += " (field "sv;
+    AppendNumber(exponent, e.exponentField);
+    exponent += ')';
+    if (e.numberClass == FormatClass::Subnormal) exponent += ", no leading 1"sv;
+    End(lines);
+    if (e.exact) {
+        AddLine(lines, "exact", *e.exact);
+    } else {
+        AddLine(lines, "exact",
+                e.numberClass != FormatClass::Infinity ? "not a number"
+                : e.sign != 0                          ? "-infinity"
+                                                       : "infinity");
+    }
+}
+
+// The value command's lines of the number typed and its difference.
+inline void AddTypedLines(Explanation& e) {
+    Lines& lines = e.lines;
+    std::string& typed = Begin(lines, "typed");
+    typed += *e.typed;
+    AppendBracketNotes(typed, {e.noNumber ? kNoNumberNote : nullptr,
+                               e.textAfterIgnored ? kTextAfterNote : nullptr});
+    End(lines);
+    std::string& difference = Begin(lines, "difference");
+    if (e.difference) {
+        difference += *e.difference;
+        difference += " (typed minus exact)"sv;
+    } else {
+        difference += "none: "sv;
+        difference += e.noDifference;
+    }
+    End(lines);
+}
+
+// The value command's line of the difference in units in the last place.
+inline void AddUlpsLine(Explanation& e) {
+    if (e.command != Command::Value) return;
+    std::string& text = Begin(e.lines, "ulps");
+    if (e.ulps) {
+        text += *e.ulps;
+    } else {
+        text += "none: "sv;
+        text += e.noDifference;
+    }
+    End(e.lines);
+}
+
+// The neighbours' lines and the significand's, with the number as sign x
+// significand x 2^exponent (a subnormal or a zero has the smallest normal
+// number's exponent, `minExponent`).
+inline void AddNeighbourAndSignificandLines(Explanation& e, int minExponent) {
+    Lines& lines = e.lines;
+    AddHexOrNone(lines, "next up", e.nextUp);
+    AddHexOrNone(lines, "next down", e.nextDown);
+    std::string& text = Begin(lines, "significand");
+    if (e.significand) {
+        text += *e.significand;
+        text += e.sign != 0 ? " (-"sv : " (+"sv;
+        text += *e.significand;
+        text += " x 2^"sv;
+        AppendNumber(text, e.exponent ? *e.exponent : minExponent);
+        text += ')';
+    } else {
+        text += "none"sv;
+    }
+    End(lines);
 }
 
 // The notes every reading may have, in the order the views show them: units

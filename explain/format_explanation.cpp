@@ -205,26 +205,7 @@ void AddNumberLines(Explanation& e) {
     AppendHex(hex, e.hex);
     End(lines);
     AddLine(lines, "binary", PatternBinaryText(e.layout, BitsOfHex(e.hex), " | "));
-    AddLine(lines, "class", FormatClassName(e.numberClass));
-    std::string& exponent = Begin(lines, "exponent");
-    if (e.exponent) {
-        AppendNumber(exponent, *e.exponent);
-    } else {
-        exponent += "none"sv;
-    }
-    exponent += " (field "sv;
-    AppendNumber(exponent, e.exponentField);
-    exponent += ')';
-    if (e.numberClass == FormatClass::Subnormal) exponent += ", no leading 1"sv;
-    End(lines);
-    if (e.exact) {
-        AddLine(lines, "exact", *e.exact);
-    } else {
-        AddLine(lines, "exact",
-                e.numberClass != FormatClass::Infinity ? "not a number"
-                : e.sign != 0                          ? "-infinity"
-                                                       : "infinity");
-    }
+    AddClassLines(e);
 }
 
 void AddIntervalLine(Explanation& e) {
@@ -303,48 +284,13 @@ void AddFormatLines(Explanation& e) {
     }
     AddNumberLines(e);
     if (e.command == Command::Value) {
-        std::string& typed = Begin(lines, "typed");
-        typed += *e.typed;
-        AppendBracketNotes(typed, {e.noNumber ? kNoNumberNote : nullptr,
-                                   e.textAfterIgnored ? kTextAfterNote : nullptr});
-        End(lines);
-        std::string& difference = Begin(lines, "difference");
-        if (e.difference) {
-            difference += *e.difference;
-            difference += " (typed minus exact)"sv;
-        } else {
-            difference += "none: "sv;
-            difference += e.noDifference;
-        }
-        End(lines);
+        AddTypedLines(e);
     }
     AddLine(lines, "shortest", e.shortest);
     AddLine(lines, "hex float", e.hexFloat ? std::string_view(*e.hexFloat) : "none"sv);
     AddIntervalLine(e);
-    if (e.command == Command::Value) {
-        std::string& ulps = Begin(lines, "ulps");
-        if (e.ulps) {
-            ulps += *e.ulps;
-        } else {
-            ulps += "none: "sv;
-            ulps += e.noDifference;
-        }
-        End(lines);
-    }
-    AddHexOrNone(lines, "next up", e.nextUp);
-    AddHexOrNone(lines, "next down", e.nextDown);
-    std::string& significand = Begin(lines, "significand");
-    if (e.significand) {
-        significand += *e.significand;
-        significand += e.sign != 0 ? " (-"sv : " (+"sv;
-        significand += *e.significand;
-        significand += " x 2^"sv;
-        AppendNumber(significand, e.exponent ? *e.exponent : MinExponent(e.layout));
-        significand += ')';
-    } else {
-        significand += "none"sv;
-    }
-    End(lines);
+    AddUlpsLine(e);
+    AddNeighbourAndSignificandLines(e, MinExponent(e.layout));
     AddLandmarksLine(e);
 }
 
