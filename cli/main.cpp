@@ -100,9 +100,9 @@ class Converter {
         } else if (options_.json || options_.explain) {
             // One record for every text, written straight into the output.
             // The text block shows the lines alone.
-            explain::Explain(
-                options_.command, converted, text.UnitCount(), options_.format, explanation_,
-                options_.json ? explain::Parts::All : explain::Parts::Lines);
+            explain::Explain(options_.command, converted, text.UnitCount(), options_.format,
+                             explanation_,
+                             options_.json ? explain::Parts::All : explain::Parts::Lines);
             if (options_.json) {
                 explain::AppendExplanationJson(explanation_, output_);
                 output_ += '\n';

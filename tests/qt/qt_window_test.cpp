@@ -842,11 +842,12 @@ class QtWindowTest : public QObject {
         QCOMPARE(bits->CurrentBit(), 31);
         QVERIFY(bits->grab().toImage().pixelColor(sign) != unfocused);
         // Every other control the keyboard reaches looks otherwise in focus.
-        for (const char* name : {"pattern", "value", "double", "details", "next up", "next down",
-                                 "tabs", "lines"}) {
+        for (const char* name :
+             {"pattern", "value", "double", "details", "next up", "next down", "tabs", "lines"}) {
             QWidget* control = NamedControl(window, QString::fromLatin1(name));
             window.DetailsButton()->setFocus(Qt::TabFocusReason);
-            if (control == window.DetailsButton()) window.PatternField()->setFocus(Qt::TabFocusReason);
+            if (control == window.DetailsButton())
+                window.PatternField()->setFocus(Qt::TabFocusReason);
             const QImage before = control->grab().toImage();
             control->setFocus(Qt::TabFocusReason);
             QVERIFY2(control->grab().toImage() != before, name);
