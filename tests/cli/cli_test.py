@@ -514,6 +514,10 @@ def check_worked(c):
     for options, args, expected in FORMAT_CASES:
         status, out, err = c.run(options + args)
         c.expect("%s %s" % (" ".join(options), " ".join(args)), (status, lines_of(out), err), (0, expected, b""))
+    for options, result in ((["--format", "float8_e4m3fn"], "0x7f"),
+                            (["--format", "float8_e4m3fn", "--overflow", "saturate"], "0x7e")):
+        status, out, err = c.run(options + ["--json", "value", "465"])
+        c.expect("%s --json value 465" % " ".join(options), (status, json_lines(out)[0]["result"]), (0, result))
     for option, cases in (([], PATTERN_CASES), (["--double"], DOUBLE_PATTERN_CASES),
                           (["--binary64"], BINARY64_PATTERN_CASES)):
         texts = [t for t, _ in cases]
