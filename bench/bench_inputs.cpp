@@ -128,11 +128,19 @@ const std::vector<TextSet>& TextSets() {
             const std::string many = RandomDigits(rng, 24 + static_cast<int>(rng() % 17));
             longTexts.push_back(many.substr(0, 10) + "." + many.substr(10) + "e" +
                                 std::to_string(static_cast<int>(rng() % 40) - 20));
-            // Exponents near the ends of the binary64 range and beyond.
-            static const char* const kExtreme[] = {"e-320", "e-310", "e-300", "e300",
-                                                   "e307",  "e-330", "e400",  "e-5000"};
-            extremeTexts.push_back(RandomDigits(rng, 1 + static_cast<int>(rng() % 17)) +
-                                   kExtreme[rng() % 8]);
+            // Exponents from 290 to 345 either way, near the ends of the
+            // binary64 range and past them: results that overflow to
+            // infinity, subnormal results and zeros, of 1 to 17 digits (a
+            // third of them of seven or fewer); one in eight far beyond.
+            const int length =
+                rng() % 3 == 0 ? 1 + static_cast<int>(rng() % 7) : 1 + static_cast<int>(rng() % 17);
+            const std::string figures = RandomDigits(rng, length);
+            std::string extreme = figures.substr(0, 1);
+            if (length > 1) extreme.append(1, '.').append(figures, 1);
+            const int magnitude = rng() % 8 == 0 ? 400 + static_cast<int>(rng() % 5000)
+                                                 : 290 + static_cast<int>(rng() % 56);
+            extreme += rng() % 2 == 0 ? "e-" : "e";
+            extremeTexts.push_back(extreme + std::to_string(magnitude));
         }
         result.push_back(FromStrings("short", std::move(shortTexts)));
         result.push_back(FromStrings("exponent17", std::move(exponentTexts)));

@@ -4,6 +4,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 #include "binary_format.h"
 #include "decimal_integers.h"
 #include "decimal_reading_paths.h"
@@ -96,12 +100,85 @@ ZELQUIN_INLINE bool LoadUnits(const char16_t* p, const char16_t* first, const ch
     return true;
 }
 
+// With SSE2 on x86-64, runs are read eight units at a time: one 128-bit load
+// narrowed to eight bytes, the first unit in the low byte. The narrowing
+// saturates: a unit from U+0100 to U+7FFF becomes 0xFF and one from U+8000 on
+// becomes 0, neither a digit's byte, so a byte is a digit exactly where its
+// unit is.
+#if defined(__SSE2__) && defined(__x86_64__)
+constexpr bool kEightUnitLoads = true;
+
+inline std::uint64_t NarrowEight(const char16_t* p) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_packus_epi16(units, units)));
+}
+#else
+constexpr bool kEightUnitLoads = false;
+
+inline std::uint64_t NarrowEight(const char16_t*) { return 0; }
+#endif
+
+constexpr std::uint64_t kBytes = 0x0101010101010101u;
+
+// The eight units from p as bytes minus '0' (0 to 9 where they are digits),
+// those at and after `end` read as a non-digit: one load from p, or, where
+// fewer than eight remain, of the view's last eight moved down (the view from
+// `first` holding eight). False where p is at the end or the view is shorter.
+ZELQUIN_INLINE bool LoadEightDigits(const char16_t* p, const char16_t* first, const char16_t* end,
+                                    std::uint64_t& x) {
+    const std::ptrdiff_t left = end - p;
+    if (!kEightUnitLoads) return false;
+    if (left >= 8) {
+        x = NarrowEight(p) ^ (0x30 * kBytes);
+        return true;
+    }
+    if (left <= 0 || end - first < 8) return false;
+    // The bytes moved in from above are 0, which is no digit's.
+    x = (NarrowEight(end - 8) >> (8 * (8 - left))) ^ (0x30 * kBytes);
+    return true;
+}
+
+// How many of the eight bytes, from the first, are digits (0 to 8): as for
+// the lanes, a byte above 9 has its top bit set or gets it from adding 0x76 to
+// its low seven bits.
+inline int LeadingDigitBytes(std::uint64_t x) {
+    const std::uint64_t notDigit = (x | ((x & (0x7F * kBytes)) + 0x76 * kBytes)) & (0x80 * kBytes);
+    return std::countr_zero(notDigit) >> 3;
+}
+
+// The number of the first `digits` bytes (1 to 8), the first the most
+// significant: pairs, fours, then the two fours. Bytes shifted in from below
+// as zeros make the value that of the bytes above them.
+inline std::uint64_t LeadingDigitBytesValue(std::uint64_t x, int digits) {
+    x <<= 8 * (8 - digits);
+    x = (x * 10 + (x >> 8)) & 0x00FF00FF00FF00FFu;
+    x = (x * 100 + (x >> 16)) & 0x0000FFFF0000FFFFu;
+    return (x * 10000 + (x >> 32)) & 0xFFFFFFFFu;
+}
+
 // Digits from p into value (value * 10^k + their number) while there are
 // digits and fewer than `room` have been taken; returns the end of what was
 // taken.
 ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* first,
                                             const char16_t* end, int room, std::uint64_t& value) {
     std::uint64_t v = value, units;
+    // Eight units at a time, as bytes.
+    for (std::uint64_t x; room > 0 && LoadEightDigits(p, first, end, x);) {
+        int digits = LeadingDigitBytes(x);
+        if (digits > room) digits = room;
+        if (digits == 0) {
+            value = v;
+            return p;
+        }
+        v = v * kPowersOfTen[digits] + LeadingDigitBytesValue(x, digits);
+        p += digits;
+        room -= digits;
+        // A run that ends after a whole eight ends without another load.
+        if (digits != 8 || p == end || DigitOf(*p) >= 10) {
+            value = v;
+            return p;
+        }
+    }
     // Eight digits at a time while eight units remain and eight more fit.
     while (kWideLoads && room >= 8 && end - p >= 8) {
         const std::uint64_t x = DigitLanes(LoadFour(p)), y = DigitLanes(LoadFour(p + 4));
@@ -145,6 +222,11 @@ ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* f
 // The end of the run of digits from p.
 ZELQUIN_INLINE const char16_t* SkipDigits(const char16_t* p, const char16_t* first,
                                           const char16_t* end) {
+    for (std::uint64_t x; LoadEightDigits(p, first, end, x);) {
+        const int digits = LeadingDigitBytes(x);
+        p += digits;
+        if (digits != 8) return p;
+    }
     std::uint64_t units;
     while (LoadUnits(p, first, end, units)) {
         const int digits = LeadingDigitLanes(DigitLanes(units));
@@ -158,6 +240,10 @@ ZELQUIN_INLINE const char16_t* SkipDigits(const char16_t* p, const char16_t* fir
 // The end of the run of '0' from p.
 ZELQUIN_INLINE const char16_t* SkipZeros(const char16_t* p, const char16_t* first,
                                          const char16_t* end) {
+    for (std::uint64_t x; LoadEightDigits(p, first, end, x);) {
+        if (x != 0) return p + (std::countr_zero(x) >> 3);
+        p += 8;
+    }
     std::uint64_t units;
     while (LoadUnits(p, first, end, units)) {
         const std::uint64_t x = DigitLanes(units);
@@ -630,14 +716,13 @@ ZELQUIN_INLINE bool ChainInteger(std::uint64_t first, std::uint64_t tail, int st
     return true;
 }
 
-// The fast path for a scanned number with a digit, the stored digits after the
-// nineteenth in `tail`: true with the chain's binary64, false where it leaves
-// it to the chain.
-ZELQUIN_INLINE bool FastOf(const DecimalReading& number, std::uint64_t tail, std::uint64_t& bits) {
-    const std::uint64_t sign = number.negative ? kBinary64.SignBit() : 0;
-    const int stored = number.storedDigits;
-    int n = PowerOfTenOfStoredDigits(number.exponentNegative, number.exponentValue,
-                                     number.exponentAdjustment);
+// The fast path for a number with a digit: `stored` stored digits, the first
+// (at most 19) of them as the integer `significand` and the others in `tail`,
+// times 10^n; true with the chain's binary64, false where it leaves it to the
+// chain.
+ZELQUIN_INLINE bool FastOfDigits(bool negative, int stored, std::uint64_t significand,
+                                 std::uint64_t tail, int n, std::uint64_t& bits) {
+    const std::uint64_t sign = negative ? kBinary64.SignBit() : 0;
     const int position = n + stored;
     if (stored == 0 || position <= kZeroPosition) {
         bits = sign;
@@ -647,12 +732,131 @@ ZELQUIN_INLINE bool FastOf(const DecimalReading& number, std::uint64_t tail, std
         bits = sign | kBinary64.Infinity();
         return true;
     }
-    std::uint64_t m = number.significand;
+    std::uint64_t m = significand;
     int s = 0;
     if (stored > kDigitsInSignificand && !ChainInteger(m, tail, stored, m, s, n)) return false;
     if (!FastTextToDouble(m, s, n, bits)) return false;
     bits |= sign;
     return true;
+}
+
+// The fast path for a scanned number with a digit, the stored digits after the
+// nineteenth in `tail`.
+ZELQUIN_INLINE bool FastOf(const DecimalReading& number, std::uint64_t tail, std::uint64_t& bits) {
+    return FastOfDigits(number.negative, number.storedDigits, number.significand, tail,
+                        PowerOfTenOfStoredDigits(number.exponentNegative, number.exponentValue,
+                                                 number.exponentAdjustment),
+                        bits);
+}
+
+// The plain path's significand of eight units or more: at most 19
+// significant digits gathered into m, `stored` of them, and the adjustment,
+// minus the number of digits after the point; returns its end (after the
+// 19th where more digits follow), with whether it has a digit.
+ZELQUIN_INLINE const char16_t* PlainSignificand(const char16_t* p, const char16_t* first,
+                                                const char16_t* end, std::uint64_t& m, int& stored,
+                                                int& adjustment, bool& digitSeen) {
+    const char16_t* const start = p;
+    if (DigitOf(p[0]) < 10 && p[1] == u'.') {
+        // One digit before the point, as in every exponent form and in "0.",
+        // without a load; a 0 is not stored.
+        m = DigitOf(*p++);
+        stored = m != 0 ? 1 : 0;
+    } else {
+        if (*p == u'0') p = SkipZeros(p, first, end);
+        const char16_t* const run = p;
+        p = GatherDigits(p, first, end, kDigitsInSignificand, m);
+        stored = static_cast<int>(p - run);
+    }
+    digitSeen = p != start;
+    if (p != end && *p == u'.') {
+        const char16_t* const fraction = ++p;
+        if (stored == 0) p = SkipZeros(p, first, end);
+        const char16_t* const run = p;
+        p = GatherDigits(p, first, end, kDigitsInSignificand - stored, m);
+        stored += static_cast<int>(p - run);
+        adjustment = -static_cast<int>(p - fraction);
+        digitSeen = digitSeen || p != fraction;
+    }
+    return p;
+}
+
+// The plain path: the conversion of a text of the common form, which records
+// nothing but what the fast path takes. The common form is a first unit from
+// '!' to '~' (no white space); an optional sign; digits with at most one
+// point, at least one digit, and at most 19 significant digits (from the first
+// that is not 0); an optional exponent part of a letter, an optional sign and
+// one to four digits; then the end of the view or any unit that is not a
+// digit. True with the binary64; false, having decided nothing, for any other
+// text, which the scan reads (its white space, the 20th significant digit on,
+// an exponent letter without its digits or with five or more) or where the
+// fast path leaves the number to the chain.
+//
+// Why it gives what the scan and FastOf give: on a text of this form the scan
+// takes the same units as the number (the grammar is the same, and the
+// exponent part counts exactly when a digit follows its letter and sign). As
+// there are at most 19 significant digits, the scan stores all of them and
+// gathers them all into its significand, so its storedDigits and significand
+// are `stored` and `m` here, and its tail is 0. Its adjustment is minus the
+// number of fraction digits (those before the first stored digit included
+// where the integer part has none), as here; the text is no longer than the
+// adjustment's limit, so the scan's clamp leaves it alone. Its exponent value
+// stops at kExponentValueCap, as here. So FastOfDigits has the same inputs.
+ZELQUIN_INLINE bool PlainTextToDouble(std::u16string_view text, std::uint64_t& bits) {
+    const char16_t* const first = text.data();
+    const char16_t* const end = first + text.size();
+    if (text.empty() || text.size() > static_cast<std::size_t>(kAdjustmentLimit) ||
+        static_cast<unsigned>(*first) - 0x21u >= 0x5Eu) {
+        return false;
+    }
+    const char16_t* p = first;
+    const bool negative = *p == u'-';
+    if (negative || *p == u'+') ++p;
+
+    const char16_t* const significandStart = p;
+    std::uint64_t m = 0;
+    int stored = 0, adjustment = 0;
+    bool digitSeen;
+    if (end - p < 8) {
+        // Fewer than eight units: at most seven digits, one unit at a time.
+        // The stored digits start where m first becomes non-zero; every
+        // digit after the point moves it.
+        bool point = false;
+        for (; p != end; ++p) {
+            const unsigned digit = DigitOf(*p);
+            if (digit < 10) {
+                m = m * 10 + digit;
+                stored += m != 0 ? 1 : 0;
+                adjustment -= point ? 1 : 0;
+            } else if (*p == u'.' && !point) {
+                point = true;
+            } else {
+                break;
+            }
+        }
+        digitSeen = p - significandStart > (point ? 1 : 0);
+    } else {
+        p = PlainSignificand(p, first, end, m, stored, adjustment, digitSeen);
+    }
+    if (!digitSeen || (p != end && DigitOf(*p) < 10)) return false;
+
+    int exponent = 0;
+    if (p != end && IsExponentLetter(*p)) {
+        ++p;
+        const bool exponentNegative = p != end && *p == u'-';
+        if (p != end && (exponentNegative || *p == u'+')) ++p;
+        // One to four digits, one unit at a time: most exponents have three
+        // or fewer.
+        int value = 0, count = 0;
+        for (unsigned digit; p != end && (digit = DigitOf(*p)) < 10; ++p, ++count) {
+            if (count == 4) return false;
+            value = value * 10 + static_cast<int>(digit);
+        }
+        if (count == 0) return false;
+        exponent = value > kLargestDecimalExponent ? kExponentValueCap : value;
+        if (exponentNegative) exponent = -exponent;
+    }
+    return FastOfDigits(negative, stored, m, 0, exponent + adjustment, bits);
 }
 
 ZELQUIN_INLINE std::uint64_t ToDouble(std::u16string_view text, const DecimalReading& number,
@@ -671,6 +875,10 @@ bool FastDecimalToDouble(std::u16string_view text, std::uint64_t& bits) {
     return number.digitSeen && FastOf(number, tail, bits);
 }
 
+bool PlainDecimalToDouble(std::u16string_view text, std::uint64_t& bits) {
+    return PlainTextToDouble(text, bits);
+}
+
 std::uint64_t ChainToDouble(std::u16string_view text) {
     std::uint64_t tail = 0;
     const DecimalReading number = Scan(text, tail);
@@ -679,6 +887,8 @@ std::uint64_t ChainToDouble(std::u16string_view text) {
 }
 
 std::uint64_t TextToDouble(std::u16string_view text) {
+    std::uint64_t bits;
+    if (PlainTextToDouble(text, bits)) return bits;
     std::uint64_t tail = 0;
     const DecimalReading number = Scan(text, tail);
     return ToDouble(text, number, tail);
@@ -707,7 +917,9 @@ ValueReading ReadValueText(std::u16string_view text, FormatOption option) {
 // A binary32 pattern is the same number as a 64-bit one, and its hexadecimal
 // text is the same.
 char16_t* ValueToPatternText(std::u16string_view valueText, FormatOption option, char16_t* out) {
-    return UInt64ToHexText(Read(valueText, option).bits, out);
+    const std::uint64_t binary64 = TextToDouble(valueText);
+    return UInt64ToHexText(option == FormatOption::Binary32 ? DoubleToSingle(binary64) : binary64,
+                           out);
 }
 
 DecimalReadingSteps ReadingStepsOf(std::u16string_view text, const DecimalReading& number) {

@@ -45,13 +45,28 @@ TEST(FastPathDifferential, DigitsAndFixedTextsEqualTheChainsOnEveryKindOfValue) 
     }
 }
 
+// Where the plain path takes a text, its binary64 is the one the scan's
+// record gives; returns whether it took the text.
+bool ExpectPlainPathAsTheScan(std::u16string_view text) {
+    std::uint64_t plain = 0;
+    if (!PlainDecimalToDouble(text, plain)) return false;
+    EXPECT_EQ(plain, ReadValueText(text, FormatOption::Binary64).binary64) << Printable(text);
+    return true;
+}
+
 TEST(FastPathDifferential, ReadingEqualsTheChainOnEveryKindOfText) {
     std::mt19937_64 rng(15);
     for (int kind = 0; kind < hard::kTextKinds; ++kind) {
+        int plain = 0;
         for (int i = 0; i < kSamplesPerKind; ++i) {
             const std::u16string text = hard::HardText(rng, kind);
             ASSERT_EQ(TextToDouble(text), TextToDoubleReference(text))
                 << hard::kTextKindNames[kind] << ": " << Printable(text);
+            plain += ExpectPlainPathAsTheScan(text) ? 1 : 0;
+        }
+        // The kinds of at most 19 digits are mostly of the common form.
+        if (kind == 0 || kind == 4 || kind == hard::kShortExtremeKind) {
+            EXPECT_GT(plain, kSamplesPerKind / 2) << hard::kTextKindNames[kind];
         }
     }
 }
@@ -339,17 +354,23 @@ TEST(ScannerDifferential, EveryShortTextScansAsTheGrammarsStatesSay) {
             for (std::size_t i = 0; i < length; ++i, c /= alphabet.size())
                 text[i] = alphabet[c % alphabet.size()];
             ExpectScansAlike(text);
+            ExpectPlainPathAsTheScan(text);
         }
     }
-    // Longer texts: digit runs across the 19 gathered and the 25 stored digits.
+    // Longer texts: digit runs across the 19 gathered and the 25 stored digits,
+    // and around the plain path's limits (19 digits, four exponent digits, and
+    // its loads of eight units).
     std::mt19937_64 rng(15);
     const std::u16string longAlphabet = u"000123456789.e-";
+    int plain = 0;
     for (int i = 0; i < 100000; ++i) {
         text.clear();
         const std::size_t length = rng() % 60;
         for (std::size_t j = 0; j < length; ++j) text += longAlphabet[rng() % longAlphabet.size()];
         ExpectScansAlike(text);
+        plain += ExpectPlainPathAsTheScan(text) ? 1 : 0;
     }
+    EXPECT_GT(plain, 5000);
 }
 
 }  // namespace

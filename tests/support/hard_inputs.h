@@ -28,7 +28,7 @@ inline constexpr const char* kValueKindNames[kValueKinds] = {"random binary64",
                                                              "small integers times powers of two",
                                                              "near half millionths"};
 
-inline constexpr int kTextKinds = 10;
+inline constexpr int kTextKinds = 11;
 inline constexpr const char* kTextKindNames[kTextKinds] = {"17 to 19 digits",
                                                            "exact binary64 midpoints",
                                                            "exact ties at the 18th digit",
@@ -38,7 +38,11 @@ inline constexpr const char* kTextKindNames[kTextKinds] = {"17 to 19 digits",
                                                            "exponents at the range limits",
                                                            "20 to 25 digits near midpoints",
                                                            "more than 25 digits, tail deciding",
-                                                           "midpoints at 2^-1022 and 2^1024"};
+                                                           "midpoints at 2^-1022 and 2^1024",
+                                                           "short texts past the range's ends"};
+// Up to seven digits with exponents from 290 to 345 either way: results that
+// overflow to infinity, are subnormal, or underflow to zero.
+inline constexpr int kShortExtremeKind = 10;
 
 // The binary64 of m * 2^e for 0 < m < 2^53, exactly (normal results only).
 inline std::uint64_t Encode(std::uint64_t m, int e) {
@@ -286,6 +290,14 @@ inline std::u16string HardText(std::mt19937_64& rng, int kind) {
             const std::u16string more = RandomDigits(rng, static_cast<int>(UniformBelow(rng, 8)));
             if (rng() % 2 == 0) near.insert(letter, more.substr(1));
             return text + near;
+        }
+        case kShortExtremeKind: {
+            const int digits = 1 + static_cast<int>(UniformBelow(rng, 7));
+            text += WithPoint(RandomDigits(rng, digits),
+                              static_cast<int>(UniformBelow(rng, digits + 1)));
+            const int exponent = 290 + static_cast<int>(UniformBelow(rng, 56));
+            AppendExponent(text, rng() % 2 == 0 ? exponent : -exponent);
+            return text;
         }
         default: {
             // The midpoints next to the smallest normal number, 2^-1022, and
