@@ -789,8 +789,9 @@ ZELQUIN_INLINE const char16_t* PlainSignificand(const char16_t* p, const char16_
 // one to four digits; then the end of the view or any unit that is not a
 // digit. True with the binary64; false, having decided nothing, for any other
 // text, which the scan reads (its white space, the 20th significant digit on,
-// an exponent letter without its digits or with five or more) or where the
-// fast path leaves the number to the chain.
+// an exponent letter without its digits or with five or more), for a view of
+// more than kLongestPlainText units, which is seldom of the common form and
+// would be read twice, or where the fast path leaves the number to the chain.
 //
 // Why it gives what the scan and FastOf give: on a text of this form the scan
 // takes the same units as the number (the grammar is the same, and the
@@ -799,13 +800,16 @@ ZELQUIN_INLINE const char16_t* PlainSignificand(const char16_t* p, const char16_
 // gathers them all into its significand, so its storedDigits and significand
 // are `stored` and `m` here, and its tail is 0. Its adjustment is minus the
 // number of fraction digits (those before the first stored digit included
-// where the integer part has none), as here; the text is no longer than the
+// where the integer part has none), as here; the text is far shorter than the
 // adjustment's limit, so the scan's clamp leaves it alone. Its exponent value
 // stops at kExponentValueCap, as here. So FastOfDigits has the same inputs.
+constexpr std::size_t kLongestPlainText = 32;
+static_assert(kLongestPlainText < kAdjustmentLimit);
+
 ZELQUIN_INLINE bool PlainTextToDouble(std::u16string_view text, std::uint64_t& bits) {
     const char16_t* const first = text.data();
     const char16_t* const end = first + text.size();
-    if (text.empty() || text.size() > static_cast<std::size_t>(kAdjustmentLimit) ||
+    if (text.empty() || text.size() > kLongestPlainText ||
         static_cast<unsigned>(*first) - 0x21u >= 0x5Eu) {
         return false;
     }
