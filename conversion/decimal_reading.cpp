@@ -823,22 +823,22 @@ ZELQUIN_INLINE bool PlainTextToDouble(std::u16string_view text, std::uint64_t& b
     bool digitSeen;
     if (end - p < 8) {
         // Fewer than eight units: at most seven digits, one unit at a time.
-        // The stored digits start where m first becomes non-zero; every
-        // digit after the point moves it.
-        bool point = false;
+        // The stored digits run from the first that is not 0 to the last, so
+        // they are m's digits; every digit after the point moves it.
+        const char16_t* point = nullptr;
         for (; p != end; ++p) {
             const unsigned digit = DigitOf(*p);
             if (digit < 10) {
                 m = m * 10 + digit;
-                stored += m != 0 ? 1 : 0;
-                adjustment -= point ? 1 : 0;
-            } else if (*p == u'.' && !point) {
-                point = true;
+            } else if (*p == u'.' && point == nullptr) {
+                point = p;
             } else {
                 break;
             }
         }
-        digitSeen = p - significandStart > (point ? 1 : 0);
+        stored = m != 0 ? DecimalLength(m) : 0;
+        if (point != nullptr) adjustment = -static_cast<int>(p - point - 1);
+        digitSeen = p - significandStart > (point != nullptr ? 1 : 0);
     } else {
         p = PlainSignificand(p, first, end, m, stored, adjustment, digitSeen);
     }
@@ -890,12 +890,22 @@ std::uint64_t ChainToDouble(std::u16string_view text) {
     return ChainOf(text, ChainInputOf(number));
 }
 
-std::uint64_t TextToDouble(std::u16string_view text) {
-    std::uint64_t bits;
-    if (PlainTextToDouble(text, bits)) return bits;
+namespace {
+
+// The reading through the scan, apart from the plain path so that the plain
+// path's callers keep few registers of their own.
+[[gnu::noinline]] std::uint64_t TextToDoubleThroughScan(std::u16string_view text) {
     std::uint64_t tail = 0;
     const DecimalReading number = Scan(text, tail);
     return ToDouble(text, number, tail);
+}
+
+}  // namespace
+
+std::uint64_t TextToDouble(std::u16string_view text) {
+    std::uint64_t bits;
+    if (PlainTextToDouble(text, bits)) return bits;
+    return TextToDoubleThroughScan(text);
 }
 
 namespace {
