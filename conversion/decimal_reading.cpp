@@ -112,10 +112,52 @@ inline std::uint64_t NarrowEight(const char16_t* p) {
     const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     return static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_packus_epi16(units, units)));
 }
+
+// Runs of up to sixteen digits at once, where sixteen units from p lie in
+// the view: which of the sixteen are digits, from their bytes (a byte minus
+// '0' is a digit's exactly when it is at most 9); then the k digits taken
+// (k = 1 to 16) loaded again as the sixteen units that end with them, so that
+// the units before them, which are cleared, stand for leading zeros; and
+// their number from the units minus '0' by three multiply-adds of neighbours:
+// pairs (10, 1), fours (100, 1) and eights (10000, 1), each fitting its
+// lanes (99, 9999 and 99999999 at most). The second load starts at or after
+// `first`, or the run is left to the eight-unit loads. Returns the digits
+// taken, or 0 where it takes none.
+inline int GatherSixteen(const char16_t* p, const char16_t* first, int room, std::uint64_t& value) {
+    const __m128i zeroDigit = _mm_set1_epi8('0');
+    const __m128i bytes =
+        _mm_sub_epi8(_mm_packus_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8))),
+                     zeroDigit);
+    const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(9)), bytes);
+    int k = std::countr_zero(~static_cast<unsigned>(_mm_movemask_epi8(isDigit)));  // 0 to 16
+    if (k > room) k = room;
+    if (k == 0 || p + k - 16 < first) return 0;
+    const char16_t* const from = p + k - 16;
+    const __m128i zeroUnit = _mm_set1_epi16('0');
+    // Lane i of the sixteen is kept from i = 16 - k on.
+    const __m128i firstKept = _mm_set1_epi16(static_cast<short>(15 - k));
+    const __m128i high = _mm_and_si128(
+        _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), zeroUnit),
+        _mm_cmpgt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), firstKept));
+    const __m128i low = _mm_and_si128(
+        _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8)), zeroUnit),
+        _mm_cmpgt_epi16(_mm_setr_epi16(8, 9, 10, 11, 12, 13, 14, 15), firstKept));
+    const __m128i tens = _mm_setr_epi16(10, 1, 10, 1, 10, 1, 10, 1);
+    const __m128i pairs = _mm_packs_epi32(_mm_madd_epi16(high, tens), _mm_madd_epi16(low, tens));
+    const __m128i fours = _mm_madd_epi16(pairs, _mm_setr_epi16(100, 1, 100, 1, 100, 1, 100, 1));
+    const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours),
+                                          _mm_setr_epi16(10000, 1, 10000, 1, 0, 0, 0, 0));
+    const auto both = static_cast<std::uint64_t>(_mm_cvtsi128_si64(eights));
+    value = value * kPowersOfTen[k] + (both & 0xFFFFFFFFu) * 100000000u + (both >> 32);
+    return k;
+}
 #else
 constexpr bool kEightUnitLoads = false;
 
 inline std::uint64_t NarrowEight(const char16_t*) { return 0; }
+
+inline int GatherSixteen(const char16_t*, const char16_t*, int, std::uint64_t&) { return 0; }
 #endif
 
 constexpr std::uint64_t kBytes = 0x0101010101010101u;
@@ -162,6 +204,16 @@ inline std::uint64_t LeadingDigitBytesValue(std::uint64_t x, int digits) {
 ZELQUIN_INLINE const char16_t* GatherDigits(const char16_t* p, const char16_t* first,
                                             const char16_t* end, int room, std::uint64_t& value) {
     std::uint64_t v = value, units;
+    if (kEightUnitLoads && end - p >= 16 && room > 0) {
+        const int digits = GatherSixteen(p, first, room, v);
+        p += digits;
+        room -= digits;
+        // A run that ends within the sixteen ends here.
+        if (digits != 0 && (digits != 16 || p == end || DigitOf(*p) >= 10)) {
+            value = v;
+            return p;
+        }
+    }
     // Eight units at a time, as bytes.
     for (std::uint64_t x; room > 0 && LoadEightDigits(p, first, end, x);) {
         int digits = LeadingDigitBytes(x);
