@@ -855,7 +855,8 @@ ZELQUIN_INLINE const char16_t* PlainSignificand(const char16_t* p, const char16_
 // where the integer part has none), as here; the text is far shorter than the
 // adjustment's limit, so the scan's clamp leaves it alone. Its exponent value
 // stops at kExponentValueCap, as here. So FastOfDigits has the same inputs.
-constexpr std::size_t kLongestPlainText = 32;
+// A sign, 19 digits, a point, a letter, a sign and four digits.
+constexpr std::size_t kLongestPlainText = 27;
 static_assert(kLongestPlainText < kAdjustmentLimit);
 
 ZELQUIN_INLINE bool PlainTextToDouble(std::u16string_view text, std::uint64_t& bits) {
