@@ -878,18 +878,21 @@ ZELQUIN_INLINE bool PlainTextToDouble(std::u16string_view text, std::uint64_t& b
         // Fewer than eight units: at most seven digits, one unit at a time.
         // The stored digits run from the first that is not 0 to the last, so
         // they are m's digits; every digit after the point moves it.
+        // Below 10^7, they are gathered in 32 bits.
         const char16_t* point = nullptr;
+        std::uint32_t digits = 0;
         for (; p != end; ++p) {
             const unsigned digit = DigitOf(*p);
             if (digit < 10) {
-                m = m * 10 + digit;
+                digits = digits * 10 + digit;
             } else if (*p == u'.' && point == nullptr) {
                 point = p;
             } else {
                 break;
             }
         }
-        stored = m != 0 ? DecimalLength(m) : 0;
+        m = digits;
+        stored = digits != 0 ? DecimalLength(digits) : 0;
         if (point != nullptr) adjustment = -static_cast<int>(p - point - 1);
         digitSeen = p - significandStart > (point != nullptr ? 1 : 0);
     } else {

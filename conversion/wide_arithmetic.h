@@ -62,6 +62,18 @@ inline Wide128 Multiply64By128High(std::uint64_t m, std::uint64_t high, std::uin
     // columns 2 to 5 are kept; the sums stay below 2^35.
     const std::uint32_t a0 = Low32(m), a1 = High32(m);
     const std::uint32_t b0 = Low32(low), b1 = High32(low), b2 = Low32(high), b3 = High32(high);
+    if (a0 == 0) {
+        // One limb times four, as a number of at most 32 significant bits
+        // shifted to the top is: the four products, each column's sum below
+        // 2^64, the same columns kept.
+        std::uint64_t t = MultiplyLimbs(a1, b0) >> 32;
+        t += MultiplyLimbs(a1, b1);
+        const std::uint32_t c2 = Low32(t);
+        t = (t >> 32) + MultiplyLimbs(a1, b2);
+        const std::uint32_t c3 = Low32(t);
+        t = (t >> 32) + MultiplyLimbs(a1, b3);
+        return Wide128{t, (std::uint64_t{c3} << 32) | c2};
+    }
     std::uint64_t p = MultiplyLimbs(a0, b0), q = 0;
     std::uint64_t column = High32(p);
     p = MultiplyLimbs(a0, b1);
