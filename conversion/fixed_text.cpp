@@ -8,6 +8,7 @@
 #include "decimal_integers.h"
 #include "digit_generation.h"
 #include "wide_arithmetic.h"
+#include "wide_powers.h"
 
 namespace zelquin {
 namespace {
@@ -54,6 +55,61 @@ inline std::uint64_t DivideByPowerOfTen(std::uint64_t x, int j) {
     const Reciprocal& r = kReciprocals[static_cast<std::size_t>(j)];
     return Multiply64(x, r.multiplier).high >> r.shift;
 }
+
+// The number of digits of a binary32 widened to binary64 from 2^56 to below
+// 2^128, from its octave and its significand: for 2^L <= x < 2^(L+1), with
+// x = M * 2^(L-23) and M from 2^23 to below 2^24, it is K, the number of
+// digits of 2^L, or K + 1 where x reaches 10^K, which happens in the octave
+// when 10^K < 2^(L+1), from M = ceil(10^K / 2^(L-23)) on.
+struct OctaveDigits {
+    std::uint32_t threshold;  // that M, or 2^24 where 10^K lies above the octave
+    int digits;               // K
+};
+
+constexpr int kFirstWholeOctave = 56;
+constexpr int kLastWholeOctave = 127;
+
+constexpr std::array<OctaveDigits, kLastWholeOctave - kFirstWholeOctave + 1> kOctaveDigits = [] {
+    // 5^k (below 2^91 here) and powers of two below 2^128, as two halves:
+    // 10^k < 2^n exactly when 5^k < 2^(n-k).
+    struct Halves {
+        std::uint64_t high, low;
+    };
+    const auto timesFive = [](Halves v) {
+        const std::uint64_t low = (v.low << 2) + v.low;
+        return Halves{v.high * 5 + (v.low >> 62) + (low < v.low ? 1 : 0), low};
+    };
+    const auto powerOfTwo = [](int n) {
+        return n >= 64 ? Halves{std::uint64_t{1} << (n - 64), 0} : Halves{0, std::uint64_t{1} << n};
+    };
+    const auto less = [](Halves a, Halves b) {
+        return a.high < b.high || (a.high == b.high && a.low < b.low);
+    };
+    std::array<OctaveDigits, kLastWholeOctave - kFirstWholeOctave + 1> table{};
+    for (int octave = kFirstWholeOctave; octave <= kLastWholeOctave; ++octave) {
+        int k = 0;
+        Halves five{0, 1};                             // 5^k
+        while (!less(powerOfTwo(octave - k), five)) {  // 10^k <= 2^L
+            five = timesFive(five);
+            ++k;
+        }
+        std::uint32_t threshold = std::uint32_t{1} << 24;
+        if (less(five, powerOfTwo(octave + 1 - k))) {
+            // ceil(5^k / 2^shift) = ceil(10^k / 2^(L-23)), the shift 16 to 65.
+            const int shift = octave - 23 - k;
+            const std::uint64_t quotient = shift >= 64
+                                               ? five.high >> (shift - 64)
+                                               : (five.high << (64 - shift)) | (five.low >> shift);
+            const bool rest =
+                shift >= 64
+                    ? five.low != 0 || (five.high & ((std::uint64_t{1} << (shift - 64)) - 1)) != 0
+                    : (five.low << (64 - shift)) != 0;
+            threshold = static_cast<std::uint32_t>(quotient + (rest ? 1 : 0));
+        }
+        table[static_cast<std::size_t>(octave - kFirstWholeOctave)] = OctaveDigits{threshold, k};
+    }
+    return table;
+}();
 
 // Fills count units with '0' and returns their end.
 char16_t* Zeros(char16_t* out, int count) {
@@ -134,6 +190,19 @@ char16_t* IntegerText(std::uint64_t integer, char16_t* out) {
     return Zeros(out + length + 1, 6);
 }
 
+// The text of the integer D * 10^(K - 17), D of seventeen digits or 10^17
+// after a carry, and six zero decimals.
+char16_t* RoundedIntegerText(std::uint64_t digits, int k, char16_t* out) {
+    if (digits == kPowersOfTen[17]) {
+        digits = kPowersOfTen[16];
+        ++k;
+    }
+    WriteDigits(digits, 17, out);
+    out = Zeros(out + 17, k - 17);
+    *out++ = u'.';
+    return Zeros(out, 6);
+}
+
 }  // namespace
 
 // The fast path. Why it shows what the seventeen digits show:
@@ -167,6 +236,26 @@ char16_t* IntegerText(std::uint64_t integer, char16_t* out) {
 // digits, and for K = 10 it is V = x * 10^6 millionths: x and six zeros
 // either way.
 //
+// Integers from 2^56 to below 2^128 with a binary32's 24 significant bits (s
+// from -75 to -4, the low 29 bits of m zero): x = M * 2^(L-23) with
+// 2^L <= x < 2^(L+1) and M = m / 2^29, from 2^23 to below 2^24. The table
+// gives x's number of digits K (17 to 39) exactly, so z = x * 10^(17-K) lies
+// in [10^16, 10^17) and its unit is a unit of x's seventeenth digit: the chain
+// moves x by under 2^-10.7 / 10 < 2^-14 of it, and D = floor(z + 1/2), x
+// rounded half up, unless z lies within 2^-14 of a half, n + 1/2. A carry
+// there, D = 10^17, stands for the same number as the digits 10^16 with
+// K + 1. With 10^(17-K) = (P + theta) * 2^(b-127) (wide_powers.h) and
+// P = P' * 2^32 + rho (rho below 2^32), H = (M * 2^8) * P', below 2^128, is
+// formed exactly, and z = (H + M * 2^8 * phi) * 2^-u with phi =
+// (rho + theta) / 2^32 in [0, 1) and u = 126 - L - b. As z lies in
+// [10^16, 10^17) and H in [2^126, 2^128), u is 70 to 74, and H * 2^-u lies
+// below z by less than 2^32 * 2^-70 = 2^-38. F, the top 64 bits of its
+// fraction, lie within 2^-64 below that. The band |F - 2^63| <= 2^51 holds
+// every z within 2^-13 - 2^-37 of a half, and outside it
+// D = floor(H * 2^-u) + (F > 2^63) (z's fraction may pass 1 only where F is
+// above 2^63 already). The text is D followed by K - 17 zeros and six zero
+// decimals, as the rule for K >= 17 below writes D's number.
+//
 // From 2^-21 to 2^-11, and from 2^33 on but for those integers, the digits
 // decide.
 char16_t* FastFixedText(std::uint64_t binary64Bits, char16_t* out) {
@@ -195,6 +284,24 @@ char16_t* FastFixedText(std::uint64_t binary64Bits, char16_t* out) {
         if (s > 0 && (m & ((std::uint64_t{1} << s) - 1)) != 0) return nullptr;
         if (negative) *out++ = u'-';
         return IntegerText(s > 0 ? m >> s : m << -s, out);
+    }
+    constexpr int kBinary32Zeros = kBinary64.fractionBits - 23;  // 29
+    if (s >= -75 && s < -3 && (m & ((std::uint64_t{1} << kBinary32Zeros) - 1)) == 0) {
+        const int octave = exponentField - kBinary64.Bias();  // L
+        const std::uint32_t significand = static_cast<std::uint32_t>(m >> kBinary32Zeros);
+        const OctaveDigits& digits =
+            kOctaveDigits[static_cast<std::size_t>(octave - kFirstWholeOctave)];
+        const int k = digits.digits + (significand >= digits.threshold ? 1 : 0);
+        const WidePower& power = WidePowerOfTen(17 - k);
+        const Wide128 h = Multiply32By96(significand << 8, power.high,
+                                         static_cast<std::uint32_t>(power.low >> 32));
+        const int u = 126 - octave - BinaryExponentOfPowerOfTen(17 - k);  // 70 to 74
+        const std::uint64_t fraction = (h.high << (128 - u)) | (h.low >> (u - 64));
+        constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
+        constexpr std::uint64_t kBand = std::uint64_t{1} << 51;
+        if (fraction - (kHalf - kBand) <= 2 * kBand) return nullptr;
+        if (negative) *out++ = u'-';
+        return RoundedIntegerText((h.high >> (u - 64)) + (fraction > kHalf ? 1 : 0), k, out);
     }
     return nullptr;
 }
