@@ -236,6 +236,11 @@ char16_t* RoundedIntegerText(std::uint64_t digits, int k, char16_t* out) {
 // digits, and for K = 10 it is V = x * 10^6 millionths: x and six zeros
 // either way.
 //
+// From 2^-21 to 2^-11 (s from 64 to 73) where the low s - 63 bits of m are
+// zero, as a binary32's are: x = (m / 2^(s-63)) * 2^-63, and the millionths
+// are found as above with that significand and s = 63 (the argument holds for
+// any m below 2^53).
+//
 // Integers from 2^56 to below 2^128 with a binary32's 24 significant bits (s
 // from -75 to -4, the low 29 bits of m zero): x = M * 2^(L-23) with
 // 2^L <= x < 2^(L+1) and M = m / 2^29, from 2^23 to below 2^24. The table
@@ -256,8 +261,8 @@ char16_t* RoundedIntegerText(std::uint64_t digits, int k, char16_t* out) {
 // above 2^63 already). The text is D followed by K - 17 zeros and six zero
 // decimals, as the rule for K >= 17 below writes D's number.
 //
-// From 2^-21 to 2^-11, and from 2^33 on but for those integers, the digits
-// decide.
+// From 2^-21 to 2^-11 but for those, and from 2^33 on but for those integers,
+// the digits decide.
 char16_t* FastFixedText(std::uint64_t binary64Bits, char16_t* out) {
     const int exponentField =
         static_cast<int>((binary64Bits & kBinary64.ExponentMask()) >> kBinary64.fractionBits);
@@ -267,8 +272,12 @@ char16_t* FastFixedText(std::uint64_t binary64Bits, char16_t* out) {
         if (negative) *out++ = u'-';
         return ZeroText(out);
     }
-    const int s = kUnitExponentOfOne - exponentField;
-    const std::uint64_t m = (binary64Bits & kBinary64.FractionMask()) | kBinary64.ImplicitBit();
+    int s = kUnitExponentOfOne - exponentField;
+    std::uint64_t m = (binary64Bits & kBinary64.FractionMask()) | kBinary64.ImplicitBit();
+    if (s > 63 && (m & ((std::uint64_t{1} << (s - 63)) - 1)) == 0) {
+        m >>= s - 63;
+        s = 63;
+    }
     if (s >= 20 && s <= 63) {
         const Wide128 p = Multiply64(m, kMillion);
         const std::uint64_t half = std::uint64_t{1} << (s - 1);

@@ -264,7 +264,10 @@ TEST(FastPathBands, ReadingFallsBackInsideItsBandAndDecidesOutsideIt) {
 // binary64 numbers just outside the path, each with one of the low 29 bits
 // set: 2^56 * (1 + 2^-24), beside the binary32 2^56 * (1 + 2^-23), 2^56 plus a
 // unit in the last place, and the number halfway from the largest binary32 to
-// 2^128; and 2^128 itself.
+// 2^128; and 2^128 itself. Last, from 2^-21 to 2^-11, where the low s - 63
+// bits of m must be zero: 2^-21 and the binary32 below 2^-11, 2^-21 with the
+// lowest bit it may have set and with the one below it, and the same at
+// 2^-12, where only the lowest bit must be clear.
 TEST(FastPathBands, FixedTextFallsBackInsideItsBandAndDecidesOutsideIt) {
     const struct {
         std::uint64_t bits;
@@ -279,6 +282,8 @@ TEST(FastPathBands, FixedTextFallsBackInsideItsBandAndDecidesOutsideIt) {
         {0x4415AF1D60000000u, false}, {0x4415AF1D80000000u, false}, {0x47D2CED320000000u, false},
         {0x47D2CED340000000u, false}, {0x4370000010000000u, true},  {0x4370000020000000u, false},
         {0x4370000000000001u, true},  {0x47EFFFFFF0000000u, true},  {0x47F0000000000000u, true},
+        {0x3EA0000000000000u, false}, {0x3F3FFFFFE0000000u, false}, {0x3EA0000000000400u, false},
+        {0x3EA0000000000200u, true},  {0x3F30000000000002u, false}, {0x3F30000000000001u, true},
     };
     for (const auto& input : inputs) {
         char16_t fast[kLongestValueText];
