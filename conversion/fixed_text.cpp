@@ -224,7 +224,11 @@ char16_t* RoundedIntegerText(std::uint64_t digits, int k, char16_t* out) {
 // R = P mod 2^s. The band is |R - 2^(s-1)| <= floor(P / 2^51) + 1, at least
 // P * 2^-51 = 4.44 * 10^-16 * y * 2^s: more than eight times the chain's
 // distance, and it holds every exact half (R = 2^(s-1)). Outside it,
-// V = floor(P / 2^s) + (R > 2^(s-1)).
+// V = floor(P / 2^s) + (R > 2^(s-1)). So is V where y is an integer (R = 0),
+// which the band holds from y = 2^50 on (as it does every binary32 from 2^30
+// to 2^33): then x = y * 10^-6 has at most sixteen significant digits
+// (y < 2^33 * 10^6 < 10^16), half a unit of its seventeenth from any tie, so
+// x17 = x and V = y.
 //
 // Below 2^-21: y < 0.477 and x17 * 10^6 < 0.477 * (1 + 10^-16), so V = 0.
 //
@@ -284,7 +288,7 @@ char16_t* FastFixedText(std::uint64_t binary64Bits, char16_t* out) {
         const std::uint64_t fraction = p.low & ((half << 1) - 1);
         const std::uint64_t band = ((p.high << 13) | (p.low >> 51)) + 1;
         const std::uint64_t distance = fraction > half ? fraction - half : half - fraction;
-        if (distance <= band) return nullptr;
+        if (distance <= band && fraction != 0) return nullptr;
         if (negative) *out++ = u'-';
         return MillionthsTextOf(((p.high << (64 - s)) | (p.low >> s)) + (fraction > half ? 1 : 0),
                                 out);

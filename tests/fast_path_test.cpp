@@ -252,6 +252,9 @@ TEST(FastPathBands, ReadingFallsBackInsideItsBandAndDecidesOutsideIt) {
 // fourth below. Then the numbers, found by a search, where rounding the
 // seventeen digits to six decimals differs from rounding the number itself,
 // the farthest from the tie first (0.11 of the band): the band must hold them.
+// From y = 2^50 on the band holds whole units of y: 2^32 and the binary32 below
+// 2^33, whose millionths are whole, are decided all the same, and 2^32 plus a
+// unit in the last place falls back.
 //
 // Then the binary32 integers from 2^56 to 2^128, whose band is 2^-13 of a
 // unit of the seventeenth digit around each half. None lies on a half (x
@@ -284,6 +287,7 @@ TEST(FastPathBands, FixedTextFallsBackInsideItsBandAndDecidesOutsideIt) {
         {0x4370000000000001u, true},  {0x47EFFFFFF0000000u, true},  {0x47F0000000000000u, true},
         {0x3EA0000000000000u, false}, {0x3F3FFFFFE0000000u, false}, {0x3EA0000000000400u, false},
         {0x3EA0000000000200u, true},  {0x3F30000000000002u, false}, {0x3F30000000000001u, true},
+        {0x41F0000000000000u, false}, {0x41FFFFFFE0000000u, false}, {0x41F0000000000001u, true},
     };
     for (const auto& input : inputs) {
         char16_t fast[kLongestValueText];
