@@ -190,17 +190,21 @@ char16_t* IntegerText(std::uint64_t integer, char16_t* out) {
     return Zeros(out + length + 1, 6);
 }
 
-// The text of the integer D * 10^(K - 17), D of seventeen digits or 10^17
-// after a carry, and six zero decimals.
+// The text of the integer D * 10^(K - 17) for K from 17 to 39, D of
+// seventeen digits or 10^17 after a carry (then K is below 39, as 2^128 is
+// below 10^39), and six zero decimals. The K - 17 zeros, the point and the
+// decimals are written as a block of 29 zeros, as many as K = 39 has, with
+// the point put among them: no loop, but the units after a shorter text, up
+// to the end of the longest, are overwritten.
 char16_t* RoundedIntegerText(std::uint64_t digits, int k, char16_t* out) {
     if (digits == kPowersOfTen[17]) {
         digits = kPowersOfTen[16];
         ++k;
     }
     WriteDigits(digits, 17, out);
-    out = Zeros(out + 17, k - 17);
-    *out++ = u'.';
-    return Zeros(out, 6);
+    Zeros(out + 17, 29);
+    out[k] = u'.';
+    return out + k + 7;
 }
 
 }  // namespace
