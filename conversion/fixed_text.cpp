@@ -182,12 +182,23 @@ char16_t* MillionthsTextOf(std::uint64_t millionths, char16_t* out) {
     return MillionthsText(millionths, DecimalLength(DivideByPowerOfTen(millionths, 6)), out);
 }
 
-// An integer and six zero decimals.
+// An integer of 9 to 17 digits and six zero decimals. Its seventeen digits
+// (leading zeros included) and ".000000" are written at fixed places, and the
+// text, their last 16 to 24 units, copied by two copies of 16 units that
+// overlap: no loop and no branch on the length.
 char16_t* IntegerText(std::uint64_t integer, char16_t* out) {
-    const int length = DecimalLength(integer);
-    WriteDigits(integer, length, out);
-    out[length] = u'.';
-    return Zeros(out + length + 1, 6);
+    const int units = DecimalLength(integer) + 7;
+    char16_t text[24];
+    const std::uint64_t upper = DivideBy100000000(integer);  // below 10^9
+    const std::uint32_t top = static_cast<std::uint32_t>(upper) / 100000000u;
+    text[0] = static_cast<char16_t>(u'0' + top);
+    WriteEightDigits(static_cast<std::uint32_t>(upper - top * std::uint64_t{100000000}), text + 1);
+    WriteEightDigits(static_cast<std::uint32_t>(integer - upper * 100000000u), text + 9);
+    text[17] = u'.';
+    Zeros(text + 18, 6);
+    std::memcpy(out, text + 24 - units, 16 * sizeof(char16_t));
+    std::memcpy(out + units - 16, text + 8, 16 * sizeof(char16_t));
+    return out + units;
 }
 
 // The text of the integer D * 10^(K - 17) for K from 17 to 39, D of
