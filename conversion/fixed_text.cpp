@@ -134,46 +134,34 @@ char16_t* SpecialText(const DecimalDigits& d, char16_t* out) {
     return Zeros(out, 7 - d.length);
 }
 
-// Copies the last `count` (1 to 11) of the eleven units before `end`, with a
-// few copies of fixed size that overlap where there are fewer.
-inline void CopyLast(const char16_t* end, int count, char16_t* out) {
-    const auto copy = [](char16_t* to, const char16_t* from, std::size_t units) {
-        std::memcpy(to, from, units * sizeof(char16_t));
-    };
-    if (count >= 8) {
-        copy(out, end - count, 8);
-        copy(out + count - 8, end - 8, 8);
-    } else if (count >= 4) {
-        copy(out, end - count, 4);
-        copy(out + count - 4, end - 4, 4);
-    } else if (count >= 2) {
-        copy(out, end - count, 2);
-        copy(out + count - 2, end - 2, 2);
-    } else {
-        out[0] = end[-1];
-    }
-}
-
 // The text of V millionths for -6 <= K <= 10, where V lies below 10^(K + 6)
 // for K >= 1 (or 10^6), or reaches it by a carry: the integer part has
 // max(K, 1) digits, one more after a carry. V's seventeen digits are written
-// at fixed places, two halves of eight digits and one more, and the text
-// copied from them: no loop and no branch on the digits themselves.
+// at fixed places, eleven before the point and six after it, and the text, the
+// last 8 to 18 units of those eighteen, copied as eighteen units from a buffer
+// that has ten zeros after them: no loop and no branch on the digits
+// themselves, but up to ten units after the text are overwritten with zeros.
 char16_t* MillionthsText(std::uint64_t millionths, int k, char16_t* out) {
     const int least = k > 1 ? k : 1;
-    const int integerLength =
-        least + (millionths >= kPowersOfTen[least] * kMillion ? 1 : 0);  // 1 to 11
-    const std::uint64_t upper = DivideByPowerOfTen(millionths, 8);       // below 10^9
+    const int units =
+        least + 7 + (millionths >= kPowersOfTen[least] * kMillion ? 1 : 0);  // 8 to 18
+    const std::uint64_t upper = DivideByPowerOfTen(millionths, 8);           // below 10^9
     const std::uint32_t top = static_cast<std::uint32_t>(upper) / 100000000u;
-    char16_t digits[17];
-    digits[0] = static_cast<char16_t>(u'0' + top);
-    WriteEightDigits(static_cast<std::uint32_t>(upper - top * std::uint64_t{100000000}),
-                     digits + 1);
-    WriteEightDigits(static_cast<std::uint32_t>(millionths - upper * 100000000u), digits + 9);
-    CopyLast(digits + 11, integerLength, out);
-    out[integerLength] = u'.';
-    std::memcpy(out + integerLength + 1, digits + 11, 6 * sizeof(char16_t));
-    return out + integerLength + 7;
+    const std::uint32_t lower = static_cast<std::uint32_t>(millionths - upper * 100000000u);
+    const std::uint32_t pair = lower / 1000000u;  // the integer part's last two digits
+    const std::uint32_t decimals = lower - pair * 1000000u;
+    const std::uint32_t decimalsUpper = decimals / 10000u, decimalsLower = decimals % 10000u;
+    char16_t text[28];
+    text[0] = static_cast<char16_t>(u'0' + top);
+    WriteEightDigits(static_cast<std::uint32_t>(upper - top * std::uint64_t{100000000}), text + 1);
+    WritePair(pair, text + 9);
+    text[11] = u'.';
+    WritePair(decimalsUpper, text + 12);
+    WritePair(decimalsLower / 100, text + 14);
+    WritePair(decimalsLower % 100, text + 16);
+    Zeros(text + 18, 10);
+    std::memcpy(out, text + 18 - units, 18 * sizeof(char16_t));
+    return out + units;
 }
 
 // The text of V millionths behind the sign, with the length of V's integer
