@@ -98,6 +98,27 @@ inline Wide128 Multiply64By128High(std::uint64_t m, std::uint64_t high, std::uin
 #endif
 }
 
+// a * (high * 2^32 + low), below 2^128 exactly: a 32-bit factor times the top
+// 96 bits of a 128-bit power of ten, three 32-bit products where the 64-bit
+// ones are emulated.
+inline Wide128 Multiply32By96(std::uint32_t a, std::uint64_t high, std::uint32_t low) {
+#if ZELQUIN_WIDE_PRODUCTS_NATIVE
+    const Wide128 upper = Multiply64(a, high);           // below 2^96
+    const std::uint64_t lower = std::uint64_t{a} * low;  // below 2^64
+    const std::uint64_t sum = (upper.low << 32) + lower;
+    return Wide128{((upper.high << 32) | (upper.low >> 32)) + (sum < lower ? 1 : 0), sum};
+#else
+    // Columns of 32 bits; each sum stays below 2^34.
+    const std::uint64_t p0 = MultiplyLimbs(a, low);
+    const std::uint64_t p1 = MultiplyLimbs(a, Low32(high));
+    const std::uint64_t p2 = MultiplyLimbs(a, High32(high));
+    const std::uint64_t column1 = std::uint64_t{High32(p0)} + Low32(p1);
+    const std::uint64_t column2 = (column1 >> 32) + High32(p1) + Low32(p2);
+    const std::uint32_t r3 = Low32((column2 >> 32) + High32(p2));
+    return Wide128{(std::uint64_t{r3} << 32) | Low32(column2), (column1 << 32) | Low32(p0)};
+#endif
+}
+
 // floor(x / 10) and floor(x / 100) for any 64-bit x, and floor(x / 10^8):
 // where 64-bit products are native the compiler turns the division by a
 // constant into a product itself; elsewhere it would call a library routine

@@ -10,7 +10,12 @@
 // through UInt32ToHexText and PatternToValueText, which must give the same
 // text.
 //
-//     sweep_binary32 [--threads N] [--range FIRST LAST]
+// With --fixed-paths it checks only the fixed text's fast path: wherever
+// FastFixedText decides, its text must equal DoubleToFixedTextThroughDigits's
+// unit for unit; it counts where it decides and where it leaves the number to
+// the digits.
+//
+//     sweep_binary32 [--threads N] [--range FIRST LAST] [--fixed-paths]
 //
 // FIRST and LAST are patterns in hexadecimal (inclusive); the default is all
 // of them. Exits with status 1 if any pattern fails.
@@ -26,6 +31,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -33,6 +39,7 @@
 #include "chunked_run.h"
 #include "conversion.h"
 #include "decimal_distance.h"
+#include "fixed_text.h"
 #include "fixed_text_reference.h"
 #include "references.h"
 #include "text_forms.h"
@@ -70,6 +77,7 @@ struct Tally {
     std::uint64_t sameBinary32 = 0;        // text reads back and narrows to the very pattern
     std::uint64_t fastDigitsDiffer = 0;    // the text differs from the chain's
     std::uint64_t fastReadingDiffers = 0;  // the text reads back otherwise than by the chain
+    std::uint64_t fixedFastDecided = 0;    // --fixed-paths: FastFixedText gave a text
     Worst worstSixDecimals;                // |x| below 1e11
     Worst worstSeventeenDigits;            // |x| from 1e11 up
     std::vector<std::string> failureLines;
@@ -82,6 +90,7 @@ struct Tally {
         sameBinary32 += other.sameBinary32;
         fastDigitsDiffer += other.fastDigitsDiffer;
         fastReadingDiffers += other.fastReadingDiffers;
+        fixedFastDecided += other.fixedFastDecided;
         if (other.worstSixDecimals.ratio > worstSixDecimals.ratio)
             worstSixDecimals = other.worstSixDecimals;
         if (other.worstSeventeenDigits.ratio > worstSeventeenDigits.ratio) {
@@ -143,6 +152,25 @@ void CheckPattern(std::uint32_t pattern, Tally& tally) {
     if (!(ratio <= kRatioAllowance)) tally.Failure(pattern, "reads back too far", text);
 }
 
+// FastFixedText against the digits' text, for --fixed-paths.
+void CheckFixedPaths(std::uint32_t pattern, Tally& tally) {
+    ++tally.checked;
+    const std::uint64_t number = ShownNumber(pattern);
+    // DoubleToFixedText leaves zeros to the digits.
+    if ((number & ~zelquin::kBinary64.SignBit()) == 0) return;
+    char16_t fast[zelquin::kLongestValueText];
+    const char16_t* fastEnd = zelquin::FastFixedText(number, fast);
+    if (fastEnd == nullptr) return;
+    ++tally.fixedFastDecided;
+    char16_t digits[zelquin::kLongestValueText];
+    const char16_t* digitsEnd = zelquin::DoubleToFixedTextThroughDigits(number, digits);
+    if (std::u16string_view(fast, static_cast<std::size_t>(fastEnd - fast)) !=
+        std::u16string_view(digits, static_cast<std::size_t>(digitsEnd - digits))) {
+        tally.Failure(pattern, "FastFixedText differs from the digits' text",
+                      std::u16string(fast, static_cast<std::size_t>(fastEnd - fast)));
+    }
+}
+
 bool ParseHex(const char* text, std::uint64_t& value) {
     char* end = nullptr;
     value = std::strtoull(text, &end, 16);
@@ -166,6 +194,7 @@ void PrintWorst(const char* label, const Worst& worst) {
 
 int main(int argc, char** argv) {
     unsigned threadCount = 2;
+    bool fixedPaths = false;
     std::uint64_t first = 0, last = 0xFFFFFFFFu;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
@@ -173,8 +202,11 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--range") == 0 && i + 2 < argc &&
                    ParseHex(argv[i + 1], first) && ParseHex(argv[i + 2], last) && first <= last) {
             i += 2;
+        } else if (std::strcmp(argv[i], "--fixed-paths") == 0) {
+            fixedPaths = true;
         } else {
-            std::fprintf(stderr, "usage: %s [--threads N] [--range FIRST LAST]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--threads N] [--range FIRST LAST] [--fixed-paths]\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -189,13 +221,26 @@ int main(int argc, char** argv) {
         [&](std::uint64_t chunk, Tally& own) {
             const std::uint64_t begin = first + chunk * kChunkSize;
             const std::uint64_t end = std::min(begin + kChunkSize, last + 1);
-            for (std::uint64_t p = begin; p < end; ++p)
-                CheckPattern(static_cast<std::uint32_t>(p), own);
+            for (std::uint64_t p = begin; p < end; ++p) {
+                if (fixedPaths) {
+                    CheckFixedPaths(static_cast<std::uint32_t>(p), own);
+                } else {
+                    CheckPattern(static_cast<std::uint32_t>(p), own);
+                }
+            }
         },
         seconds);
 
     std::printf("\nbinary32 patterns 0x%08" PRIx64 " to 0x%08" PRIx64 ", %u threads, %.1f s\n",
                 first, last, threadCount, seconds);
+    if (fixedPaths) {
+        std::printf("  checked: %" PRIu64 ", decided by FastFixedText: %" PRIu64
+                    ", left to the digits: %" PRIu64 "\n",
+                    tally.checked, tally.fixedFastDecided, tally.checked - tally.fixedFastDecided);
+        std::printf("  texts differing from the digits': %" PRIu64 "\n", tally.failures);
+        for (const std::string& line : tally.failureLines) std::printf("  FAIL %s\n", line.c_str());
+        return tally.failures == 0 ? 0 : 1;
+    }
     std::printf("  checked: %" PRIu64 " (%" PRIu64 " finite, %" PRIu64
                 " also through PatternToValueText)\n",
                 tally.checked, tally.finite, tally.wholeTextChecks);

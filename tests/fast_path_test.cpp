@@ -267,14 +267,42 @@ TEST(FastPathBands, ReadingFallsBackInsideItsBandAndDecidesOutsideIt) {
 // fourth below. Then the numbers, found by a search, where rounding the
 // seventeen digits to six decimals differs from rounding the number itself,
 // the farthest from the tie first (0.11 of the band): the band must hold them.
+// From y = 2^50 on the band holds whole units of y: 2^32 and the binary32 below
+// 2^33, whose millionths are whole, are decided all the same, and 2^32 plus a
+// unit in the last place falls back.
+//
+// Then the binary32 integers from 2^56 to 2^128, whose band is 2^-13 of a
+// unit of the seventeenth digit around each half. None lies on a half (x
+// would be 5^j * 2^(j-1) times an odd number, with j = K - 17 at most 22, but
+// 2^33 divides x), so the nearest a search found comes first, 2^-28.4 from
+// one; then the two inside the band nearest its edges, below and above a
+// half, and the two outside it nearest them (each within 2^-14 of the band
+// from its edge); 2^56, the largest binary32, and the integer just below
+// 2^56; the binary32s beside 10^18, 10^20 and 10^38, a digit apart; and
+// binary64 numbers just outside the path, each with one of the low 29 bits
+// set: 2^56 * (1 + 2^-24), beside the binary32 2^56 * (1 + 2^-23), 2^56 plus a
+// unit in the last place, and the number halfway from the largest binary32 to
+// 2^128; and 2^128 itself. Last, from 2^-21 to 2^-11, where the low s - 63
+// bits of m must be zero: 2^-21 and the binary32 below 2^-11, 2^-21 with the
+// lowest bit it may have set and with the one below it, and the same at
+// 2^-12, where only the lowest bit must be clear.
 TEST(FastPathBands, FixedTextFallsBackInsideItsBandAndDecidesOutsideIt) {
     const struct {
         std::uint64_t bits;
         bool inside;
     } inputs[] = {
-        {0x3F80000000000000u, true}, {0x3F80000000000002u, true},  {0x3F80000000000003u, false},
-        {0x3F7FFFFFFFFFFFFCu, true}, {0x3F7FFFFFFFFFFFFBu, false}, {0x41CDD05D503C53EFu, true},
-        {0x4197E5FE10B45A81u, true}, {0x41F84FF274148D48u, true},
+        {0x3F80000000000000u, true},  {0x3F80000000000002u, true},  {0x3F80000000000003u, false},
+        {0x3F7FFFFFFFFFFFFCu, true},  {0x3F7FFFFFFFFFFFFBu, false}, {0x41CDD05D503C53EFu, true},
+        {0x4197E5FE10B45A81u, true},  {0x41F84FF274148D48u, true},  {0x4607FBD2C0000000u, true},
+        {0x474BC70800000000u, true},  {0x45D476EAE0000000u, true},  {0x468B00D980000000u, false},
+        {0x468E34AFA0000000u, false}, {0x4370000000000000u, false}, {0x47EFFFFFE0000000u, false},
+        {0x436FFFFFE0000000u, false}, {0x43ABC16D60000000u, false}, {0x43ABC16D80000000u, false},
+        {0x4415AF1D60000000u, false}, {0x4415AF1D80000000u, false}, {0x47D2CED320000000u, false},
+        {0x47D2CED340000000u, false}, {0x4370000010000000u, true},  {0x4370000020000000u, false},
+        {0x4370000000000001u, true},  {0x47EFFFFFF0000000u, true},  {0x47F0000000000000u, true},
+        {0x3EA0000000000000u, false}, {0x3F3FFFFFE0000000u, false}, {0x3EA0000000000400u, false},
+        {0x3EA0000000000200u, true},  {0x3F30000000000002u, false}, {0x3F30000000000001u, true},
+        {0x41F0000000000000u, false}, {0x41FFFFFFE0000000u, false}, {0x41F0000000000001u, true},
     };
     for (const auto& input : inputs) {
         char16_t fast[kLongestValueText];

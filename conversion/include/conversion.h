@@ -298,7 +298,8 @@ std::u16string UInt64ToHexText(std::uint64_t pattern);
 
 // Fixed notation with six decimals, at most seventeen significant digits, and
 // the special texts "1.#INF00", "1.#QNAN0", "1.#SNAN0", "-1.#IND00" for
-// infinities and NaNs (fixed_text.cpp). out holds kLongestValueText.
+// infinities and NaNs (fixed_text.cpp). out holds kLongestValueText; a few
+// of the units after the text may be overwritten.
 char16_t* DoubleToFixedText(std::uint64_t binary64Bits, char16_t* out);
 std::u16string DoubleToFixedText(std::uint64_t binary64Bits);
 
